@@ -1,0 +1,173 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// One physical disk, or one raw capture file replayed as a disk: where it is,
+// which volumes live on it, and everything parsed from smartctl about it.
+// A drive has no locks: one thread refreshes it at a time.
+class KZSMARTDrive
+{
+public:
+    // The smartctl command the next run performs.
+    enum ArgumentCode : quint64 {
+        OverallHealth = 1,
+        Identity = 2,
+        Capabilities = 3,
+        AttributeTable = 4,
+        ErrorLog = 5,
+        SelfTestLog = 6,
+        SelectiveSelfTestLog = 7,
+        StartShortSelfTest = 8,
+        StartExtendedSelfTest = 9,
+        AbortSelfTest = 10,
+        ToolVersion = 11,
+        SwitchSMARTOn = 12,
+        FreeOptions = 13,
+        RawCapture = 14,
+    };
+
+    KZSMARTDrive() = default; // init: alerts allowed
+    static KZSMARTDrive initForCommandLine();
+
+    // Setters.
+    void setID(quint64 identifier) { m_controllerID = identifier; }
+    void setDebugState(bool enabled) { m_outputDebugMessages = enabled; }
+    void setDriveAsFile(bool fromFile) { m_driveFromFile = fromFile; }
+    void setBundlePath(const QString &path) { m_bundlePath = path; }
+    void setLocation(const QString &location) { m_location = location; }
+    void addPartitionName(const QString &name);
+    bool sameLocation(const QString &location) const { return location == m_location; }
+    void setSelfTestInProgress(bool running) { m_testInProgress = running; }
+    // Runs smartctl through this program instead of the one getsmartctlPath finds.
+    void setSmartctlOverride(const QString &program) { m_smartctlOverride = program; }
+    // Seconds after which a smartctl run that has not finished is stopped.
+    void setTaskTimeout(int seconds) { m_taskTimeoutSeconds = seconds; }
+
+    // Refresh and smartctl runs.
+    void updateInfo();
+    void saveRawData();
+    void runOptions(const QString &typedOptions);
+    std::optional<QStringList> runSMARTbinary(bool capture);
+    std::optional<QString> getsmartctlPath() const;
+    std::optional<QString> smartctlVersion();
+    // The argument list of a run of the current argument code.
+    QStringList argumentList() const;
+
+    // Parse steps of a refresh.
+    void parseInfo();
+    void parseHealth();
+
+private:
+    void readNVMeCapacity(const QStringList &identityLines);
+
+public:
+
+    // Text routines every parser uses; they throw KZException on bad lines.
+    static QString parseLine(const QString &line);
+    static quint32 convertStringToHex(const QString &line);
+    static qint32 convertStringToInt(const QString &line, bool searchParan);
+
+    // Accessors.
+    const QString &driveLocation() const { return m_location; }
+    QString driveLocationID() const;
+    quint64 drivePartitionCount() const { return m_partitionCount; }
+    QString partitionNameAtIndex(quint64 index) const { return m_partitionNames.value(qsizetype(index)); }
+    const QStringList &partitionNames() const { return m_partitionNames; }
+    bool smartSupported() const { return m_smartSupport; }
+    bool exceptionOccurred() const { return m_exceptionOccurred; }
+    bool driveFromFile() const { return m_driveFromFile; }
+    bool commandLineMode() const { return m_enableCommandLineOption; }
+    bool debugState() const { return m_outputDebugMessages; }
+    qint32 driveHealth() const { return m_health; }
+    const std::optional<QString> &driveOverallHealth() const { return m_overallHealth; }
+    const std::optional<QString> &driveModelFamily() const { return m_modelFamily; }
+    const std::optional<QString> &driveModel() const { return m_model; }
+    const std::optional<QString> &driveSerialNumber() const { return m_serialNumber; }
+    const std::optional<QString> &driveFirmwareVersion() const { return m_firmwareVersion; }
+    const std::optional<QString> &driveCapacity() const { return m_capacity; }
+    const std::optional<QString> &driveATAVersion() const { return m_ataVersion; }
+    const std::optional<QString> &driveSATAVersion() const { return m_sataVersion; }
+    const std::optional<QString> &driveRotationRate() const { return m_rotationRate; }
+    bool driveIsNVMe() const { return m_isNVMe; }
+    bool driveSelftestFail() const { return m_selftestFail; }
+    bool driveErrorsFail() const { return m_errorsFail; }
+    bool driveTestsFail() const { return m_testsFail; }
+    bool driveNewTestFail() const { return m_newTestFail; }
+    bool testInProgress() const { return m_testInProgress; }
+    qint32 driveReallocatedSectorsFail() const { return m_reallocatedSectorsFail; }
+    qint32 driveReallocatedEventsFail() const { return m_reallocatedEventsFail; }
+    qint32 driveCurrentSectorsFail() const { return m_currentSectorsFail; }
+    qint32 driveOfflineSectorsFail() const { return m_offlineSectorsFail; }
+    qint32 driveOtherAttributesFail() const { return m_otherAttributesFail; }
+    const std::optional<QString> &getLastSMARTErrorMessage() const { return m_smartError; }
+    quint64 getID() const { return m_controllerID; }
+    quint64 argumentCode() const { return m_argumentCode; }
+    bool runVeryPermissive() const { return m_runVeryPermissive; }
+    const std::optional<QStringList> &failureReasons() const { return m_failureReasonsText; }
+    void addFailureReasonsString(const QString &reason);
+
+    // Every field, named as in the data model, for machine-readable reports.
+    QJsonObject toJSON() const;
+
+    // Raw capture file of this drive.
+    QString rawCaptureFilePath() const;
+
+private:
+    void debugLog(const QString &message) const;
+    void showAlert(const QString &text) const;
+    static void storeOnce(std::optional<QString> &field, const QString &value);
+    std::optional<QStringList> runOnce(bool capture);
+
+    bool m_smartSupport = false;
+    std::optional<QString> m_smartError;
+    QString m_location;
+    quint64 m_partitionCount = 0;
+    QStringList m_partitionNames;
+    std::optional<QString> m_modelFamily;
+    std::optional<QString> m_model;
+    std::optional<QString> m_serialNumber;
+    std::optional<QString> m_firmwareVersion;
+    std::optional<QString> m_capacity;
+    std::optional<QString> m_ataVersion;
+    std::optional<QString> m_sataVersion;
+    std::optional<QString> m_rotationRate;
+    qint32 m_health = 0;
+    std::optional<QString> m_overallHealth;
+    quint32 m_offlineDataStatus = 0;
+    qint32 m_selftestStatus = 0;
+    qint32 m_timeOfflineData = 0;
+    quint32 m_dataCapabilities = 0;
+    quint32 m_smartCapabilities = 0;
+    quint32 m_errorLoggingCapabilities = 0;
+    bool m_generalPurposeLogging = false;
+    qint32 m_shortSelftestTime = 0;
+    qint32 m_longSelftestTime = 0;
+    qint32 m_conveyanceSelftestTime = 0;
+    bool m_isNVMe = false;
+    quint64 m_argumentCode = 0;
+    bool m_runVeryPermissive = false;
+    std::optional<QStringList> m_options;
+    bool m_outputDebugMessages = false;
+    quint64 m_controllerID = 0;
+    bool m_selftestFail = false;
+    qint32 m_reallocatedSectorsFail = 0;
+    qint32 m_reallocatedEventsFail = 0;
+    qint32 m_currentSectorsFail = 0;
+    qint32 m_offlineSectorsFail = 0;
+    qint32 m_otherAttributesFail = 0;
+    bool m_errorsFail = false;
+    bool m_testsFail = false;
+    bool m_newTestFail = false;
+    bool m_testInProgress = false;
+    bool m_exceptionOccurred = false;
+    bool m_driveFromFile = false;
+    std::optional<QString> m_bundlePath;
+    bool m_enableCommandLineOption = false;
+    std::optional<QStringList> m_failureReasonsText;
+
+    QString m_smartctlOverride;
+    int m_taskTimeoutSeconds = 120;
+};

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// Runs one program with an argument list (never through a shell), merges its
+// standard error into its standard output and returns the text split into
+// lines; or writes the text unsplit to a file (raw capture); optionally feeds
+// a file to the child as standard input (replay). A runner is made for one run.
+class KZTask
+{
+public:
+    static constexpr int defaultTimeoutSeconds = 120;
+
+    KZTask() = default;
+
+    // Runs the program and blocks until it has finished. Returns nothing when
+    // the output is not valid UTF-8, when the child was killed by a signal
+    // (errorCode then holds the negative signal number), when it ran past the
+    // time-out, or in raw-capture mode. Throws KZException when the program
+    // cannot be started or the standard-input file cannot be opened, and
+    // when non-empty output holds no line feed at all.
+    std::optional<QStringList> parseCommandLine(const QString &program,
+                                                const std::optional<QStringList> &arguments);
+
+    void setRawDataPath(const QString &path) { m_rawDataPath = path; }
+    void setReadFromFilePath(const QString &path) { m_filePath = path; }
+    // Seconds after which a child that has not finished is killed.
+    void setTimeout(int seconds) { m_timeoutSeconds = seconds; }
+    int getErrorCode() const { return m_errorCode; }
+
+    // The line-splitting rule every parser indexes into: the first line is
+    // always kept (even empty); later lines drop leading tab, LF and CR
+    // characters and empty lines vanish; an unterminated last piece is
+    // dropped. Throws KZException for non-empty text without any line feed.
+    static QStringList splitLines(const QString &text);
+
+private:
+    qint32 m_errorCode = 0;
+    QString m_rawDataPath;
+    QString m_filePath;
+    int m_timeoutSeconds = defaultTimeoutSeconds;
+};

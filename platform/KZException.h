@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <exception>
+#include <string>
+
+// The one exception type the engine raises: a name (the kind of failure) and a
+// reason (what went wrong). Callers log both and carry on with the next step.
+class KZException : public std::exception
+{
+public:
+    KZException(QString name, QString reason)
+        : m_name(std::move(name)), m_reason(std::move(reason)), m_what(m_reason.toStdString())
+    {
+    }
+
+    const QString &name() const { return m_name; }
+    const QString &reason() const { return m_reason; }
+    const char *what() const noexcept override { return m_what.c_str(); }
+
+private:
+    QString m_name;
+    QString m_reason;
+    std::string m_what;
+};

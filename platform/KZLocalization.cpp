@@ -1,0 +1,55 @@
+#include "KZLocalization.h"
+
+#include <QFile>
+#include <QHash>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMutex>
+#include <QMutexLocker>
+
+namespace {
+QMutex tablesMutex;
+QHash<QString, QHash<QString, QString>> tables;
+} // namespace
+
+namespace KZLocalization {
+
+QString localizedString(const QString &key, const QString &defaultValue, const QString &table)
+{
+    QMutexLocker locker(&tablesMutex);
+    const auto found = tables.constFind(table);
+    if (found != tables.constEnd()) {
+        const auto text = found->constFind(key);
+        if (text != found->constEnd())
+            return *text;
+    }
+    return defaultValue;
+}
+
+bool loadTable(const QString &table, const QString &jsonPath)
+{
+    QFile file(jsonPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return false;
+    QHash<QString, QString> entries;
+    const QJsonObject object = document.object();
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        if (it.value().isString())
+            entries.insert(it.key(), it.value().toString());
+    }
+    QMutexLocker locker(&tablesMutex);
+    tables.insert(table, entries);
+    return true;
+}
+
+void clearTables()
+{
+    QMutexLocker locker(&tablesMutex);
+    tables.clear();
+}
+
+} // namespace KZLocalization

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// Looks user-visible texts up by key in a localisation table ("Main" or
+// "Attributes"). Tables are JSON objects of key -> text loaded from the
+// resources; a key that no loaded table has shows its English default.
+namespace KZLocalization {
+
+QString localizedString(const QString &key, const QString &defaultValue,
+                        const QString &table = QStringLiteral("Main"));
+
+// Loads (or replaces) a table from a JSON file; false when it cannot be read.
+bool loadTable(const QString &table, const QString &jsonPath);
+// Drops every loaded table, so every lookup gives its default again.
+void clearTables();
+
+} // namespace KZLocalization

@@ -1,0 +1,137 @@
+#include "TestSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace TestSupport {
+
+namespace {
+
+QTemporaryDir &home()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+} // namespace
+
+QString homeDir()
+{
+    return home().path();
+}
+
+QString corpusDir()
+{
+    const QString dir = QStringLiteral(TARNWELL_CORPUS_DIR);
+    return QFileInfo(dir + QStringLiteral("/MANIFEST.tsv")).isFile() ? QDir(dir).absolutePath()
+                                                                     : QString();
+}
+
+QString corpusFile(const QString &relativePath)
+{
+    const QString dir = corpusDir();
+    if (dir.isEmpty())
+        return {};
+    const QString path = dir + QLatin1Char('/') + relativePath;
+    return QFileInfo::exists(path) ? path : QString();
+}
+
+QString fakesDir()
+{
+    return QStringLiteral(TARNWELL_FAKES_DIR);
+}
+
+QString fake(const QString &name)
+{
+    return fakesDir() + QLatin1Char('/') + name;
+}
+
+QString sourceDir()
+{
+    return QStringLiteral(TARNWELL_SOURCE_DIR);
+}
+
+QString realSmartctl()
+{
+    for (const char *candidate : {"/usr/local/sbin/smartctl", "/usr/sbin/smartctl"}) {
+        if (QFileInfo(QString::fromLatin1(candidate)).isExecutable())
+            return QString::fromLatin1(candidate);
+    }
+    return {};
+}
+
+QString writeFile(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        ADD_FAILURE() << "cannot write " << path.toStdString();
+    file.write(content);
+    return path;
+}
+
+QString writeScript(const QString &name, const QByteArray &body)
+{
+    static int counter = 0;
+    const QString dir = homeDir() + QStringLiteral("/scripts/%1").arg(++counter);
+    const QString path = writeFile(dir + QLatin1Char('/') + name, body);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+StderrCapture::StderrCapture()
+{
+    static int counter = 0;
+    m_path = homeDir() + QStringLiteral("/stderr-%1.txt").arg(++counter);
+    std::fflush(stderr);
+    m_saved = ::dup(STDERR_FILENO);
+    const int fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(fd, STDERR_FILENO);
+    ::close(fd);
+}
+
+StderrCapture::~StderrCapture()
+{
+    text();
+}
+
+QString StderrCapture::text()
+{
+    if (!m_done) {
+        std::fflush(stderr);
+        ::dup2(m_saved, STDERR_FILENO);
+        ::close(m_saved);
+        m_done = true;
+    }
+    return QString::fromUtf8(readFile(m_path));
+}
+
+} // namespace TestSupport
+
+// Every test program runs with its own home and XDG folders, so no test
+// touches the preferences, log or captures of the person running them.
+int main(int argc, char **argv)
+{
+    const QByteArray home = QFile::encodeName(TestSupport::homeDir());
+    qputenv("HOME", home);
+    qputenv("XDG_CONFIG_HOME", home + "/config");
+    qputenv("XDG_STATE_HOME", home + "/state");
+    qputenv("XDG_DATA_HOME", home + "/data");
+    QCoreApplication application(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <optional>
+
+// Shared helpers of the test programs: a private XDG home for every test
+// program, the real smartctl, the fakes folder and the shared corpus.
+namespace TestSupport {
+
+// Folder of the real smartctl outputs; empty when the corpus is not beside the checkout.
+QString corpusDir();
+// A corpus file by its path below the corpus folder; empty when absent.
+QString corpusFile(const QString &relativePath);
+QString fakesDir();
+QString fake(const QString &name);
+QString sourceDir();
+// The real smartctl, or empty when it is not installed.
+QString realSmartctl();
+// The temporary folder that stands in for the home folder of this test program.
+QString homeDir();
+
+// Writes a file (creating folders); returns its path.
+QString writeFile(const QString &path, const QByteArray &content);
+// Writes an executable script into a fresh temporary folder; returns its path.
+QString writeScript(const QString &name, const QByteArray &body);
+QByteArray readFile(const QString &path);
+
+// Captures everything the code under test writes to standard error.
+class StderrCapture
+{
+public:
+    StderrCapture();
+    ~StderrCapture();
+    QString text();
+
+private:
+    int m_saved = -1;
+    QString m_path;
+    bool m_done = false;
+};
+
+} // namespace TestSupport
+
+#define SKIP_WITHOUT_CORPUS()                                                                      \
+    do {                                                                                           \
+        if (TestSupport::corpusDir().isEmpty())                                                    \
+            GTEST_SKIP() << "shared corpus not found beside the checkout";                        \
+    } while (0)
+
+#define SKIP_WITHOUT_SMARTCTL()                                                                    \
+    do {                                                                                           \
+        if (TestSupport::realSmartctl().isEmpty())                                                 \
+            GTEST_SKIP() << "smartctl is not installed";                                           \
+    } while (0)
