@@ -54,7 +54,8 @@ KZSMARTDrive KZCommandLineTool::makeDrive(const QString &target) const
     } else {
         drive.setLocation(target);
     }
-    drive.setDebugState(KZPreferences::standard().boolForKey(QStringLiteral("OutputDebugMessages")));
+    drive.setDebugState(
+        KZPreferences::standard().boolForKey(QStringLiteral("OutputDebugMessages")));
     if (!m_smartctl.isEmpty())
         drive.setSmartctlOverride(m_smartctl);
     return drive;

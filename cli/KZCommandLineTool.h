@@ -10,7 +10,12 @@ class KZSMARTDrive;
 class KZCommandLineTool
 {
 public:
-    enum ExitStatus { Success = 0, UsageError = 1, DriveUnreadable = 3 };
+    enum ExitStatus
+    {
+        Success = 0,
+        UsageError = 1,
+        DriveUnreadable = 3
+    };
 
     KZCommandLineTool(QTextStream &out, QTextStream &err) : m_out(out), m_err(err) {}
 

@@ -142,9 +142,8 @@ void KZSMARTDrive::readNVMeCapacity(const QStringList &identityLines)
         Q_UNUSED(identityLines);
         KZTask task;
         task.setTimeout(m_taskTimeoutSeconds);
-        const std::optional<QStringList> lines =
-            task.parseCommandLine(QStringLiteral("/usr/sbin/diskutil"),
-                                  QStringList{QStringLiteral("info"), m_location});
+        const std::optional<QStringList> lines = task.parseCommandLine(
+            QStringLiteral("/usr/sbin/diskutil"), QStringList{QStringLiteral("info"), m_location});
         for (const QString &line : lines.value_or(QStringList())) {
             if (!line.contains(QLatin1String("Disk Size")))
                 continue;

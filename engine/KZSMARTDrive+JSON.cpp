@@ -26,8 +26,9 @@ QJsonObject KZSMARTDrive::toJSON() const
     object.insert(QStringLiteral("locationID"), driveLocationID());
     object.insert(QStringLiteral("partitionCount"), qint64(m_partitionCount));
     object.insert(QStringLiteral("partitionNames"),
-                  m_partitionNames.isEmpty() ? QJsonValue(QJsonValue::Null)
-                                             : QJsonValue(QJsonArray::fromStringList(m_partitionNames)));
+                  m_partitionNames.isEmpty()
+                      ? QJsonValue(QJsonValue::Null)
+                      : QJsonValue(QJsonArray::fromStringList(m_partitionNames)));
     object.insert(QStringLiteral("modelFamily"), text(m_modelFamily));
     object.insert(QStringLiteral("model"), text(m_model));
     object.insert(QStringLiteral("serialNumber"), text(m_serialNumber));

@@ -126,11 +126,13 @@ QStringList KZSMARTDrive::argumentList() const
         arguments = {QStringLiteral("-l"), QStringLiteral("selective"), device};
         break;
     case StartShortSelfTest:
-        return m_runVeryPermissive ? version
-                                   : QStringList{QStringLiteral("-t"), QStringLiteral("short"), device};
+        return m_runVeryPermissive
+                   ? version
+                   : QStringList{QStringLiteral("-t"), QStringLiteral("short"), device};
     case StartExtendedSelfTest:
-        return m_runVeryPermissive ? version
-                                   : QStringList{QStringLiteral("-t"), QStringLiteral("long"), device};
+        return m_runVeryPermissive
+                   ? version
+                   : QStringList{QStringLiteral("-t"), QStringLiteral("long"), device};
     case AbortSelfTest:
         return m_runVeryPermissive ? version : QStringList{QStringLiteral("-X"), device};
     case SwitchSMARTOn:
@@ -170,7 +172,8 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
     const std::optional<QString> program = getsmartctlPath();
     debugLog(QStringLiteral("Running smartctl binary."));
     if (!program) {
-        KZLog::log(QStringLiteral("Could not locate smartctl binary. Please reinstall application."));
+        KZLog::log(
+            QStringLiteral("Could not locate smartctl binary. Please reinstall application."));
         return std::nullopt;
     }
 
@@ -217,7 +220,8 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
 
     if (lines->size() < 3) {
         debugLog(QStringLiteral("smartctl returned error message: unknown error"));
-        KZLog::log(QStringLiteral("(\n    \"%1\"\n)").arg(lines->join(QStringLiteral("\",\n    \""))));
+        KZLog::log(
+            QStringLiteral("(\n    \"%1\"\n)").arg(lines->join(QStringLiteral("\",\n    \""))));
         m_smartSupport = false;
         m_smartError = QStringLiteral("unknown error");
         return std::nullopt;
@@ -277,7 +281,8 @@ std::optional<QString> KZSMARTDrive::smartctlVersion()
     const std::optional<QStringList> lines = runSMARTbinary(false);
     const QString first = lines && !lines->isEmpty() ? lines->first() : QString();
     QString rest;
-    for (const QString &prefix : {QStringLiteral("smartctl version "), QStringLiteral("smartctl ")}) {
+    for (const QString &prefix :
+         {QStringLiteral("smartctl version "), QStringLiteral("smartctl ")}) {
         const qsizetype at = first.indexOf(prefix);
         if (at >= 0) {
             rest = first.mid(at + prefix.size(), 5);
@@ -301,8 +306,9 @@ void KZSMARTDrive::runOptions(const QString &typedOptions)
     m_options = words;
     m_argumentCode = FreeOptions;
     const std::optional<QStringList> lines = runSMARTbinary(false);
-    KZLog::log(lines ? QStringLiteral("(\n    \"%1\"\n)").arg(lines->join(QStringLiteral("\",\n    \"")))
-                     : QStringLiteral("(null)"));
+    KZLog::log(
+        lines ? QStringLiteral("(\n    \"%1\"\n)").arg(lines->join(QStringLiteral("\",\n    \"")))
+              : QStringLiteral("(null)"));
 }
 
 void KZSMARTDrive::updateInfo()

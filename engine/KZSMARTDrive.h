@@ -12,7 +12,8 @@ class KZSMARTDrive
 {
 public:
     // The smartctl command the next run performs.
-    enum ArgumentCode : quint64 {
+    enum ArgumentCode : quint64
+    {
         OverallHealth = 1,
         Identity = 2,
         Capabilities = 3,
@@ -64,7 +65,6 @@ private:
     void readNVMeCapacity(const QStringList &identityLines);
 
 public:
-
     // Text routines every parser uses; they throw KZException on bad lines.
     static QString parseLine(const QString &line);
     static quint32 convertStringToHex(const QString &line);
@@ -74,7 +74,10 @@ public:
     const QString &driveLocation() const { return m_location; }
     QString driveLocationID() const;
     quint64 drivePartitionCount() const { return m_partitionCount; }
-    QString partitionNameAtIndex(quint64 index) const { return m_partitionNames.value(qsizetype(index)); }
+    QString partitionNameAtIndex(quint64 index) const
+    {
+        return m_partitionNames.value(qsizetype(index));
+    }
     const QStringList &partitionNames() const { return m_partitionNames; }
     bool smartSupported() const { return m_smartSupport; }
     bool exceptionOccurred() const { return m_exceptionOccurred; }
@@ -105,6 +108,7 @@ public:
     const std::optional<QString> &getLastSMARTErrorMessage() const { return m_smartError; }
     quint64 getID() const { return m_controllerID; }
     quint64 argumentCode() const { return m_argumentCode; }
+    void setArgumentCode(quint64 code) { m_argumentCode = code; }
     bool runVeryPermissive() const { return m_runVeryPermissive; }
     const std::optional<QStringList> &failureReasons() const { return m_failureReasonsText; }
     void addFailureReasonsString(const QString &reason);

@@ -109,9 +109,9 @@ std::optional<QStringList> KZTask::parseCommandLine(const QString &program,
     if (!m_filePath.isEmpty()) {
         input.reset(::open(QFile::encodeName(m_filePath).constData(), O_RDONLY | O_CLOEXEC));
         if (input.get() < 0)
-            throw KZException(QStringLiteral("NSFileHandleOperationException"),
-                              QStringLiteral("cannot open %1: %2")
-                                  .arg(m_filePath, systemError(errno)));
+            throw KZException(
+                QStringLiteral("NSFileHandleOperationException"),
+                QStringLiteral("cannot open %1: %2").arg(m_filePath, systemError(errno)));
     }
 
     int pipeEnds[2];
@@ -156,13 +156,14 @@ std::optional<QStringList> KZTask::parseCommandLine(const QString &program,
     argv.push_back(nullptr);
 
     pid_t pid = 0;
-    const int spawnError = ::posix_spawn(&pid, programBytes.constData(), &actions, &attributes,
-                                         argv.data(), environ);
+    const int spawnError =
+        ::posix_spawn(&pid, programBytes.constData(), &actions, &attributes, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (spawnError != 0)
-        throw KZException(QStringLiteral("NSInvalidArgumentException"),
-                          QStringLiteral("cannot run %1: %2").arg(program, systemError(spawnError)));
+        throw KZException(
+            QStringLiteral("NSInvalidArgumentException"),
+            QStringLiteral("cannot run %1: %2").arg(program, systemError(spawnError)));
 
     // Only the child writes to the pipe from here on, so end of file comes
     // when it (and anything it started) has closed its output.

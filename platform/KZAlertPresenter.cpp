@@ -23,17 +23,18 @@ void KZAlertPresenter::setCurrent(KZAlertPresenter *presenter)
 
 void KZAlertPresenter::showCritical(const QString &title, const QString &text)
 {
-    current().runAlert(Style::Critical, title, text,
-                       {KZLocalization::localizedString(QStringLiteral("OK"), QStringLiteral("OK"))});
+    current().runAlert(
+        Style::Critical, title, text,
+        {KZLocalization::localizedString(QStringLiteral("OK"), QStringLiteral("OK"))});
 }
 
 int KZLogAlertPresenter::runAlert(Style style, const QString &title, const QString &text,
                                   const QStringList &buttons)
 {
     Q_UNUSED(buttons);
-    KZLog::log(QStringLiteral("%1: %2 %3")
-                   .arg(style == Style::Critical ? QStringLiteral("Alert")
-                                                 : QStringLiteral("Notice"),
-                        title, text));
+    KZLog::log(
+        QStringLiteral("%1: %2 %3")
+            .arg(style == Style::Critical ? QStringLiteral("Alert") : QStringLiteral("Notice"),
+                 title, text));
     return 0;
 }

@@ -9,7 +9,11 @@
 class KZAlertPresenter
 {
 public:
-    enum class Style { Informational, Critical };
+    enum class Style
+    {
+        Informational,
+        Critical
+    };
 
     virtual ~KZAlertPresenter() = default;
     virtual int runAlert(Style style, const QString &title, const QString &text,

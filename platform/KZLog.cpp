@@ -31,10 +31,10 @@ void log(const QString &message)
     QString program = QCoreApplication::applicationName();
     if (program.isEmpty())
         program = QStringLiteral("Tarnwell");
-    const QString line = QStringLiteral("%1 %2[%3] %4\n")
-                             .arg(QDateTime::currentDateTime().toString(
-                                      QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")),
-                                  program, QString::number(::getpid()), message);
+    const QString line =
+        QStringLiteral("%1 %2[%3] %4\n")
+            .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")),
+                 program, QString::number(::getpid()), message);
     // One write per line so that lines of several threads never interleave.
     const QByteArray bytes = line.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);

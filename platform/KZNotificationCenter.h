@@ -32,4 +32,5 @@ private:
 };
 
 // Posted by a drive after each read step of a refresh; the object is "NONE".
-inline const QString KZUpdateInfoProgressBarNotification = QStringLiteral("KZUpdateInfoProgressBar");
+inline const QString KZUpdateInfoProgressBarNotification =
+    QStringLiteral("KZUpdateInfoProgressBar");

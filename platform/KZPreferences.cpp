@@ -2,8 +2,8 @@
 
 #include "KZPaths.h"
 
-#include <QSysInfo>
 #include <QMutexLocker>
+#include <QSysInfo>
 
 namespace {
 

@@ -99,7 +99,8 @@ StderrCapture::StderrCapture()
     m_path = homeDir() + QStringLiteral("/stderr-%1.txt").arg(++counter);
     std::fflush(stderr);
     m_saved = ::dup(STDERR_FILENO);
-    const int fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int fd =
+        ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     ::dup2(fd, STDERR_FILENO);
     ::close(fd);
 }

@@ -47,7 +47,7 @@ private:
 #define SKIP_WITHOUT_CORPUS()                                                                      \
     do {                                                                                           \
         if (TestSupport::corpusDir().isEmpty())                                                    \
-            GTEST_SKIP() << "shared corpus not found beside the checkout";                        \
+            GTEST_SKIP() << "shared corpus not found beside the checkout";                         \
     } while (0)
 
 #define SKIP_WITHOUT_SMARTCTL()                                                                    \

@@ -1,0 +1,533 @@
+#include "KZSMARTDrive.h"
+#include "KZAlertPresenter.h"
+#include "KZNotificationCenter.h"
+#include "KZPaths.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMap>
+
+using TestSupport::readFile;
+using TestSupport::writeFile;
+
+namespace {
+
+const QByteArray banner =
+    "smartctl 7.3 2022-02-28 r5338 [x86_64-linux-6.1.0] (local build)\n"
+    "Copyright (C) 2002-22, Bruce Allen, Christian Franke, www.smartmontools.org\n"
+    "\n";
+
+const QByteArray ataIdentity = "=== START OF INFORMATION SECTION ===\n"
+                               "Model Family:     Western Digital Blue\n"
+                               "Device Model:     WDC WD10EZEX-08WN4A0\n"
+                               "Serial Number:    WD-WCC6Y0000001\n"
+                               "Firmware Version: 01.01A01\n"
+                               "User Capacity:    1,000,204,886,016 bytes [1.00 TB]\n"
+                               "Sector Sizes:     512 bytes logical, 4096 bytes physical\n"
+                               "Rotation Rate:    7200 rpm\n"
+                               "ATA Version is:   ACS-3 T13/2161-D revision 3b\n"
+                               "SATA Version is:  SATA 3.1, 6.0 Gb/s (current: 6.0 Gb/s)\n"
+                               "SMART support is: Available - device has SMART capability.\n"
+                               "SMART support is: Enabled\n";
+
+const QByteArray passedHealth = "=== START OF READ SMART DATA SECTION ===\n"
+                                "SMART overall-health self-assessment test result: PASSED\n";
+
+// A smartctl stand-in written for one test. It answers from files named after
+// the option it was given (i, H, s-on, V, capture, ...) in its own folder,
+// and records every call: its arguments and where its standard input came from.
+class FakeSmartctl
+{
+public:
+    explicit FakeSmartctl(const QMap<QString, QByteArray> &answers)
+    {
+        static int counter = 0;
+        m_dir = TestSupport::homeDir() + QStringLiteral("/fake-smartctl-%1").arg(++counter);
+        QDir().mkpath(m_dir);
+        for (auto it = answers.cbegin(); it != answers.cend(); ++it)
+            writeFile(m_dir + QLatin1Char('/') + it.key() + QStringLiteral(".txt"), it.value());
+        const QByteArray script =
+            "#!/bin/bash\n"
+            "dir=" +
+            QFile::encodeName(m_dir) +
+            "\n"
+            "{ printf '%s|' \"$@\"; printf ' stdin=%s\\n' \"$(readlink /proc/$$/fd/0)\"; } >> "
+            "\"$dir/calls.log\"\n"
+            "args=(\"$@\")\n"
+            "if [ \"${args[0]}\" = -T ] && [ \"${args[1]}\" = verypermissive ]; then "
+            "args=(\"${args[@]:2}\"); "
+            "permissive=p-; fi\n"
+            "case \"${args[0]}\" in\n"
+            "  -i) key=i;; -H) key=H;; -c) key=c;; -A) key=A;; -V) key=V;; -X) key=X;;\n"
+            "  -s) key=s-on;; -t) key=t-${args[1]};; -l) key=l-${args[1]};; -r) key=capture;;\n"
+            "  *) key=other;;\n"
+            "esac\n"
+            "if [ -f \"$dir/$permissive$key.txt\" ]; then cat \"$dir/$permissive$key.txt\"; "
+            "elif [ -f \"$dir/$key.txt\" ]; then cat \"$dir/$key.txt\"; fi\n";
+        m_program = writeFile(m_dir + QStringLiteral("/smartctl"), script);
+        QFile::setPermissions(m_program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    const QString &program() const { return m_program; }
+    QStringList calls() const
+    {
+        return QString::fromUtf8(readFile(m_dir + QStringLiteral("/calls.log")))
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    void setAnswer(const QString &key, const QByteArray &text)
+    {
+        writeFile(m_dir + QLatin1Char('/') + key + QStringLiteral(".txt"), text);
+    }
+
+private:
+    QString m_dir;
+    QString m_program;
+};
+
+KZSMARTDrive commandLineDrive(const FakeSmartctl &fake, const QString &location = "/dev/sdz")
+{
+    KZSMARTDrive drive = KZSMARTDrive::initForCommandLine();
+    drive.setLocation(location);
+    drive.setSmartctlOverride(fake.program());
+    return drive;
+}
+
+class RecordingPresenter : public KZAlertPresenter
+{
+public:
+    RecordingPresenter() { setCurrent(this); }
+    ~RecordingPresenter() override { setCurrent(nullptr); }
+    int runAlert(Style, const QString &title, const QString &text, const QStringList &) override
+    {
+        alerts.append(title + QStringLiteral(" | ") + text);
+        return 0;
+    }
+    QStringList alerts;
+};
+
+} // namespace
+
+TEST(DriveErrors, OpenFailureOnTheFirstLineMarksTheDriveUnsupported)
+{
+    const QByteArray line = "Smartctl open device: /dev/sdz failed: No such device\n";
+    FakeSmartctl fake({{"i", banner + line}, {"H", banner + line}});
+    KZSMARTDrive drive = commandLineDrive(fake);
+    drive.updateInfo();
+    EXPECT_FALSE(drive.smartSupported());
+    EXPECT_FALSE(drive.runVeryPermissive());
+    EXPECT_EQ(drive.getLastSMARTErrorMessage(), line.trimmed());
+    EXPECT_FALSE(drive.driveModel());
+}
+
+TEST(DriveErrors, LinuxWordsForUnknownDevicesCountAsOpenFailures)
+{
+    for (const QByteArray &line :
+         {QByteArray("/dev/sdz: Unable to detect device type"),
+          QByteArray("/dev/sdz: Unknown USB bridge [0x152d:0x0578 (0x209)]"),
+          QByteArray("Read Device Identity failed: Device Read Identity Failed: scsi error")}) {
+        FakeSmartctl fake(
+            {{"i", banner + line + "\nPlease specify device type with the -d option.\n"}});
+        KZSMARTDrive drive = commandLineDrive(fake);
+        drive.parseInfo();
+        EXPECT_FALSE(drive.smartSupported()) << line.constData();
+        EXPECT_EQ(drive.getLastSMARTErrorMessage(), QString::fromUtf8(line));
+    }
+}
+
+TEST(DriveErrors, ShortOutputAndSyntaxErrorsAreRecorded)
+{
+    FakeSmartctl shortOutput({{"i", "only one line\n"}});
+    KZSMARTDrive first = commandLineDrive(shortOutput);
+    first.parseInfo();
+    EXPECT_FALSE(first.smartSupported());
+    EXPECT_EQ(first.getLastSMARTErrorMessage(), QStringLiteral("unknown error"));
+
+    const QByteArray syntax =
+        "Smartctl open device: - failed: <stdin>(3): Syntax error: No information found";
+    FakeSmartctl replayError({{"i", banner + "Some line\n" + syntax + "\n"}});
+    KZSMARTDrive second = commandLineDrive(replayError);
+    second.parseInfo();
+    EXPECT_FALSE(second.smartSupported());
+    EXPECT_EQ(second.getLastSMARTErrorMessage(), QString::fromUtf8(syntax));
+}
+
+TEST(DriveErrors, InvalidTextLeavesTheLastErrorAlone)
+{
+    FakeSmartctl fake({{"i", banner + "bad \xff byte\n"}});
+    KZSMARTDrive drive = commandLineDrive(fake);
+    TestSupport::StderrCapture log;
+    drive.parseInfo();
+    EXPECT_FALSE(drive.smartSupported());
+    EXPECT_FALSE(drive.getLastSMARTErrorMessage());
+    EXPECT_TRUE(log.text().contains("smartctl returned error code: 0"));
+}
+
+TEST(DriveErrors, ChildKilledBySignalIsLoggedWithItsNegativeStatus)
+{
+    const QString program = TestSupport::writeScript("smartctl", "#!/bin/sh\necho x\nkill -9 $$\n");
+    KZSMARTDrive drive = KZSMARTDrive::initForCommandLine();
+    drive.setLocation("/dev/sdz");
+    drive.setSmartctlOverride(program);
+    TestSupport::StderrCapture log;
+    drive.parseHealth();
+    EXPECT_FALSE(drive.smartSupported());
+    EXPECT_TRUE(log.text().contains("smartctl returned error code: -9"));
+}
+
+TEST(DriveErrors, HangingSmartctlIsStoppedAndTheRefreshGoesOn)
+{
+    const QString program =
+        TestSupport::writeScript("smartctl", "#!/bin/sh\necho started\nexec sleep 600\n");
+    KZSMARTDrive drive = KZSMARTDrive::initForCommandLine();
+    drive.setLocation("/dev/sdz");
+    drive.setSmartctlOverride(program);
+    drive.setTaskTimeout(1);
+    TestSupport::StderrCapture log;
+    drive.parseInfo();
+    EXPECT_FALSE(drive.smartSupported());
+    EXPECT_TRUE(log.text().contains(program + " did not finish within 1 seconds"));
+}
+
+TEST(DriveErrors, ProgramThatCannotStartIsLoggedAndAlertedOnlyOutsideCommandLineMode)
+{
+    RecordingPresenter presenter;
+    KZSMARTDrive gui;
+    gui.setLocation("/dev/sdz");
+    gui.setSmartctlOverride(TestSupport::homeDir() + "/missing/smartctl");
+    TestSupport::StderrCapture log;
+    EXPECT_FALSE(gui.runSMARTbinary(false));
+    EXPECT_EQ(presenter.alerts.size(), 1);
+    EXPECT_TRUE(presenter.alerts.first().startsWith(
+        "An Error Occurred | An error occurred attempting to scan"));
+
+    KZSMARTDrive cli = KZSMARTDrive::initForCommandLine();
+    cli.setLocation("/dev/sdz");
+    cli.setSmartctlOverride(TestSupport::homeDir() + "/missing/smartctl");
+    EXPECT_FALSE(cli.runSMARTbinary(false));
+    EXPECT_EQ(presenter.alerts.size(), 1);
+    EXPECT_EQ(log.text().count("Exception occured in runSMARTBinary- NSInvalidArgumentException"),
+              2);
+}
+
+TEST(VeryPermissive, AmbiguousRetryThatIsAmbiguousAgainStillCountsAsSuccess)
+{
+    const QByteArray ambiguous = banner + "SMART support is: Ambiguous\n";
+    FakeSmartctl fake({{"i", ambiguous}});
+    KZSMARTDrive drive = commandLineDrive(fake);
+    drive.parseInfo();
+    EXPECT_TRUE(drive.smartSupported());
+    EXPECT_FALSE(drive.runVeryPermissive());
+    EXPECT_EQ(fake.calls().size(), 2);
+}
+
+TEST(VeryPermissive, AmbiguousSupportIsRetriedOnceAndModeIsResetOnSuccess)
+{
+    FakeSmartctl fake(
+        {{"i", banner + "SMART support is: Ambiguous - ATA IDENTIFY DEVICE words 82-83\n"},
+         {"p-i", banner + ataIdentity}});
+    KZSMARTDrive drive = commandLineDrive(fake);
+    drive.parseInfo();
+    EXPECT_TRUE(drive.smartSupported());
+    EXPECT_FALSE(drive.runVeryPermissive());
+    EXPECT_EQ(drive.driveModel(), QStringLiteral("WDC WD10EZEX-08WN4A0"));
+    const QStringList calls = fake.calls();
+    ASSERT_EQ(calls.size(), 2);
+    EXPECT_TRUE(calls[0].startsWith("-i|/dev/sdz|"));
+    EXPECT_TRUE(calls[1].startsWith("-T|verypermissive|-i|/dev/sdz|"));
+}
+
+TEST(VeryPermissive, FailedRetryKeepsPermissiveListsForLaterRuns)
+{
+    const QByteArray ambiguous = banner + "SMART support is: Ambiguous - words 82-83\n";
+    // The retry prints too little to be judged, so it yields nothing.
+    FakeSmartctl fake({{"i", ambiguous}, {"p-i", "too short\n"}, {"p-H", banner + passedHealth}});
+    KZSMARTDrive drive = commandLineDrive(fake);
+    TestSupport::StderrCapture log;
+    drive.parseInfo();
+    EXPECT_FALSE(drive.smartSupported());
+    EXPECT_TRUE(drive.runVeryPermissive());
+    EXPECT_EQ(
+        drive.getLastSMARTErrorMessage(),
+        QStringLiteral("smartctl returned error message: SMART support is ambiguous but SMART "
+                       "cannot be enabled.")
+            .mid(33));
+    EXPECT_TRUE(log.text().contains("smartctl returned error message: SMART support is ambiguous "
+                                    "but SMART cannot be enabled."));
+    // Exactly one retry, even though the retry was ambiguous too.
+    EXPECT_EQ(fake.calls().size(), 2);
+
+    drive.parseHealth();
+    EXPECT_TRUE(fake.calls().last().startsWith("-T|verypermissive|-H|/dev/sdz|"));
+    EXPECT_EQ(drive.driveHealth(), 1);
+}
+
+TEST(VeryPermissive, SelfTestCommandsAndVersionRunOnlyVersionInPermissiveMode)
+{
+    const QByteArray ambiguous = banner + "SMART support is: Ambiguous\n";
+    FakeSmartctl fake({{"i", ambiguous}, {"p-i", "\n"}});
+    KZSMARTDrive drive = commandLineDrive(fake);
+    drive.parseInfo();
+    ASSERT_TRUE(drive.runVeryPermissive());
+    for (quint64 code : {8, 9, 10, 11}) {
+        drive.setArgumentCode(code);
+        EXPECT_EQ(drive.argumentList(), QStringList{"-V"}) << code;
+    }
+    drive.setArgumentCode(KZSMARTDrive::Identity);
+    EXPECT_EQ(drive.argumentList(), (QStringList{"-T", "verypermissive", "-i", "/dev/sdz"}));
+}
+
+TEST(ArgumentCodes, EveryCodeBuildsItsListForLiveAndFileDrives)
+{
+    KZSMARTDrive live;
+    live.setLocation("/dev/sda");
+    const QMap<KZSMARTDrive::ArgumentCode, QStringList> expected{
+        {KZSMARTDrive::OverallHealth, {"-H", "/dev/sda"}},
+        {KZSMARTDrive::Identity, {"-i", "/dev/sda"}},
+        {KZSMARTDrive::Capabilities, {"-c", "/dev/sda"}},
+        {KZSMARTDrive::AttributeTable, {"-A", "/dev/sda"}},
+        {KZSMARTDrive::ErrorLog, {"-l", "error", "/dev/sda"}},
+        {KZSMARTDrive::SelfTestLog, {"-l", "selftest", "/dev/sda"}},
+        {KZSMARTDrive::SelectiveSelfTestLog, {"-l", "selective", "/dev/sda"}},
+        {KZSMARTDrive::StartShortSelfTest, {"-t", "short", "/dev/sda"}},
+        {KZSMARTDrive::StartExtendedSelfTest, {"-t", "long", "/dev/sda"}},
+        {KZSMARTDrive::AbortSelfTest, {"-X", "/dev/sda"}},
+        {KZSMARTDrive::ToolVersion, {"-V"}},
+        {KZSMARTDrive::SwitchSMARTOn, {"-s", "on", "/dev/sda"}},
+        {KZSMARTDrive::RawCapture, {"-r", "ataioctl,2", "-a", "/dev/sda"}},
+    };
+    for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
+        live.setArgumentCode(it.key());
+        EXPECT_EQ(live.argumentList(), it.value()) << int(it.key());
+    }
+    live.setArgumentCode(99);
+    EXPECT_EQ(live.argumentList(), QStringList{"-V"});
+
+    KZSMARTDrive file;
+    file.setLocation("/tmp/drive.twdr");
+    file.setDriveAsFile(true);
+    file.setArgumentCode(KZSMARTDrive::ErrorLog);
+    EXPECT_EQ(file.argumentList(), (QStringList{"-l", "error", "-"}));
+}
+
+TEST(Refresh, FileDrivePassesDashAndTheFileOnEveryRunAndNeverCaptures)
+{
+    const QString capture = writeFile(TestSupport::homeDir() + "/saved/drive.twdr", "capture\n");
+    const QDateTime modified = QFileInfo(capture).lastModified();
+    FakeSmartctl fake({{"i", banner + ataIdentity}, {"H", banner + passedHealth}});
+    KZSMARTDrive drive = commandLineDrive(fake, capture);
+    drive.setDriveAsFile(true);
+    int progress = 0;
+    auto &center = KZNotificationCenter::defaultCenter();
+    const quint64 token = center.addObserver(KZUpdateInfoProgressBarNotification,
+                                             [&](const QString &, const QVariant &object) {
+                                                 EXPECT_EQ(object.toString(), "NONE");
+                                                 ++progress;
+                                             });
+    drive.updateInfo();
+    drive.updateInfo();
+    center.removeObserver(token);
+
+    const QStringList calls = fake.calls();
+    ASSERT_FALSE(calls.isEmpty());
+    for (const QString &call : calls) {
+        EXPECT_TRUE(call.endsWith("|-| stdin=" + capture)) << call.toStdString();
+        EXPECT_FALSE(call.startsWith("-r|")) << call.toStdString();
+    }
+    EXPECT_EQ(progress, 4);
+    EXPECT_EQ(QFileInfo(capture).lastModified(), modified);
+    EXPECT_EQ(drive.driveModel(), QStringLiteral("WDC WD10EZEX-08WN4A0"));
+}
+
+TEST(Refresh, LiveDriveEndsWithTheRawCapture)
+{
+    KZPaths::createFolders();
+    FakeSmartctl fake(
+        {{"i", banner + ataIdentity},
+         {"H", banner + passedHealth},
+         {"capture", banner + "REPORT-IOCTL: Device=/dev/sdq Command=IDENTIFY DEVICE\n"}});
+    KZSMARTDrive drive = commandLineDrive(fake, "/dev/sdq");
+    drive.updateInfo();
+    const QStringList calls = fake.calls();
+    ASSERT_EQ(calls.size(), 3);
+    EXPECT_TRUE(calls.last().startsWith("-r|ataioctl,2|-a|/dev/sdq|"));
+    EXPECT_EQ(readFile(KZPaths::logFolder() + "/sdq.twdr"),
+              banner + "REPORT-IOCTL: Device=/dev/sdq Command=IDENTIFY DEVICE\n");
+}
+
+TEST(Refresh, StepExceptionsAreLoggedAndGiveOneAlertWhileLaterStepsRun)
+{
+    RecordingPresenter presenter;
+    FakeSmartctl fake({{"i", banner + "Device Model:     Broken\nSerial Number:\n"},
+                       {"H", banner + passedHealth}});
+    KZSMARTDrive drive;
+    drive.setLocation("/dev/sdz");
+    drive.setSmartctlOverride(fake.program());
+    drive.setDriveAsFile(false);
+    TestSupport::StderrCapture log;
+    drive.updateInfo();
+    EXPECT_TRUE(drive.exceptionOccurred());
+    EXPECT_EQ(drive.driveModel(), QStringLiteral("Broken")); // stored before the failure stays
+    EXPECT_EQ(drive.driveHealth(), 1);
+    EXPECT_EQ(drive.driveOverallHealth(), QStringLiteral("PASSED"));
+    ASSERT_EQ(presenter.alerts.size(), 1);
+    EXPECT_TRUE(presenter.alerts.first().contains("attempting to read some SMART data"));
+    EXPECT_TRUE(log.text().contains("Exception occured in parseInfo- NSRangeException: "));
+}
+
+TEST(Identity, ReadsEveryFieldOnceAndKeepsItAcrossRefreshes)
+{
+    FakeSmartctl fake({{"i", banner + ataIdentity}, {"H", banner + passedHealth}});
+    KZSMARTDrive drive = commandLineDrive(fake);
+    drive.updateInfo();
+    EXPECT_EQ(drive.driveModelFamily(), QStringLiteral("Western Digital Blue"));
+    EXPECT_EQ(drive.driveSerialNumber(), QStringLiteral("WD-WCC6Y0000001"));
+    EXPECT_EQ(drive.driveFirmwareVersion(), QStringLiteral("01.01A01"));
+    EXPECT_EQ(drive.driveCapacity(), QStringLiteral("1.00 TB"));
+    EXPECT_EQ(drive.driveRotationRate(), QStringLiteral("7200 rpm"));
+    EXPECT_EQ(drive.driveATAVersion(), QStringLiteral("3"));
+    EXPECT_EQ(drive.driveSATAVersion(), QStringLiteral("SATA 3.1, 6.0 Gb/s (current: 6.0 Gb/s)"));
+    EXPECT_FALSE(drive.driveIsNVMe());
+
+    QByteArray renamed = ataIdentity;
+    renamed.replace("WDC WD10EZEX-08WN4A0", "SOMETHING ELSE");
+    fake.setAnswer("i", banner + renamed);
+    drive.updateInfo();
+    EXPECT_EQ(drive.driveModel(), QStringLiteral("WDC WD10EZEX-08WN4A0"));
+}
+
+TEST(Identity, FirstOfDeviceModelAndModelNumberWins)
+{
+    FakeSmartctl fake({{"i", banner + "Model Number:     FIRST\nDevice Model:     SECOND\n"}});
+    KZSMARTDrive drive = commandLineDrive(fake);
+    drive.parseInfo();
+    EXPECT_EQ(drive.driveModel(), QStringLiteral("FIRST"));
+}
+
+TEST(Identity, NVMeDriveTakesItsCapacityFromTheControllerOrTheNamespace)
+{
+    const QByteArray nvme = "=== START OF INFORMATION SECTION ===\n"
+                            "Model Number:                       Samsung SSD 970 EVO Plus 500GB\n"
+                            "Serial Number:                      S4EVNX0N000000\n"
+                            "Firmware Version:                   2B2QEXM7\n"
+                            "PCI Vendor/Subsystem ID:            0x144d\n";
+    FakeSmartctl total(
+        {{"i", banner + nvme +
+                   "Total NVM Capacity:                 500,107,862,016 [500 GB]\n"
+                   "Namespace 1 Size/Capacity:          400,088,457,216 [400 GB]\n"}});
+    KZSMARTDrive first = commandLineDrive(total);
+    first.parseInfo();
+    EXPECT_TRUE(first.driveIsNVMe());
+    EXPECT_EQ(first.driveRotationRate(), QStringLiteral("NVMe SSD"));
+    EXPECT_EQ(first.driveCapacity(), QStringLiteral("500 GB"));
+
+    FakeSmartctl namespaceOnly(
+        {{"i", banner + nvme + "Namespace 1 Size/Capacity:          256,060,514,304 [256 GB]\n"}});
+    KZSMARTDrive second = commandLineDrive(namespaceOnly);
+    second.parseInfo();
+    EXPECT_EQ(second.driveCapacity(), QStringLiteral("256 GB"));
+
+    FakeSmartctl none({{"i", banner + nvme}});
+    KZSMARTDrive third = commandLineDrive(none);
+    third.parseInfo();
+    EXPECT_FALSE(third.driveCapacity());
+}
+
+TEST(Identity, RotationRateBeforePciVendorIsNotNVMe)
+{
+    FakeSmartctl fake(
+        {{"i", banner + "Rotation Rate:    Solid State Device\nPCI Vendor/Subsystem ID: 0x1\n"}});
+    KZSMARTDrive drive = commandLineDrive(fake);
+    drive.parseInfo();
+    EXPECT_FALSE(drive.driveIsNVMe());
+    EXPECT_EQ(drive.driveRotationRate(), QStringLiteral("Solid State Device"));
+}
+
+TEST(Identity, SataVersionAloneAlsoGivesTheAtaVersion)
+{
+    FakeSmartctl fake({{"i", banner + "SATA Version is:  SATA 2.6, 3.0 Gb/s\n"}});
+    KZSMARTDrive drive = commandLineDrive(fake);
+    drive.parseInfo();
+    EXPECT_EQ(drive.driveATAVersion(), QStringLiteral("2"));
+    EXPECT_EQ(drive.driveSATAVersion(), QStringLiteral("SATA 2.6, 3.0 Gb/s"));
+
+    FakeSmartctl unknown(
+        {{"i",
+          banner + "ATA Version is:   Exact ATA specification draft version not indicated\n"}});
+    KZSMARTDrive other = commandLineDrive(unknown);
+    other.parseInfo();
+    EXPECT_EQ(other.driveATAVersion(), QStringLiteral("Unknown"));
+}
+
+TEST(Identity, EveryDisabledLineAfterTheAtaVersionSwitchesSmartOn)
+{
+    FakeSmartctl fake(
+        {{"i", banner + ataIdentity.left(ataIdentity.indexOf("SMART support is: Enabled")) +
+                   "SMART support is: Disabled\nAAM feature is:   Disabled\n"},
+         {"s-on", banner + "=== START OF ENABLE/DISABLE COMMANDS SECTION ===\nSMART Enabled.\n"}});
+    KZSMARTDrive drive = commandLineDrive(fake);
+    drive.setDebugState(true);
+    TestSupport::StderrCapture log;
+    drive.parseInfo();
+    const QStringList calls = fake.calls();
+    EXPECT_EQ(calls.filter(QRegularExpression("^-s\\|on\\|/dev/sdz\\|")).size(), 2);
+    const QString text = log.text();
+    EXPECT_EQ(text.count("SMART Disabled. Reenabling..."), 2);
+    EXPECT_EQ(text.count("SMART Reenabled."), 2);
+    EXPECT_FALSE(text.contains("SMART cannot be reenabled."));
+}
+
+TEST(Health, ReadsTheVerdictFromTheResultLine)
+{
+    struct Case
+    {
+        QByteArray output;
+        int health;
+    };
+    const Case cases[] = {
+        {banner + passedHealth, 1},
+        {banner + "=== START OF READ SMART DATA SECTION ===\n"
+                  "SMART overall-health self-assessment test result: FAILED!\n"
+                  "Drive failure expected in less than 24 hours. SAVE ALL DATA.\n",
+         3},
+        {banner + "=== START OF READ SMART DATA SECTION ===\nSMART Health Status: OK\n", 0},
+        {banner + "=== START OF READ SMART DATA SECTION ===\n"
+                  "SMART overall-health self-assessment test result: UNKNOWN\n",
+         0},
+        // The result on index 2 is never looked at.
+        {banner + "SMART overall-health self-assessment test result: PASSED\nsomething\n", 0},
+        {banner + "only one line\n", 0},
+    };
+    for (const Case &c : cases) {
+        FakeSmartctl fake({{"H", c.output}});
+        KZSMARTDrive drive = commandLineDrive(fake);
+        drive.updateInfo();
+        EXPECT_EQ(drive.driveHealth(), c.health) << c.output.constData();
+    }
+}
+
+TEST(ToolVersion, ReadsTheVersionFromTheBanner)
+{
+    FakeSmartctl modern({{"V", banner + "smartctl comes with ABSOLUTELY NO WARRANTY.\n"}});
+    KZSMARTDrive drive = commandLineDrive(modern);
+    EXPECT_EQ(drive.smartctlVersion(), QStringLiteral("7.3"));
+
+    FakeSmartctl older({{"V", "smartctl 6.2 2013-07-26 r3841\nCopyright\n\nmore\n"}});
+    EXPECT_EQ(commandLineDrive(older).smartctlVersion(), QStringLiteral("6.2"));
+
+    FakeSmartctl word({{"V", "smartctl version 5.43 [x86]\nCopyright\n\nmore\n"}});
+    EXPECT_EQ(commandLineDrive(word).smartctlVersion(), QStringLiteral("5.43"));
+
+    FakeSmartctl empty({});
+    EXPECT_EQ(commandLineDrive(empty).smartctlVersion(), QStringLiteral("unknown"));
+}
+
+TEST(FreeOptions, TypedWordsAreSplitAtBlanksAndGetTheDeviceAppended)
+{
+    FakeSmartctl fake({{"other", banner + "done\n"}});
+    KZSMARTDrive drive = commandLineDrive(fake, "/dev/sdy");
+    TestSupport::StderrCapture log;
+    drive.runOptions("  --xall    -d sat  ");
+    EXPECT_TRUE(fake.calls().last().startsWith("--xall|-d|sat|/dev/sdy|"));
+    EXPECT_TRUE(log.text().contains("\"done\""));
+}

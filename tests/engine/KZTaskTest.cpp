@@ -1,0 +1,213 @@
+#include "KZTask.h"
+#include "KZException.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+using TestSupport::readFile;
+using TestSupport::writeFile;
+using TestSupport::writeScript;
+
+namespace {
+
+QStringList split(const char *text)
+{
+    return KZTask::splitLines(QString::fromUtf8(text));
+}
+
+std::optional<QStringList> runShell(const QByteArray &body, KZTask &task,
+                                    const QStringList &arguments = {})
+{
+    const QString script = writeScript(QStringLiteral("child.sh"), "#!/bin/sh\n" + body);
+    return task.parseCommandLine(script, arguments);
+}
+
+} // namespace
+
+TEST(KZTaskSplit, KeepsTerminatedLinesAndDropsAnUnterminatedTail)
+{
+    EXPECT_EQ(split("a\nb\n"), (QStringList{"a", "b"}));
+    EXPECT_EQ(split("a\nb"), (QStringList{"a"}));
+    EXPECT_EQ(split("\n\nx\n"), (QStringList{"", "x"}));
+    EXPECT_EQ(split("\n"), (QStringList{""}));
+    EXPECT_TRUE(split("").isEmpty());
+}
+
+TEST(KZTaskSplit, MergesBlankLinesAndTrimsLeadingTabsButNotBlanks)
+{
+    EXPECT_EQ(split("a\n\n\tb\n"), (QStringList{"a", "b"}));
+    EXPECT_EQ(split("a\n  b\n"), (QStringList{"a", "  b"}));
+    EXPECT_EQ(split("a\r\n\r\nb\r\n"), (QStringList{"a\r", "b\r"}));
+    EXPECT_EQ(split("banner\ncopyright\n\nfirst\n"), (QStringList{"banner", "copyright", "first"}));
+    // A line made only of tabs vanishes; the first line keeps its tabs.
+    EXPECT_EQ(split("\tx\n\t\t\ny\n"), (QStringList{"\tx", "y"}));
+}
+
+TEST(KZTaskSplit, TextWithoutAnyLineFeedThrows)
+{
+    EXPECT_THROW(split("no line feed"), KZException);
+}
+
+TEST(KZTaskSplit, LongTextKeepsEveryLine)
+{
+    QString text;
+    for (int i = 0; i < 20000; ++i)
+        text += QStringLiteral("line %1\n").arg(i);
+    const QStringList lines = KZTask::splitLines(text);
+    ASSERT_EQ(lines.size(), 20000);
+    EXPECT_EQ(lines.last(), QStringLiteral("line 19999"));
+}
+
+TEST(KZTaskRun, MergesStandardErrorIntoStandardOutputInOrder)
+{
+    KZTask task;
+    const auto lines = runShell("echo out1; echo err1 >&2; echo out2\n", task);
+    ASSERT_TRUE(lines);
+    EXPECT_EQ(*lines, (QStringList{"out1", "err1", "out2"}));
+    EXPECT_EQ(task.getErrorCode(), 0);
+}
+
+TEST(KZTaskRun, PassesArgumentsWithoutAShell)
+{
+    KZTask task;
+    const auto lines =
+        runShell("for a in \"$@\"; do echo \"[$a]\"; done\n", task,
+                 {QStringLiteral("two words"), QStringLiteral("$HOME"), QStringLiteral(";ls")});
+    ASSERT_TRUE(lines);
+    EXPECT_EQ(*lines, (QStringList{"[two words]", "[$HOME]", "[;ls]"}));
+}
+
+TEST(KZTaskRun, NonZeroExitStatusStillReturnsOutput)
+{
+    KZTask task;
+    const auto lines = runShell("echo hello; exit 4\n", task);
+    ASSERT_TRUE(lines);
+    EXPECT_EQ(*lines, QStringList{"hello"});
+    EXPECT_EQ(task.getErrorCode(), 0);
+}
+
+TEST(KZTaskRun, ChildPrintingNothingGivesAnEmptyList)
+{
+    KZTask task;
+    const auto lines = runShell("exit 0\n", task);
+    ASSERT_TRUE(lines);
+    EXPECT_TRUE(lines->isEmpty());
+}
+
+TEST(KZTaskRun, ReadsStandardInputFromAFile)
+{
+    const QString input = writeFile(TestSupport::homeDir() + "/stdin.txt", "first\nsecond\n");
+    KZTask task;
+    task.setReadFromFilePath(input);
+    const auto lines = runShell("cat\n", task);
+    ASSERT_TRUE(lines);
+    EXPECT_EQ(*lines, (QStringList{"first", "second"}));
+}
+
+TEST(KZTaskRun, MissingStandardInputFileOrProgramThrows)
+{
+    KZTask missingInput;
+    missingInput.setReadFromFilePath(TestSupport::homeDir() + "/does-not-exist");
+    EXPECT_THROW(runShell("cat\n", missingInput), KZException);
+
+    KZTask missingProgram;
+    EXPECT_THROW(missingProgram.parseCommandLine(TestSupport::homeDir() + "/no-such-program", {}),
+                 KZException);
+}
+
+TEST(KZTaskRun, OutputWithoutLineFeedThrows)
+{
+    KZTask task;
+    EXPECT_THROW(runShell("printf 'no newline'\n", task), KZException);
+}
+
+TEST(KZTaskRun, LargeOutputInSeveralBurstsIsReadWhole)
+{
+    // More than one pipe buffer at once, then a pause, then more: the runner
+    // keeps reading while the first chunks are long and until the child ends.
+    KZTask task;
+    const auto lines = runShell("i=0; while [ $i -lt 3000 ]; do echo \"line $i of a long burst of "
+                                "output\"; i=$((i+1)); done; sleep 0.3; echo tail\n",
+                                task);
+    ASSERT_TRUE(lines);
+    ASSERT_EQ(lines->size(), 3001);
+    EXPECT_EQ(lines->at(2999), QStringLiteral("line 2999 of a long burst of output"));
+    EXPECT_EQ(lines->last(), QStringLiteral("tail"));
+}
+
+TEST(KZTaskRun, OutputAfterAShortChunkIsNotLostWhenTheChildEnds)
+{
+    KZTask task;
+    const auto lines = runShell("echo short; sleep 0.2; i=0; while [ $i -lt 2000 ]; do echo "
+                                "\"more output line $i\"; i=$((i+1)); done\n",
+                                task);
+    ASSERT_TRUE(lines);
+    ASSERT_EQ(lines->size(), 2001);
+    EXPECT_EQ(lines->last(), QStringLiteral("more output line 1999"));
+}
+
+TEST(KZTaskRun, ChildKilledBySignalCountsAsNegativeStatus)
+{
+    KZTask task;
+    const auto lines = runShell("echo before; kill -9 $$\n", task);
+    EXPECT_FALSE(lines);
+    EXPECT_EQ(task.getErrorCode(), -9);
+}
+
+TEST(KZTaskRun, MultiByteCharacterSplitAcrossReadsStaysWhole)
+{
+    // "é" is two bytes; the child writes the first, pauses, then the second.
+    KZTask task;
+    const auto lines = runShell("printf 'caf\\303'; sleep 0.2; printf '\\251\\nnext\\n'\n", task);
+    ASSERT_TRUE(lines);
+    EXPECT_EQ(*lines, (QStringList{QString::fromUtf8("café"), "next"}));
+}
+
+TEST(KZTaskRun, InvalidUtf8GivesNothing)
+{
+    KZTask task;
+    const auto lines = runShell("printf 'bad \\377 byte\\n'\n", task);
+    EXPECT_FALSE(lines);
+    EXPECT_EQ(task.getErrorCode(), 0);
+}
+
+TEST(KZTaskRun, RawCaptureWritesTheWholeTextAndReturnsNothing)
+{
+    const QString path = TestSupport::homeDir() + "/capture/raw.twdr";
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    KZTask task;
+    task.setRawDataPath(path);
+    const auto lines = runShell("echo one; echo two >&2; printf 'three'\n", task);
+    EXPECT_FALSE(lines);
+    EXPECT_EQ(readFile(path), QByteArray("one\ntwo\nthree"));
+}
+
+TEST(KZTaskRun, HangingChildIsStoppedAfterTheTimeOut)
+{
+    const QString hang = TestSupport::fake(QStringLiteral("fake-smartctl-hang"));
+    KZTask task;
+    task.setTimeout(1);
+    TestSupport::StderrCapture log;
+    QElapsedTimer clock;
+    clock.start();
+    const auto lines =
+        QFileInfo(hang).isExecutable()
+            ? task.parseCommandLine(hang, QStringList{QStringLiteral("-i"), "/dev/x"})
+            : runShell("echo started; sleep 600 & sleep 600\n", task);
+    EXPECT_FALSE(lines);
+    EXPECT_LT(clock.elapsed(), 30000);
+    EXPECT_TRUE(log.text().contains(QStringLiteral("did not finish within 1 seconds")));
+}
+
+TEST(KZTaskRun, ChildThatClosesItsOutputButKeepsRunningIsStoppedToo)
+{
+    KZTask task;
+    task.setTimeout(1);
+    TestSupport::StderrCapture log;
+    const auto lines = runShell("echo done; exec >/dev/null 2>&1; sleep 600\n", task);
+    EXPECT_FALSE(lines);
+    EXPECT_TRUE(log.text().contains(QStringLiteral("was stopped")));
+}
