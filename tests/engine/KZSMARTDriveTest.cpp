@@ -11,6 +11,8 @@
 using TestSupport::readFile;
 using TestSupport::writeFile;
 
+using TestSupport::FakeSmartctl;
+
 namespace {
 
 const QByteArray banner =
@@ -33,57 +35,6 @@ const QByteArray ataIdentity = "=== START OF INFORMATION SECTION ===\n"
 
 const QByteArray passedHealth = "=== START OF READ SMART DATA SECTION ===\n"
                                 "SMART overall-health self-assessment test result: PASSED\n";
-
-// A smartctl stand-in written for one test. It answers from files named after
-// the option it was given (i, H, s-on, V, capture, ...) in its own folder,
-// and records every call: its arguments and where its standard input came from.
-class FakeSmartctl
-{
-public:
-    explicit FakeSmartctl(const QMap<QString, QByteArray> &answers)
-    {
-        static int counter = 0;
-        m_dir = TestSupport::homeDir() + QStringLiteral("/fake-smartctl-%1").arg(++counter);
-        QDir().mkpath(m_dir);
-        for (auto it = answers.cbegin(); it != answers.cend(); ++it)
-            writeFile(m_dir + QLatin1Char('/') + it.key() + QStringLiteral(".txt"), it.value());
-        const QByteArray script =
-            "#!/bin/bash\n"
-            "dir=" +
-            QFile::encodeName(m_dir) +
-            "\n"
-            "{ printf '%s|' \"$@\"; printf ' stdin=%s\\n' \"$(readlink /proc/$$/fd/0)\"; } >> "
-            "\"$dir/calls.log\"\n"
-            "args=(\"$@\")\n"
-            "if [ \"${args[0]}\" = -T ] && [ \"${args[1]}\" = verypermissive ]; then "
-            "args=(\"${args[@]:2}\"); "
-            "permissive=p-; fi\n"
-            "case \"${args[0]}\" in\n"
-            "  -i) key=i;; -H) key=H;; -c) key=c;; -A) key=A;; -V) key=V;; -X) key=X;;\n"
-            "  -s) key=s-on;; -t) key=t-${args[1]};; -l) key=l-${args[1]};; -r) key=capture;;\n"
-            "  *) key=other;;\n"
-            "esac\n"
-            "if [ -f \"$dir/$permissive$key.txt\" ]; then cat \"$dir/$permissive$key.txt\"; "
-            "elif [ -f \"$dir/$key.txt\" ]; then cat \"$dir/$key.txt\"; fi\n";
-        m_program = writeFile(m_dir + QStringLiteral("/smartctl"), script);
-        QFile::setPermissions(m_program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-
-    const QString &program() const { return m_program; }
-    QStringList calls() const
-    {
-        return QString::fromUtf8(readFile(m_dir + QStringLiteral("/calls.log")))
-            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    }
-    void setAnswer(const QString &key, const QByteArray &text)
-    {
-        writeFile(m_dir + QLatin1Char('/') + key + QStringLiteral(".txt"), text);
-    }
-
-private:
-    QString m_dir;
-    QString m_program;
-};
 
 KZSMARTDrive commandLineDrive(const FakeSmartctl &fake, const QString &location = "/dev/sdz")
 {

@@ -210,7 +210,7 @@ else
 fi
 
 # Without a report the corpus fake says so.
-if FAKE_SMARTCTL_REPORT= "$fakes/fake-smartctl-corpus" -i /dev/sda >"$tmp/out" 2>"$tmp/stderr"; then
+if FAKE_SMARTCTL_REPORT="" "$fakes/fake-smartctl-corpus" -i /dev/sda >"$tmp/out" 2>"$tmp/stderr"; then
     bad "corpus fake without report should fail"
 else
     check "corpus fake without report explains" contains "$tmp/stderr" "FAKE_SMARTCTL_REPORT"
@@ -254,10 +254,10 @@ check "hang record" contains "$tmp/rec-hang" "/dev/sdz"
 # The status is taken inside a command substitution whose standard error is
 # discarded, so the shell's own "Killed" report does not clutter the output.
 rc=$({ "$fakes/fake-smartctl-selfkill" -H /dev/sda >"$tmp/out"; echo $?; } 2>/dev/null)
-check "selfkill killed by SIGKILL (status $rc)" [ $rc -eq 137 ]
+check "selfkill killed by SIGKILL (status $rc)" [ "$rc" -eq 137 ]
 check "selfkill printed its lines" contains "$tmp/out" "Copyright (C)"
 rc=$({ FAKE_SIGNAL=SEGV "$fakes/fake-smartctl-selfkill" -H /dev/sda >"$tmp/out"; echo $?; } 2>/dev/null)
-check "selfkill SIGSEGV (status $rc)" [ $rc -eq 139 ]
+check "selfkill SIGSEGV (status $rc)" [ "$rc" -eq 139 ]
 
 # ---------------------------------------------------------------- script
 

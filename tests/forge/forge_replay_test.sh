@@ -222,6 +222,8 @@ replay -i
 has "Rotation Rate:    Solid State Device"
 has "TRIM Command:     Available"
 has "SATA Version is:  SATA 3.2, 6.0 Gb/s (current: 3.0 Gb/s)"
+replay -A
+matches "^  5 Reallocated_Sector_Ct +0x0032 +100 +100 +000 +Old_age +Always +- +0$"
 replay -a
 has "Selective Self-tests/Logging not supported"
 recaptures

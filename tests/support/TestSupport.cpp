@@ -121,6 +121,42 @@ QString StderrCapture::text()
     return QString::fromUtf8(readFile(m_path));
 }
 
+FakeSmartctl::FakeSmartctl(const QMap<QString, QByteArray> &answers)
+{
+    static int counter = 0;
+    m_dir = homeDir() + QStringLiteral("/fake-smartctl-%1").arg(++counter);
+    QDir().mkpath(m_dir);
+    for (auto it = answers.cbegin(); it != answers.cend(); ++it)
+        writeFile(m_dir + QLatin1Char('/') + it.key() + QStringLiteral(".txt"), it.value());
+    const QByteArray script =
+        "#!/bin/bash\n"
+        "dir=" + QFile::encodeName(m_dir) + "\n"
+        "{ printf '%s|' \"$@\"; printf ' stdin=%s\\n' \"$(readlink /proc/$$/fd/0)\"; } >> \"$dir/calls.log\"\n"
+        "args=(\"$@\")\n"
+        "if [ \"${args[0]}\" = -T ] && [ \"${args[1]}\" = verypermissive ]; then args=(\"${args[@]:2}\"); "
+        "permissive=p-; fi\n"
+        "case \"${args[0]}\" in\n"
+        "  -i) key=i;; -H) key=H;; -c) key=c;; -A) key=A;; -V) key=V;; -X) key=X;;\n"
+        "  -s) key=s-on;; -t) key=t-${args[1]};; -l) key=l-${args[1]};; -r) key=capture;;\n"
+        "  *) key=other;;\n"
+        "esac\n"
+        "if [ -f \"$dir/$permissive$key.txt\" ]; then cat \"$dir/$permissive$key.txt\"; "
+        "elif [ -f \"$dir/$key.txt\" ]; then cat \"$dir/$key.txt\"; fi\n";
+    m_program = writeFile(m_dir + QStringLiteral("/smartctl"), script);
+    QFile::setPermissions(m_program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+QStringList FakeSmartctl::calls() const
+{
+    return QString::fromUtf8(readFile(m_dir + QStringLiteral("/calls.log")))
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+void FakeSmartctl::setAnswer(const QString &key, const QByteArray &text)
+{
+    writeFile(m_dir + QLatin1Char('/') + key + QStringLiteral(".txt"), text);
+}
+
 } // namespace TestSupport
 
 // Every test program runs with its own home and XDG folders, so no test

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -40,6 +41,24 @@ private:
     int m_saved = -1;
     QString m_path;
     bool m_done = false;
+};
+
+// A smartctl stand-in written for one test. It answers from files named after
+// the option it was given (i, H, c, A, l-error, l-selftest, s-on, t-short,
+// t-long, X, V, capture, other) in its own folder; with "-T verypermissive"
+// a file with the prefix "p-" is preferred. It records every call: its
+// arguments joined by "|" and where its standard input came from.
+class FakeSmartctl
+{
+public:
+    explicit FakeSmartctl(const QMap<QString, QByteArray> &answers);
+    const QString &program() const { return m_program; }
+    QStringList calls() const;
+    void setAnswer(const QString &key, const QByteArray &text);
+
+private:
+    QString m_dir;
+    QString m_program;
 };
 
 } // namespace TestSupport
