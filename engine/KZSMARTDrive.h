@@ -100,6 +100,13 @@ public:
     bool driveTestsFail() const { return m_testsFail; }
     bool driveNewTestFail() const { return m_newTestFail; }
     bool testInProgress() const { return m_testInProgress; }
+    // A self-test runs: one started by this program, or the status byte says so.
+    bool driveSelfTestExecutionInProgress() const
+    {
+        return m_testInProgress || (m_selftestStatus >> 4) == 15;
+    }
+    // Percent of the running self-test still to do.
+    qint32 driveSelfTestExecutionRemaining() const { return (m_selftestStatus & 0x0f) * 10; }
     qint32 driveReallocatedSectorsFail() const { return m_reallocatedSectorsFail; }
     qint32 driveReallocatedEventsFail() const { return m_reallocatedEventsFail; }
     qint32 driveCurrentSectorsFail() const { return m_currentSectorsFail; }

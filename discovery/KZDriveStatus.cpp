@@ -1,0 +1,67 @@
+#include "KZDriveStatus.h"
+
+#include "KZLocalization.h"
+#include "KZSMARTDrive.h"
+
+namespace KZDriveStatus {
+
+QString getDriveStatus(const KZSMARTDrive &drive)
+{
+    QString word;
+    if (drive.smartSupported()) {
+        switch (drive.driveHealth()) {
+        case 1:
+            word = QStringLiteral("PASSED");
+            break;
+        case 2:
+            word = QStringLiteral("FAILING");
+            break;
+        case 3:
+            word = QStringLiteral("FAILED");
+            break;
+        default:
+            word = QStringLiteral("UNKNOWN");
+            break;
+        }
+    } else {
+        word = drive.driveSelfTestExecutionInProgress() ? QStringLiteral("TESTING")
+                                                        : QStringLiteral("UNSUPPORTED");
+    }
+    return KZLocalization::localizedString(word, word);
+}
+
+int mergedDriveStatus(const QList<const KZSMARTDrive *> &drives)
+{
+    int merged = 1;
+    for (const KZSMARTDrive *drive : drives) {
+        if (drive->driveHealth() == 3)
+            merged = 3;
+        else if (drive->driveHealth() == 2 && merged != 3)
+            merged = 2;
+    }
+    return merged;
+}
+
+QString displayName(const KZSMARTDrive &drive)
+{
+    const QString base = drive.driveModel().value_or(drive.driveLocationID());
+    const quint64 count = drive.drivePartitionCount();
+    if (count == 0)
+        return base;
+    if (count == 1)
+        return drive.partitionNameAtIndex(0);
+    QString name = KZLocalization::localizedString(QStringLiteral("%@ with partitions "),
+                                                   QStringLiteral("%1 with partitions "))
+                       .replace(QStringLiteral("%@"), QStringLiteral("%1"))
+                       .arg(base);
+    for (quint64 index = 0; index < count; ++index) {
+        name += drive.partitionNameAtIndex(index);
+        if (index + 2 < count)
+            name += QStringLiteral(", ");
+        else if (index + 2 == count)
+            name += QStringLiteral(", and ");
+    }
+    return name;
+}
+
+} // namespace KZDriveStatus

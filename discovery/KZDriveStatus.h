@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+class KZSMARTDrive;
+
+// Status words, merged status and display names of drives: the same rules
+// for the application, the tray program and the command-line tool.
+namespace KZDriveStatus {
+
+// "PASSED", "FAILING", "FAILED", "UNKNOWN", "TESTING" or "UNSUPPORTED".
+QString getDriveStatus(const KZSMARTDrive &drive);
+// The word shown for an empty drive list.
+inline const QString noDrivesStatus = QStringLiteral("NODRIVES");
+
+// 3 when any drive failed, else 2 when any is failing, else 1.
+int mergedDriveStatus(const QList<const KZSMARTDrive *> &drives);
+
+// The model (or location identifier), a single partition's name, or
+// "<model> with partitions A, B, and C".
+QString displayName(const KZSMARTDrive &drive);
+
+} // namespace KZDriveStatus
