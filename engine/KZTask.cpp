@@ -235,7 +235,7 @@ std::optional<QStringList> KZTask::parseCommandLine(const QString &program,
                            .arg(m_timeoutSeconds));
             return std::nullopt;
         }
-        ::usleep(5000);
+        ::usleep(1000);
     }
 
     if (WIFSIGNALED(status)) {

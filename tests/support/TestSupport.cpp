@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "KZTask.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -93,6 +95,29 @@ QByteArray readFile(const QString &path)
     return file.readAll();
 }
 
+QString forge(const QByteArray &json, const QString &name)
+{
+    static int counter = 0;
+    const QString dir = homeDir() + QStringLiteral("/forged-%1").arg(++counter);
+    const QString input = writeFile(dir + QStringLiteral("/drive.json"), json);
+    const QString output = dir + QLatin1Char('/') + name;
+    KZTask task;
+    std::optional<QStringList> printed;
+    try {
+        printed = task.parseCommandLine(QStringLiteral(TARNWELL_FORGE),
+                                        QStringList{input, QStringLiteral("-o"), output});
+    } catch (const std::exception &error) {
+        ADD_FAILURE() << "twdr-forge did not run: " << error.what();
+        return {};
+    }
+    if (!QFileInfo::exists(output)) {
+        ADD_FAILURE() << "twdr-forge failed: "
+                      << (printed ? printed->join('\n').toStdString() : "");
+        return {};
+    }
+    return output;
+}
+
 StderrCapture::StderrCapture()
 {
     static int counter = 0;
@@ -130,10 +155,14 @@ FakeSmartctl::FakeSmartctl(const QMap<QString, QByteArray> &answers)
         writeFile(m_dir + QLatin1Char('/') + it.key() + QStringLiteral(".txt"), it.value());
     const QByteArray script =
         "#!/bin/bash\n"
-        "dir=" + QFile::encodeName(m_dir) + "\n"
-        "{ printf '%s|' \"$@\"; printf ' stdin=%s\\n' \"$(readlink /proc/$$/fd/0)\"; } >> \"$dir/calls.log\"\n"
+        "dir=" +
+        QFile::encodeName(m_dir) +
+        "\n"
+        "{ printf '%s|' \"$@\"; printf ' stdin=%s\\n' \"$(readlink /proc/$$/fd/0)\"; } >> "
+        "\"$dir/calls.log\"\n"
         "args=(\"$@\")\n"
-        "if [ \"${args[0]}\" = -T ] && [ \"${args[1]}\" = verypermissive ]; then args=(\"${args[@]:2}\"); "
+        "if [ \"${args[0]}\" = -T ] && [ \"${args[1]}\" = verypermissive ]; then "
+        "args=(\"${args[@]:2}\"); "
         "permissive=p-; fi\n"
         "case \"${args[0]}\" in\n"
         "  -i) key=i;; -H) key=H;; -c) key=c;; -A) key=A;; -V) key=V;; -X) key=X;;\n"

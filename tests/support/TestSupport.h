@@ -29,6 +29,10 @@ QString writeFile(const QString &path, const QByteArray &content);
 QString writeScript(const QString &name, const QByteArray &body);
 QByteArray readFile(const QString &path);
 
+// Forges a raw capture from a JSON drive description with tools/twdr-forge;
+// returns the capture's path (empty, with a test failure, when forging failed).
+QString forge(const QByteArray &json, const QString &name = QStringLiteral("drive.twdr"));
+
 // Captures everything the code under test writes to standard error.
 class StderrCapture
 {

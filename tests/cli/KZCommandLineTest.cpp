@@ -1,0 +1,115 @@
+// tarnwell-cli run as a user runs it: a separate process with its own folders.
+#include "TestSupport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+namespace {
+
+struct Result
+{
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Result runCli(const QStringList &arguments)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    const QString home = TestSupport::homeDir() + "/cli-home";
+    environment.insert("HOME", home);
+    environment.insert("XDG_CONFIG_HOME", home + "/config");
+    environment.insert("XDG_STATE_HOME", home + "/state");
+    environment.insert("XDG_DATA_HOME", home + "/data");
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(TARNWELL_CLI), arguments);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(120000))
+        ADD_FAILURE() << "tarnwell-cli did not finish";
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+QJsonArray jsonDrives(const Result &result)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(result.out, &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << result.out.constData();
+    return document.array();
+}
+
+} // namespace
+
+TEST(CommandLine, UsageErrorsExitWithOneAndExplain)
+{
+    for (const QStringList &arguments :
+         {QStringList{}, QStringList{"frobnicate"}, QStringList{"report"},
+          QStringList{"report", "--bogus", "x"}, QStringList{"report", "--smartctl"},
+          QStringList{"report", "--smartctl", "/nonexistent/smartctl", "/dev/sda"}}) {
+        const Result result = runCli(arguments);
+        EXPECT_EQ(result.status, 1) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(result.err.contains("usage: tarnwell-cli")) << result.err.constData();
+        EXPECT_TRUE(result.out.isEmpty());
+    }
+    const Result help = runCli({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.contains("usage: tarnwell-cli"));
+}
+
+TEST(CommandLine, ReportOfTheSampleCaptureNamesEveryField)
+{
+    SKIP_WITHOUT_SMARTCTL();
+    const QString sample = TestSupport::sourceDir() + "/resources/samples/healthy.twdr";
+    const QByteArray before = TestSupport::readFile(sample);
+    const Result result = runCli({"report", "--json", sample});
+    ASSERT_EQ(result.status, 0) << result.err.constData();
+    const QJsonArray drives = jsonDrives(result);
+    ASSERT_EQ(drives.size(), 1);
+    const QJsonObject drive = drives.first().toObject();
+    EXPECT_EQ(drive.value("location").toString(), sample);
+    EXPECT_EQ(drive.value("model").toString(), "FORGE HX16000 ENTERPRISE");
+    EXPECT_EQ(drive.value("health").toInt(), 1);
+    EXPECT_TRUE(drive.value("smartSupport").toBool());
+    EXPECT_TRUE(drive.value("driveFromFile").toBool());
+    EXPECT_TRUE(drive.value("smartError").isNull());
+    for (const char *key :
+         {"serialNumber", "capacity", "overallHealth", "isNVMe", "rotationRate", "modelFamily",
+          "firmwareVersion", "ataVersion", "sataVersion", "failureReasonsText"})
+        EXPECT_TRUE(drive.contains(key)) << key;
+    // Opening a capture never rewrites it.
+    EXPECT_EQ(TestSupport::readFile(sample), before);
+}
+
+TEST(CommandLine, UnreadableTargetsGiveStatusThreeAndStillReportTheOthers)
+{
+    SKIP_WITHOUT_SMARTCTL();
+    const QString good = TestSupport::forge(R"({"identity": {"model": "GOOD ONE"}})");
+    const QString junk = TestSupport::writeFile(TestSupport::homeDir() + "/junk.twdr", "junk\n");
+    const Result result = runCli({"report", "--json", good, junk, "/dev/tarnwell-no-such-disk"});
+    EXPECT_EQ(result.status, 3);
+    const QJsonArray drives = jsonDrives(result);
+    ASSERT_EQ(drives.size(), 3);
+    EXPECT_EQ(drives[0].toObject().value("model").toString(), "GOOD ONE");
+    EXPECT_FALSE(drives[1].toObject().value("smartSupport").toBool());
+    EXPECT_TRUE(drives[1].toObject().value("smartError").toString().contains("Syntax error"));
+    EXPECT_FALSE(drives[2].toObject().value("smartSupport").toBool());
+    EXPECT_TRUE(result.err.contains("could not be read"));
+}
+
+TEST(CommandLine, SmartctlOptionRunsTheNamedProgram)
+{
+    TestSupport::FakeSmartctl fake(
+        {{"i", "smartctl 7.3\nCopyright\n\nDevice Model:     FAKE NAMED\nSerial Number:    N1\n"},
+         {"H", "smartctl 7.3\nCopyright\n\n=== START ===\n"
+               "SMART overall-health self-assessment test result: PASSED\n"}});
+    const Result result = runCli({"report", "--json", "--smartctl", fake.program(), "/dev/sdx"});
+    EXPECT_EQ(result.status, 0) << result.err.constData();
+    const QJsonArray drives = jsonDrives(result);
+    ASSERT_EQ(drives.size(), 1);
+    EXPECT_EQ(drives[0].toObject().value("model").toString(), "FAKE NAMED");
+    EXPECT_TRUE(fake.calls().first().startsWith("-i|/dev/sdx|"));
+    EXPECT_TRUE(fake.calls().last().startsWith("-r|ataioctl,2|-a|/dev/sdx|"));
+}
