@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++ pkg-config clang
     qt6-base-dev
     libgtest-dev libbenchmark-dev
-    smartmontools
+    smartmontools python3
 )
 
 missing=()
