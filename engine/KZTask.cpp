@@ -194,14 +194,19 @@ std::optional<QStringList> KZTask::parseCommandLine(const QString &program,
         }
     };
 
+    // Ends a child that ran past the time-out, with anything it started.
+    auto stopChild = [&] {
+        ::kill(-pid, SIGKILL);
+        ::kill(pid, SIGKILL);
+        reapChild(0);
+        KZLog::log(QStringLiteral("%1 did not finish within %2 seconds and was stopped.")
+                       .arg(program)
+                       .arg(m_timeoutSeconds));
+    };
+
     for (;;) {
         if (clock.elapsed() >= timeoutMs) {
-            ::kill(-pid, SIGKILL);
-            ::kill(pid, SIGKILL);
-            reapChild(0);
-            KZLog::log(QStringLiteral("%1 did not finish within %2 seconds and was stopped.")
-                           .arg(program)
-                           .arg(m_timeoutSeconds));
+            stopChild();
             return std::nullopt;
         }
         pollfd descriptor{readEnd.get(), POLLIN, 0};
@@ -210,6 +215,8 @@ std::optional<QStringList> KZTask::parseCommandLine(const QString &program,
             const qsizetype count = readChunk(readEnd.get(), collected);
             if (count == 0)
                 break; // end of file: the child has closed its output
+            if (count < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+                break; // the pipe failed: take what was read
             if (count > 0 && count < shortChunkLimit)
                 shortChunkSeen = true;
             continue;
@@ -227,12 +234,7 @@ std::optional<QStringList> KZTask::parseCommandLine(const QString &program,
     while (!reapChild(WNOHANG)) {
         // The child closed its output but has not ended yet.
         if (clock.elapsed() >= timeoutMs) {
-            ::kill(-pid, SIGKILL);
-            ::kill(pid, SIGKILL);
-            reapChild(0);
-            KZLog::log(QStringLiteral("%1 did not finish within %2 seconds and was stopped.")
-                           .arg(program)
-                           .arg(m_timeoutSeconds));
+            stopChild();
             return std::nullopt;
         }
         ::usleep(1000);

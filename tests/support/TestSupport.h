@@ -11,6 +11,12 @@
 // program, the real smartctl, the fakes folder and the shared corpus.
 namespace TestSupport {
 
+// The two banner lines and the blank line smartctl starts every output with.
+inline const QByteArray smartctlBanner =
+    "smartctl 7.3 2022-02-28 r5338 [x86_64-linux-6.1.0] (local build)\n"
+    "Copyright (C) 2002-22, Bruce Allen, Christian Franke, www.smartmontools.org\n"
+    "\n";
+
 // Folder of the real smartctl outputs; empty when the corpus is not beside the checkout.
 QString corpusDir();
 // A corpus file by its path below the corpus folder; empty when absent.
