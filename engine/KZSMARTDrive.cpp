@@ -169,7 +169,8 @@ std::optional<QString> KZSMARTDrive::getsmartctlPath() const
 std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
 {
     const QStringList arguments = argumentList();
-    const std::optional<QString> program = getsmartctlPath();
+    const std::optional<QString> program =
+        m_outputProvider ? std::optional<QString>(QStringLiteral("smartctl")) : getsmartctlPath();
     debugLog(QStringLiteral("Running smartctl binary."));
     if (!program) {
         KZLog::log(
@@ -180,6 +181,8 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
     KZTask task;
     task.setTimeout(m_taskTimeoutSeconds);
     if (capture) {
+        if (m_outputProvider)
+            return std::nullopt;
         task.setRawDataPath(rawCaptureFilePath());
         try {
             task.parseCommandLine(*program, arguments);
@@ -194,7 +197,8 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
         task.setReadFromFilePath(m_location);
     std::optional<QStringList> lines;
     try {
-        lines = task.parseCommandLine(*program, arguments);
+        lines = m_outputProvider ? m_outputProvider(arguments)
+                                 : task.parseCommandLine(*program, arguments);
     } catch (const std::exception &error) {
         KZLog::log(QStringLiteral("Exception occured in runSMARTBinary- %1: %2")
                        .arg(exceptionName(error), exceptionReason(error)));

@@ -3,6 +3,7 @@
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 // One physical disk, or one raw capture file replayed as a disk: where it is,
@@ -44,6 +45,11 @@ public:
     void setSelfTestInProgress(bool running) { m_testInProgress = running; }
     // Runs smartctl through this program instead of the one getsmartctlPath finds.
     void setSmartctlOverride(const QString &program) { m_smartctlOverride = program; }
+    // Answers smartctl runs from memory instead of running a program: given
+    // the argument list, returns the output lines or nothing. The answer is
+    // judged like real output. Used to drive the parsers with arbitrary text.
+    using OutputProvider = std::function<std::optional<QStringList>(const QStringList &arguments)>;
+    void setOutputProvider(OutputProvider provider) { m_outputProvider = std::move(provider); }
     // Seconds after which a smartctl run that has not finished is stopped.
     void setTaskTimeout(int seconds) { m_taskTimeoutSeconds = seconds; }
 
@@ -180,5 +186,6 @@ private:
     std::optional<QStringList> m_failureReasonsText;
 
     QString m_smartctlOverride;
+    OutputProvider m_outputProvider;
     int m_taskTimeoutSeconds = 120;
 };

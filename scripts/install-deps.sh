@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config clang
+    cmake ninja-build g++ pkg-config clang libclang-rt-14-dev
     qt6-base-dev
     libgtest-dev libbenchmark-dev
     smartmontools python3
