@@ -9,6 +9,10 @@
 #include <QFile>
 #include <QSettings>
 
+#include <cstdio>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 QString freshPreferencesFile()
@@ -182,4 +186,27 @@ TEST(AlertPresenter, CommandLineModeLogsTheAlertAndAnswersTheFirstButton)
                                                    "Some text", {"OK", "Cancel"}),
               0);
     EXPECT_TRUE(capture.text().contains("Alert: Title Some text"));
+}
+
+TEST(Log, StandardErrorIsAppendedToTheLogFile)
+{
+    const QString path = TestSupport::homeDir() + "/logs/nested/Tarnwell.log";
+    TestSupport::writeFile(path, "earlier line\n");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (!KZLog::redirectStandardErrorTo(path))
+            ::_exit(2);
+        KZLog::log("written by the child");
+        std::fprintf(stderr, "raw stderr text\n");
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    const QString text = QString::fromUtf8(TestSupport::readFile(path));
+    EXPECT_TRUE(text.startsWith("earlier line\n"));
+    EXPECT_TRUE(text.contains("written by the child"));
+    EXPECT_TRUE(text.contains("raw stderr text"));
 }
