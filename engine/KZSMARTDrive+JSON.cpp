@@ -49,6 +49,17 @@ QJsonObject KZSMARTDrive::toJSON() const
     object.insert(QStringLiteral("shortSelftestTime"), m_shortSelftestTime);
     object.insert(QStringLiteral("longSelftestTime"), m_longSelftestTime);
     object.insert(QStringLiteral("conveyanceSelftestTime"), m_conveyanceSelftestTime);
+    object.insert(QStringLiteral("attributeRevision"), m_attributeRevision);
+    object.insert(QStringLiteral("attributeCount"), m_attributeCount);
+    object.insert(QStringLiteral("nvmeNextAttributeID"), m_nvmeNextAttributeID);
+    if (m_attributes) {
+        QJsonArray attributes;
+        for (const KZSMARTAttribute &attribute : *m_attributes)
+            attributes.append(attribute.toJSON());
+        object.insert(QStringLiteral("attributes"), attributes);
+    } else {
+        object.insert(QStringLiteral("attributes"), QJsonValue(QJsonValue::Null));
+    }
     object.insert(QStringLiteral("isNVMe"), m_isNVMe);
     object.insert(QStringLiteral("argumentCode"), qint64(m_argumentCode));
     object.insert(QStringLiteral("runVeryPermissive"), m_runVeryPermissive);

@@ -337,6 +337,8 @@ void KZSMARTDrive::updateInfo()
     const Step steps[] = {
         {"Exception occured in parseInfo- %1: %2", [this] { parseInfo(); }},
         {"Exception occured in parseHealth. %1: %2", [this] { parseHealth(); }},
+        {"Exception occured in parseCapabilities. %1: %2", [this] { parseCapabilities(); }},
+        {"Exception occured in parseAttributes. %1: %2", [this] { parseAttributes(); }},
     };
     for (const Step &step : steps) {
         try {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "KZSMARTAttribute.h"
+
 #include <QJsonObject>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -69,6 +72,63 @@ public:
 
 private:
     void readNVMeCapacity(const QStringList &identityLines);
+
+public:
+    // Capabilities ("-c"): status bytes, capability bytes, self-test durations.
+    void parseCapabilities();
+    bool driveAutoOfflineDataCollectionEnable() const;
+    bool driveSMARTExecuteOfflineImmediate() const;
+    bool driveAutoOfflineDataCollection() const;
+    bool driveAbortOfflineCollection() const;
+    bool driveOfflineSurfaceScan() const;
+    bool driveSelfTest() const;
+    bool driveConveyanceSelfTest() const;
+    bool driveSelectiveSelfTest() const;
+    bool driveAutoSavingSMARTData() const;
+    bool driveSavesSMARTDataPowerSave() const;
+    bool driveSMARTAutoSaveTimer() const;
+    bool driveErrorLogging() const;
+    bool driveGeneralPurposeLogging() const { return m_generalPurposeLogging; }
+    qint32 driveOfflineDataCollectionTime() const { return m_timeOfflineData; }
+    qint32 driveShortSelfTestTime() const { return m_shortSelftestTime; }
+    qint32 driveExtendedSelfTestTime() const { return m_longSelftestTime; }
+    qint32 driveConveyanceSelfTestTime() const { return m_conveyanceSelftestTime; }
+    quint32 driveOfflineDataStatus() const { return m_offlineDataStatus; }
+    qint32 driveSelftestStatus() const { return m_selftestStatus; }
+    quint32 driveDataCapabilities() const { return m_dataCapabilities; }
+    quint32 driveSMARTCapabilities() const { return m_smartCapabilities; }
+    quint32 driveErrorLoggingCapabilities() const { return m_errorLoggingCapabilities; }
+    // Sentence tail for the offline data collection activity.
+    QString driveOfflineDataCollectionActivity() const;
+    // Sentence for the self-test execution status.
+    QString driveSelfTestExecution() const;
+
+    // Attribute table ("-A") and its failure evaluation.
+    void parseAttributes();
+    KZSMARTAttribute parseAttributeLine(const QString &line) const;
+    KZSMARTAttribute parseNVMeAttributeLine(const QString &line);
+    qint32 driveAttributeRevision() const { return m_attributeRevision; }
+    qint32 driveAttributeCount() const { return m_attributeCount; }
+    qint32 nvmeNextAttributeID() const { return m_nvmeNextAttributeID; }
+    // The attribute at an index, or nothing when the index is not below the count.
+    const KZSMARTAttribute *driveAttribute(quint64 index) const;
+    const std::optional<QList<KZSMARTAttribute>> &driveAttributes() const { return m_attributes; }
+    // Raw value of the first attribute with this ID, or -1.
+    qint64 readRawAttribute(qint32 idNumber) const;
+    qint64 drivePowerOnHours() const { return readRawAttribute(9); }
+    qint64 driveAirflowTemperature() const { return readRawAttribute(190); }
+    qint64 driveTemperature() const { return readRawAttribute(194); }
+    qint64 drivePendingBadSectors() const { return readRawAttribute(197); }
+    qint64 driveRemovedBadSectors() const { return readRawAttribute(198); }
+    qint64 driveReallocatedBadSectors() const { return readRawAttribute(5); }
+    qint64 driveCRCErrorCount() const { return readRawAttribute(199); }
+    std::optional<QStringList> getFailureReasonsText() const { return m_failureReasonsText; }
+    // Preferences key of a remembered per-drive count: serial number (or
+    // location when there is none) followed by the suffix.
+    QString rememberedCountKey(const QString &suffix) const;
+
+private:
+    void evaluateAttribute(const KZSMARTAttribute &attribute);
 
 public:
     // Text routines every parser uses; they throw KZException on bad lines.
@@ -163,6 +223,10 @@ private:
     qint32 m_shortSelftestTime = 0;
     qint32 m_longSelftestTime = 0;
     qint32 m_conveyanceSelftestTime = 0;
+    qint32 m_attributeRevision = 0;
+    qint32 m_attributeCount = 0;
+    qint32 m_nvmeNextAttributeID = 0;
+    std::optional<QList<KZSMARTAttribute>> m_attributes;
     bool m_isNVMe = false;
     quint64 m_argumentCode = 0;
     bool m_runVeryPermissive = false;

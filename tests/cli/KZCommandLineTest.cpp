@@ -104,7 +104,13 @@ TEST(CommandLine, SmartctlOptionRunsTheNamedProgram)
     TestSupport::FakeSmartctl fake(
         {{"i", "smartctl 7.3\nCopyright\n\nDevice Model:     FAKE NAMED\nSerial Number:    N1\n"},
          {"H", "smartctl 7.3\nCopyright\n\n=== START ===\n"
-               "SMART overall-health self-assessment test result: PASSED\n"}});
+               "SMART overall-health self-assessment test result: PASSED\n"},
+         {"c", "smartctl 7.3\nCopyright\n\n=== START ===\nGeneral SMART Values:\n"},
+         {"A", "smartctl 7.3\nCopyright\n\n=== START ===\nSMART Attributes Data Structure "
+               "revision number: 16\n"},
+         {"l-error", "smartctl 7.3\nCopyright\n\n=== START ===\nNo Errors Logged\n"},
+         {"l-selftest", "smartctl 7.3\nCopyright\n\n=== START ===\nNo self-tests have been "
+                        "logged.\n"}});
     const Result result = runCli({"report", "--json", "--smartctl", fake.program(), "/dev/sdx"});
     EXPECT_EQ(result.status, 0) << result.err.constData();
     const QJsonArray drives = jsonDrives(result);
