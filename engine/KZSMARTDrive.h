@@ -42,6 +42,8 @@ public:
     void addPartitionName(const QString &name);
     bool sameLocation(const QString &location) const { return location == m_location; }
     void setSelfTestInProgress(bool running) { m_testInProgress = running; }
+    // Offline data collection capabilities, as the "-c" output reports them.
+    void setDataCapabilities(quint32 capabilities) { m_dataCapabilities = capabilities; }
     // Runs smartctl through this program instead of the one getsmartctlPath finds.
     void setSmartctlOverride(const QString &program) { m_smartctlOverride = program; }
     // Seconds after which a smartctl run that has not finished is stopped.
@@ -105,6 +107,9 @@ public:
     {
         return m_testInProgress || (m_selftestStatus >> 4) == 15;
     }
+    // The drive can abort offline collection upon a new command (bit 2 of
+    // the capabilities); such a drive cannot be read while a self-test runs.
+    bool driveAbortOfflineCollection() const { return (m_dataCapabilities & 4) != 0; }
     // Percent of the running self-test still to do.
     qint32 driveSelfTestExecutionRemaining() const { return (m_selftestStatus & 0x0f) * 10; }
     qint32 driveReallocatedSectorsFail() const { return m_reallocatedSectorsFail; }
