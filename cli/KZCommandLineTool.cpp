@@ -1,24 +1,50 @@
 #include "KZCommandLineTool.h"
 
+#include "KZDriveCheck.h"
+#include "KZException.h"
 #include "KZPreferences.h"
 #include "KZSMARTDrive.h"
+#include "KZSMARTScanner.h"
+#include "KZSavedReport.h"
+#include "KZTask.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QTemporaryDir>
 
 namespace {
 
 const char *const usageText =
     "usage: tarnwell-cli report [--json] [--smartctl PROGRAM] TARGET...\n"
+    "       tarnwell-cli check [--json] [--smartctl PROGRAM] [--show-unsupported]\n"
+    "                          [--lsblk PROGRAM] [TARGET...]\n"
+    "       tarnwell-cli capture [--smartctl PROGRAM] SOURCE -o FILE.twdr\n"
     "\n"
     "  report    read each TARGET and print what its drive reports\n"
     "            TARGET is a device (such as /dev/sda) or a saved capture file (.twdr)\n"
-    "  --json    print a JSON array with one object per drive\n"
+    "  check     find the drives of this machine (or take the TARGETs), read them,\n"
+    "            drop unsupported ones, merge duplicates, and print one summary line\n"
+    "            and one line per drive with its status and failure reasons\n"
+    "  capture   record the raw capture of a device, or re-record a capture file,\n"
+    "            and save its command blocks as a report that report and check read\n"
+    "\n"
+    "  --json    print JSON instead of text\n"
     "  --smartctl PROGRAM\n"
     "            run PROGRAM instead of the smartctl that is found on the system\n"
+    "  --show-unsupported\n"
+    "            keep drives without S.M.A.R.T. support in the list for this run\n"
+    "  --lsblk PROGRAM\n"
+    "            list the block devices with PROGRAM instead of lsblk\n"
+    "  -o FILE   where capture writes the report\n"
     "\n"
-    "Exit status: 0 every target was read, 1 usage error, 3 some drive could not be read.\n";
+    "Exit status of report: 0 every target was read, 1 usage error, 3 some drive\n"
+    "could not be read.\n"
+    "Exit status of check: 0 every drive passed, 1 a drive is failing, 2 a drive\n"
+    "failed, 3 the scan failed or the command was not understood.\n"
+    "Exit status of capture: 0 the report was written, 1 usage error, 3 no report\n"
+    "could be made or written.\n";
 
 } // namespace
 
@@ -34,6 +60,10 @@ int KZCommandLineTool::run(const QStringList &arguments)
     }
     if (command == QLatin1String("report"))
         return report(arguments.mid(1));
+    if (command == QLatin1String("check"))
+        return check(arguments.mid(1));
+    if (command == QLatin1String("capture"))
+        return capture(arguments.mid(1));
     return usage(QStringLiteral("unknown command \"%1\"").arg(command));
 }
 
@@ -107,4 +137,159 @@ int KZCommandLineTool::report(const QStringList &arguments)
     m_out.flush();
     m_err.flush();
     return allRead ? Success : DriveUnreadable;
+}
+
+std::optional<QString> KZCommandLineTool::parseOptions(const QStringList &arguments,
+                                                       const QStringList &allowed,
+                                                       ParsedOptions &parsed)
+{
+    auto valueOf = [&](qsizetype &index, const QString &option) -> std::optional<QString> {
+        const QString &argument = arguments.at(index);
+        if (argument.startsWith(option + QLatin1Char('=')))
+            return argument.mid(option.size() + 1);
+        if (index + 1 >= arguments.size())
+            return std::nullopt;
+        return arguments.at(++index);
+    };
+    for (qsizetype index = 0; index < arguments.size(); ++index) {
+        const QString &argument = arguments.at(index);
+        const QString option = argument.section(QLatin1Char('='), 0, 0);
+        if (argument == QLatin1String("--")) {
+            parsed.targets += arguments.mid(index + 1);
+            break;
+        }
+        if (!argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
+            parsed.targets.append(argument);
+            continue;
+        }
+        if (!allowed.contains(option))
+            return QStringLiteral("unknown option \"%1\"").arg(argument);
+        if (option == QLatin1String("--json")) {
+            parsed.json = true;
+        } else if (option == QLatin1String("--show-unsupported")) {
+            parsed.showUnsupported = true;
+        } else {
+            const std::optional<QString> value = valueOf(index, option);
+            if (!value || value->isEmpty())
+                return QStringLiteral("%1 needs a value").arg(option);
+            if (option == QLatin1String("--smartctl"))
+                m_smartctl = *value;
+            else if (option == QLatin1String("--lsblk"))
+                parsed.lsblk = *value;
+            else if (option == QLatin1String("-o") || option == QLatin1String("--output"))
+                parsed.output = *value;
+        }
+    }
+    if (!m_smartctl.isEmpty() && !QFileInfo(m_smartctl).isExecutable())
+        return QStringLiteral("\"%1\" is not an executable program").arg(m_smartctl);
+    if (!parsed.lsblk.isEmpty() && !QFileInfo(parsed.lsblk).isExecutable())
+        return QStringLiteral("\"%1\" is not an executable program").arg(parsed.lsblk);
+    return std::nullopt;
+}
+
+int KZCommandLineTool::check(const QStringList &arguments)
+{
+    ParsedOptions options;
+    if (const std::optional<QString> problem =
+            parseOptions(arguments,
+                         {QStringLiteral("--json"), QStringLiteral("--smartctl"),
+                          QStringLiteral("--show-unsupported"), QStringLiteral("--lsblk")},
+                         options)) {
+        usage(*problem);
+        return KZDriveCheck::Unknown;
+    }
+
+    KZSMARTScanner scanner = KZSMARTScanner::initForCommandLine();
+    scanner.setOutputDebugMessages(
+        KZPreferences::standard().boolForKey(QStringLiteral("OutputDebugMessages")));
+    if (!m_smartctl.isEmpty())
+        scanner.setSmartctlOverride(m_smartctl);
+    if (options.showUnsupported)
+        scanner.setShowUnsupportedDrives(true);
+    if (!options.lsblk.isEmpty())
+        scanner.setToolProgram(KZSMARTScanner::lsblkTool, options.lsblk);
+
+    bool scanned = true;
+    if (options.targets.isEmpty()) {
+        scanned = scanner.scanForDrives();
+    } else {
+        for (const QString &target : std::as_const(options.targets))
+            scanner.addDrive(std::make_shared<KZSMARTDrive>(makeDrive(target)));
+    }
+    scanner.updateDrives();
+
+    const KZDriveList &drives = scanner.getDrives();
+    if (options.json)
+        m_out << QJsonDocument(KZDriveCheck::jsonReport(drives, scanned))
+                     .toJson(QJsonDocument::Indented);
+    else
+        m_out << KZDriveCheck::textReport(drives, scanned);
+    m_out.flush();
+    m_err.flush();
+    return KZDriveCheck::checkState(KZDriveCheck::mergedDriveStatus(drives), scanned);
+}
+
+int KZCommandLineTool::capture(const QStringList &arguments)
+{
+    ParsedOptions options;
+    if (const std::optional<QString> problem = parseOptions(
+            arguments,
+            {QStringLiteral("--smartctl"), QStringLiteral("-o"), QStringLiteral("--output")},
+            options))
+        return usage(*problem);
+    if (options.targets.size() != 1)
+        return usage(QStringLiteral("capture needs exactly one SOURCE"));
+    if (options.output.isEmpty())
+        return usage(QStringLiteral("capture needs -o FILE"));
+    const QString source = options.targets.first();
+
+    auto fail = [this, &source](const QString &message) {
+        m_err << "tarnwell-cli: " << source << ": " << message << "\n";
+        m_err.flush();
+        return int(CaptureFailed);
+    };
+
+    // The capture run of a drive: "-r ataioctl,2 -a" and the device, or "-"
+    // with the capture file on standard input.
+    KZSMARTDrive drive = makeDrive(source);
+    drive.setArgumentCode(KZSMARTDrive::RawCapture);
+    const std::optional<QString> program = drive.getsmartctlPath();
+    if (!program || !QFileInfo(*program).isExecutable())
+        return fail(QStringLiteral("no smartctl program found"));
+
+    QTemporaryDir folder;
+    if (!folder.isValid())
+        return fail(QStringLiteral("cannot make a temporary folder: %1").arg(folder.errorString()));
+    const QString rawPath = folder.filePath(QStringLiteral("capture.twdr"));
+    KZTask task;
+    task.setRawDataPath(rawPath);
+    if (drive.driveFromFile())
+        task.setReadFromFilePath(drive.driveLocation());
+    try {
+        task.parseCommandLine(*program, drive.argumentList());
+    } catch (const KZException &error) {
+        return fail(QStringLiteral("cannot run %1: %2").arg(*program, error.reason()));
+    }
+
+    QFile rawFile(rawPath);
+    if (!rawFile.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("%1 gave no readable output").arg(*program));
+    const QString rawText = QString::fromUtf8(rawFile.readAll());
+    const QString report = KZSavedReport::cutBlocks(rawText);
+    if (report.isEmpty()) {
+        // smartctl says why after its two banner lines, as in
+        // "Smartctl open device: /dev/sdz failed: No such device".
+        const QStringList lines = rawText.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QString reason = lines.size() > 2 ? lines.at(2).trimmed() : QString();
+        return fail(QStringLiteral("the capture holds no command blocks%1; nothing was written")
+                        .arg(reason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(reason)));
+    }
+    QString writeError;
+    if (!KZSavedReport::writeSavedReport(options.output, report, &writeError))
+        return fail(QStringLiteral("cannot write %1: %2").arg(options.output, writeError));
+
+    m_out << "tarnwell-cli: saved " << KZSavedReport::blockList(report).size() / 2
+          << " command blocks of " << source << " to " << options.output << "\n";
+    m_out.flush();
+    return Success;
 }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
+#include <optional>
 
 class KZSMARTDrive;
 
@@ -14,7 +15,8 @@ public:
     {
         Success = 0,
         UsageError = 1,
-        DriveUnreadable = 3
+        DriveUnreadable = 3,
+        CaptureFailed = 3
     };
 
     KZCommandLineTool(QTextStream &out, QTextStream &err) : m_out(out), m_err(err) {}
@@ -23,7 +25,25 @@ public:
     int run(const QStringList &arguments);
 
 private:
+    struct ParsedOptions
+    {
+        bool json = false;
+        bool showUnsupported = false;
+        QString lsblk;
+        QString output;
+        QStringList targets;
+    };
+
     int report(const QStringList &arguments);
+    // Scans (or takes the targets), updates and judges the drives like the
+    // application's check; the exit status is that of a monitoring plugin.
+    int check(const QStringList &arguments);
+    // Writes the saved-report form of a device's or a capture's raw capture.
+    int capture(const QStringList &arguments);
+    // Reads the options named in allowed (and --smartctl into m_smartctl);
+    // everything else is a target. Returns the problem of a bad command line.
+    std::optional<QString> parseOptions(const QStringList &arguments, const QStringList &allowed,
+                                        ParsedOptions &parsed);
     int usage(const QString &problem);
     // A target that is an existing regular file is a raw capture; anything else a device.
     KZSMARTDrive makeDrive(const QString &target) const;

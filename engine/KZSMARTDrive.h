@@ -46,6 +46,8 @@ public:
     void addPartitionName(const QString &name);
     bool sameLocation(const QString &location) const { return location == m_location; }
     void setSelfTestInProgress(bool running) { m_testInProgress = running; }
+    // Offline data collection capabilities, as the "-c" output reports them.
+    void setDataCapabilities(quint32 capabilities) { m_dataCapabilities = capabilities; }
     // Runs smartctl through this program instead of the one getsmartctlPath finds.
     void setSmartctlOverride(const QString &program) { m_smartctlOverride = program; }
     // Answers smartctl runs from memory instead of running a program: given

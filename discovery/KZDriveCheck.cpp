@@ -1,0 +1,130 @@
+#include "KZDriveCheck.h"
+
+#include "KZDriveStatus.h"
+#include "KZLocalization.h"
+#include "KZSMARTDrive.h"
+
+#include <QJsonArray>
+#include <QMap>
+
+namespace KZDriveCheck {
+
+namespace {
+
+// The order in which the counts of the summary are listed.
+const char *const statusOrder[] = {"FAILED",  "FAILING",     "UNKNOWN",
+                                   "TESTING", "UNSUPPORTED", "PASSED"};
+
+QString localized(const char *word)
+{
+    const QString key = QString::fromLatin1(word);
+    return KZLocalization::localizedString(key, key);
+}
+
+} // namespace
+
+int mergedDriveStatus(const KZDriveList &drives)
+{
+    QList<const KZSMARTDrive *> pointers;
+    for (const std::shared_ptr<KZSMARTDrive> &drive : drives)
+        pointers.append(drive.get());
+    return KZDriveStatus::mergedDriveStatus(pointers);
+}
+
+State checkState(int mergedStatus, bool scanSucceeded)
+{
+    if (mergedStatus == 3)
+        return Critical;
+    if (!scanSucceeded)
+        return Unknown;
+    return mergedStatus == 2 ? Warning : Ok;
+}
+
+QString stateWord(State state)
+{
+    switch (state) {
+    case Ok:
+        return QStringLiteral("OK");
+    case Warning:
+        return QStringLiteral("WARNING");
+    case Critical:
+        return QStringLiteral("CRITICAL");
+    case Unknown:
+        break;
+    }
+    return QStringLiteral("UNKNOWN");
+}
+
+QString summaryLine(const KZDriveList &drives, bool scanSucceeded)
+{
+    const State state = checkState(mergedDriveStatus(drives), scanSucceeded);
+    QStringList parts;
+    if (!scanSucceeded)
+        parts << QStringLiteral("drive scan failed");
+    if (drives.isEmpty()) {
+        parts << KZLocalization::localizedString(KZDriveStatus::noDrivesStatus,
+                                                 QStringLiteral("NO DRIVES"));
+    } else {
+        QMap<QString, int> counts;
+        for (const std::shared_ptr<KZSMARTDrive> &drive : drives)
+            ++counts[KZDriveStatus::getDriveStatus(*drive)];
+        QStringList countTexts;
+        for (const char *word : statusOrder) {
+            const QString text = localized(word);
+            if (counts.value(text) > 0)
+                countTexts << QStringLiteral("%1 %2").arg(counts.take(text)).arg(text);
+        }
+        // Words of a localisation that maps two statuses to one text.
+        for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+            countTexts << QStringLiteral("%1 %2").arg(it.value()).arg(it.key());
+        parts << QStringLiteral("%1 %2: %3")
+                     .arg(drives.size())
+                     .arg(drives.size() == 1 ? QStringLiteral("drive") : QStringLiteral("drives"),
+                          countTexts.join(QStringLiteral(", ")));
+    }
+    return QStringLiteral("TARNWELL %1 - %2")
+        .arg(stateWord(state), parts.join(QStringLiteral("; ")));
+}
+
+QStringList driveLines(const KZSMARTDrive &drive)
+{
+    QStringList lines{
+        QStringLiteral("%1  [%2]")
+            .arg(KZDriveStatus::displayName(drive), KZDriveStatus::getDriveStatus(drive))};
+    for (const QString &reason : drive.failureReasons().value_or(QStringList()))
+        lines << QStringLiteral("  ") + reason;
+    return lines;
+}
+
+QString textReport(const KZDriveList &drives, bool scanSucceeded)
+{
+    QString text = summaryLine(drives, scanSucceeded) + QLatin1Char('\n');
+    for (const std::shared_ptr<KZSMARTDrive> &drive : drives) {
+        for (const QString &line : driveLines(*drive))
+            text += line + QLatin1Char('\n');
+    }
+    return text;
+}
+
+QJsonObject jsonReport(const KZDriveList &drives, bool scanSucceeded)
+{
+    const int merged = mergedDriveStatus(drives);
+    const State state = checkState(merged, scanSucceeded);
+    QJsonArray driveArray;
+    for (const std::shared_ptr<KZSMARTDrive> &drive : drives) {
+        QJsonObject object = drive->toJSON();
+        object.insert(QStringLiteral("status"), KZDriveStatus::getDriveStatus(*drive));
+        object.insert(QStringLiteral("displayName"), KZDriveStatus::displayName(*drive));
+        driveArray.append(object);
+    }
+    QJsonObject report;
+    report.insert(QStringLiteral("state"), stateWord(state));
+    report.insert(QStringLiteral("exitStatus"), int(state));
+    report.insert(QStringLiteral("mergedStatus"), merged);
+    report.insert(QStringLiteral("scanSucceeded"), scanSucceeded);
+    report.insert(QStringLiteral("summary"), summaryLine(drives, scanSucceeded));
+    report.insert(QStringLiteral("drives"), driveArray);
+    return report;
+}
+
+} // namespace KZDriveCheck

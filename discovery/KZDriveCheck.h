@@ -1,0 +1,43 @@
+#pragma once
+
+#include "KZSMARTScanner.h"
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+// The verdict of one check of all drives in the style of a monitoring plugin:
+// a state with its exit status, a one-line summary, one line per drive with
+// its failure reasons, and the same as JSON.
+namespace KZDriveCheck {
+
+// Exit statuses of a monitoring plugin.
+enum State
+{
+    Ok = 0,
+    Warning = 1,
+    Critical = 2,
+    Unknown = 3
+};
+
+// Failed drives make the check critical, even when the scan failed and other
+// drives may be missing; otherwise a failed scan makes it unknown, and a
+// failing drive a warning.
+State checkState(int mergedStatus, bool scanSucceeded);
+// "OK", "WARNING", "CRITICAL" or "UNKNOWN".
+QString stateWord(State state);
+
+// "TARNWELL OK - 2 drives: 2 PASSED", with the number of drives of each
+// status word; "drive scan failed" leads the counts when the scan failed.
+QString summaryLine(const KZDriveList &drives, bool scanSucceeded);
+// "<display name>  [<status word>]", then each failure reason indented by two blanks.
+QStringList driveLines(const KZSMARTDrive &drive);
+// The summary line and the lines of every drive, each ended by a line feed.
+QString textReport(const KZDriveList &drives, bool scanSucceeded);
+// The state, the merged status, whether the scan succeeded, and every drive
+// with all its fields plus its status word and display name.
+QJsonObject jsonReport(const KZDriveList &drives, bool scanSucceeded);
+
+int mergedDriveStatus(const KZDriveList &drives);
+
+} // namespace KZDriveCheck

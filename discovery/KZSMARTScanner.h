@@ -1,0 +1,124 @@
+#pragma once
+
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+class KZSMARTDrive;
+
+// The drive list: the drives of the machine in discovery order, shared (not
+// copied) with whoever shows or checks them.
+using KZDriveList = QList<std::shared_ptr<KZSMARTDrive>>;
+
+// Keeps the list of drives the rest of the system shows and checks. A scan
+// lists the whole disks and the volumes mounted from them; an update
+// refreshes every drive, drops drives without S.M.A.R.T. support (unless the
+// user wants to see them) and merges drive objects that turn out to be the
+// same physical disk (the same serial number under two device nodes).
+//
+// Two ways of finding disks stand behind the scan: on macOS the device nodes
+// of /dev with `df` and the /Volumes links; on Linux one run of lsblk. The one
+// of the running platform is chosen; both can be chosen explicitly.
+//
+// No locks: nothing else may read or change the list while a scan or an
+// update runs.
+class KZSMARTScanner
+{
+public:
+    enum class BackEnd
+    {
+        MacOS,
+        Linux
+    };
+
+    // The tools a scan runs, as keys of setToolProgram.
+    static inline const QString lsTool = QStringLiteral("ls");
+    static inline const QString dfTool = QStringLiteral("df");
+    static inline const QString lsblkTool = QStringLiteral("lsblk");
+
+    // Volume name texts: no name could be found, and a mount that is never
+    // shown as a volume.
+    static inline const QString unknownVolumeName = QStringLiteral("unknown");
+    static inline const QString removeDuplicateVolumeName = QStringLiteral("<REMOVE DUPLICATE>");
+
+    KZSMARTScanner(); // init: empty list, alerts allowed
+    static KZSMARTScanner initForCommandLine();
+    // One drive replayed from a raw capture file; nothing is run yet.
+    static KZSMARTScanner initWithFile(const QString &path);
+
+    KZSMARTScanner(const KZSMARTScanner &) = delete;
+    KZSMARTScanner &operator=(const KZSMARTScanner &) = delete;
+    KZSMARTScanner(KZSMARTScanner &&) = default;
+    KZSMARTScanner &operator=(KZSMARTScanner &&) = default;
+
+    // Rebuilds the list; false when a listing program failed (the list then
+    // holds what was found before the failure).
+    bool scanForDrives();
+    // Refreshes, filters and merges the drives.
+    void updateDrives();
+    KZDriveList &getDrives() { return m_drives; }
+    const KZDriveList &getDrives() const { return m_drives; }
+    void resetDrives() { m_drives.clear(); }
+    void setOutputDebugMessages(bool enabled) { m_outputDebugMessages = enabled; }
+    bool outputDebugMessages() const { return m_outputDebugMessages; }
+    bool commandLineMode() const { return m_enableCommandLineOption; }
+
+    // Appends a drive made elsewhere (such as a device or capture named on a
+    // command line); it is updated, filtered and merged like a scanned one.
+    void addDrive(std::shared_ptr<KZSMARTDrive> drive);
+
+    // macOS discovery steps.
+    // Appends a drive for /dev/ plus the node name (such as disk0).
+    void newDrive(const QString &name);
+    // Attaches the volume of one `df` line to its drive, or makes a drive for it.
+    void addVolume(const QString &line);
+    // Makes a drive from one `df` line.
+    void newDriveWithVolume(const QString &line);
+    // The volume name of one `df` line: a name, "unknown" or "<REMOVE DUPLICATE>".
+    QString findVolumeName(const QString &line);
+    // The name of the start-up volume, from the link to / in /Volumes.
+    std::optional<QString> findRootVolumeName();
+    // The whole disk a `df` line's device belongs to: /dev/disk1 for /dev/disk1s2.
+    static QString wholeDiskIdentifier(const QString &line);
+
+    // The back end of the running platform, and the one this list uses.
+    static BackEnd platformBackEnd();
+    BackEnd backEnd() const { return m_backEnd; }
+    void setBackEnd(BackEnd backEnd) { m_backEnd = backEnd; }
+
+    // Runs this program in place of a listing tool (ls, df or lsblk).
+    void setToolProgram(const QString &tool, const QString &program);
+    // The program a scan runs for a listing tool.
+    QString toolProgram(const QString &tool) const;
+    // Seconds after which a listing tool that has not finished is stopped.
+    void setTaskTimeout(int seconds) { m_taskTimeoutSeconds = seconds; }
+
+    // Every drive made by this list runs this smartctl.
+    void setSmartctlOverride(const QString &program) { m_smartctlOverride = program; }
+    // Decides whether drives without S.M.A.R.T. support stay in the list,
+    // in place of the preference "ShowUnsupportedDrives"; nothing restores it.
+    void setShowUnsupportedDrives(std::optional<bool> show) { m_showUnsupportedDrives = show; }
+
+private:
+    bool scanMacOS();
+    bool scanLinux();
+    std::shared_ptr<KZSMARTDrive> makeDrive(const QString &location) const;
+    // Merges the drive at index with the earlier drive of the same serial
+    // number; false when there is none.
+    bool merge(qsizetype index);
+    void showScanAlert() const;
+    void debugLog(const QString &message) const;
+
+    KZDriveList m_drives;
+    bool m_outputDebugMessages = false;
+    bool m_enableCommandLineOption = false;
+
+    BackEnd m_backEnd = platformBackEnd();
+    QMap<QString, QString> m_toolPrograms;
+    QString m_smartctlOverride;
+    std::optional<bool> m_showUnsupportedDrives;
+    int m_taskTimeoutSeconds = 60;
+};
