@@ -49,6 +49,9 @@ public:
     std::optional<QString> nvmeValue() const { return m_nvmeValue; }
     void setNvmeValue(const std::optional<QString> &value) { m_nvmeValue = value; }
 
+    // The attribute's line of the plain-text report, without a line feed.
+    QString description() const;
+
     // Every field under its own name; absent texts are null.
     QJsonObject toJSON() const;
 

@@ -10,6 +10,7 @@
 namespace {
 QMutex tablesMutex;
 QHash<QString, QHash<QString, QString>> tables;
+QString preferred = QStringLiteral("English");
 } // namespace
 
 namespace KZLocalization {
@@ -44,6 +45,18 @@ bool loadTable(const QString &table, const QString &jsonPath)
     QMutexLocker locker(&tablesMutex);
     tables.insert(table, entries);
     return true;
+}
+
+QString preferredLocalization()
+{
+    QMutexLocker locker(&tablesMutex);
+    return preferred;
+}
+
+void setPreferredLocalization(const QString &localization)
+{
+    QMutexLocker locker(&tablesMutex);
+    preferred = localization;
 }
 
 void clearTables()

@@ -12,6 +12,11 @@ QString localizedString(const QString &key, const QString &defaultValue,
 
 // Loads (or replaces) a table from a JSON file; false when it cannot be read.
 bool loadTable(const QString &table, const QString &jsonPath);
+// The localisation the texts are shown in: "English" unless another was set
+// (the report widens its name column for "French", whose names are longer).
+QString preferredLocalization();
+void setPreferredLocalization(const QString &localization);
+
 // Drops every loaded table, so every lookup gives its default again.
 void clearTables();
 
