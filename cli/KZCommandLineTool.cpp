@@ -11,14 +11,22 @@ namespace {
 
 const char *const usageText =
     "usage: tarnwell-cli report [--json] [--smartctl PROGRAM] TARGET...\n"
+    "       tarnwell-cli mail-test [--sendemail PROGRAM]\n"
+    "       tarnwell-cli password < FILE\n"
     "\n"
     "  report    read each TARGET and print what its drive reports\n"
     "            TARGET is a device (such as /dev/sda) or a saved capture file (.twdr)\n"
     "  --json    print a JSON array with one object per drive\n"
     "  --smartctl PROGRAM\n"
     "            run PROGRAM instead of the smartctl that is found on the system\n"
+    "  mail-test send the test e-mail with the e-mail preferences and print the result\n"
+    "  --sendemail PROGRAM\n"
+    "            run PROGRAM instead of the system's sendemail\n"
+    "  password  store the SMTP password, read from the first line of standard input,\n"
+    "            in the secret store for the user named by \"EmailUsername\"\n"
     "\n"
-    "Exit status: 0 every target was read, 1 usage error, 3 some drive could not be read.\n";
+    "Exit status: 0 every target was read, 1 usage error, 3 some drive could not be read,\n"
+    "4 the mail or the password could not be handed on.\n";
 
 } // namespace
 
@@ -34,6 +42,10 @@ int KZCommandLineTool::run(const QStringList &arguments)
     }
     if (command == QLatin1String("report"))
         return report(arguments.mid(1));
+    if (command == QLatin1String("mail-test"))
+        return mailTest(arguments.mid(1));
+    if (command == QLatin1String("password"))
+        return password(arguments.mid(1));
     return usage(QStringLiteral("unknown command \"%1\"").arg(command));
 }
 

@@ -14,7 +14,8 @@ public:
     {
         Success = 0,
         UsageError = 1,
-        DriveUnreadable = 3
+        DriveUnreadable = 3,
+        AlertFailed = 4
     };
 
     KZCommandLineTool(QTextStream &out, QTextStream &err) : m_out(out), m_err(err) {}
@@ -24,6 +25,9 @@ public:
 
 private:
     int report(const QStringList &arguments);
+    // Alert commands (KZCommandLineTool+Alerts.cpp).
+    int mailTest(const QStringList &arguments);
+    int password(const QStringList &arguments);
     int usage(const QString &problem);
     // A target that is an existing regular file is a raw capture; anything else a device.
     KZSMARTDrive makeDrive(const QString &target) const;
