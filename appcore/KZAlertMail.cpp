@@ -27,9 +27,9 @@ enum class Health
     Other
 };
 
-Health healthOf(const KZSMARTDrive &drive)
+Health healthOf(qint32 health)
 {
-    switch (drive.driveHealth()) {
+    switch (health) {
     case 1:
         return Health::Passed;
     case 2:
@@ -41,39 +41,63 @@ Health healthOf(const KZSMARTDrive &drive)
     }
 }
 
-// One drive's contribution, the same in both programs once the name is known.
-void addDrive(KZCheckSummary &summary, const KZSMARTDrive &drive, const QString &name,
-              bool passedCounts, const KZEmailEvents &events)
+KZProblemDriveRecord recordFor(const KZCheckedDrive &drive, const QString &health)
 {
-    switch (healthOf(drive)) {
+    return {drive.driveModel, drive.driveCapacity, drive.driveSerialNumber, drive.displayName,
+            health};
+}
+
+// One drive's contribution, the same in both programs once the name is known.
+void addDrive(KZCheckSummary &summary, const KZCheckedDrive &drive, bool passedCounts,
+              const KZEmailEvents &events)
+{
+    switch (healthOf(drive.health)) {
     case Health::Passed:
         if (passedCounts && events.passed)
-            summary.lines.append(fill("DrivePassed3", "%@: PASSED", name));
+            summary.lines.append(fill("DrivePassed3", "%@: PASSED", drive.displayName));
         break;
     case Health::Failing:
         if (events.failing) {
-            summary.lines.append(fill("DriveFailing3", "%@: FAILING", name));
+            summary.lines.append(fill("DriveFailing3", "%@: FAILING", drive.displayName));
             ++summary.failingLines;
         }
         ++summary.problemCount;
-        summary.records.append(
-            KZProblemDriveRecord::forDrive(drive, name, QStringLiteral("FAILING")));
+        summary.records.append(recordFor(drive, QStringLiteral("FAILING")));
         break;
     case Health::Failed:
         if (events.failed) {
-            summary.lines.append(fill("DriveFailed3", "%@: FAILED", name));
+            summary.lines.append(fill("DriveFailed3", "%@: FAILED", drive.displayName));
             ++summary.failedLines;
         }
         ++summary.problemCount;
-        summary.records.append(
-            KZProblemDriveRecord::forDrive(drive, name, QStringLiteral("FAILED")));
+        summary.records.append(recordFor(drive, QStringLiteral("FAILED")));
         break;
     case Health::Other:
         break;
     }
 }
 
+QList<KZCheckedDrive> checkedDrives(const QList<const KZSMARTDrive *> &drives,
+                                    KZMailProgram program)
+{
+    QList<KZCheckedDrive> result;
+    for (const KZSMARTDrive *drive : drives)
+        result.append(KZCheckedDrive::fromDrive(*drive, program));
+    return result;
+}
+
 } // namespace
+
+KZCheckedDrive KZCheckedDrive::fromDrive(const KZSMARTDrive &drive, KZMailProgram program)
+{
+    return {drive.driveHealth(),
+            drive.smartSupported(),
+            program == KZMailProgram::Application ? KZDriveStatus::displayName(drive)
+                                                  : KZAlertMail::menuItemDisplayName(drive),
+            drive.driveModel(),
+            drive.driveCapacity(),
+            drive.driveSerialNumber()};
+}
 
 KZEmailEvents KZEmailEvents::fromPreferences(const KZPreferences &preferences)
 {
@@ -87,21 +111,32 @@ namespace KZAlertMail {
 KZCheckSummary summarizeApplicationCheck(const QList<const KZSMARTDrive *> &drives,
                                          const KZEmailEvents &events)
 {
+    return summarizeApplicationCheck(checkedDrives(drives, KZMailProgram::Application), events);
+}
+
+KZCheckSummary summarizeApplicationCheck(const QList<KZCheckedDrive> &drives,
+                                         const KZEmailEvents &events)
+{
     KZCheckSummary summary;
-    for (const KZSMARTDrive *drive : drives)
-        addDrive(summary, *drive, KZDriveStatus::displayName(*drive), drive->smartSupported(),
-                 events);
+    for (const KZCheckedDrive &drive : drives)
+        addDrive(summary, drive, drive.smartSupported, events);
     return summary;
 }
 
 KZCheckSummary summarizeMenuItemCheck(const QList<const KZSMARTDrive *> &drives,
                                       const KZEmailEvents &events)
 {
+    return summarizeMenuItemCheck(checkedDrives(drives, KZMailProgram::MenuItem), events);
+}
+
+KZCheckSummary summarizeMenuItemCheck(const QList<KZCheckedDrive> &drives,
+                                      const KZEmailEvents &events)
+{
     KZCheckSummary summary;
-    for (const KZSMARTDrive *drive : drives) {
-        if (!drive->smartSupported())
+    for (const KZCheckedDrive &drive : drives) {
+        if (!drive.smartSupported)
             break;
-        addDrive(summary, *drive, menuItemDisplayName(*drive), true, events);
+        addDrive(summary, drive, true, events);
     }
     return summary;
 }

@@ -30,6 +30,20 @@ struct KZEmailEvents
     static KZEmailEvents fromPreferences(const KZPreferences &preferences);
 };
 
+// What the alert mail and the drive list need to know of one checked drive.
+struct KZCheckedDrive
+{
+    qint32 health = 0; // 1 passed, 2 failing, 3 failed, else undetermined
+    bool smartSupported = false;
+    QString displayName;
+    std::optional<QString> driveModel;
+    std::optional<QString> driveCapacity;
+    std::optional<QString> driveSerialNumber;
+
+    // The drive's facts, named as the given program names drives.
+    static KZCheckedDrive fromDrive(const KZSMARTDrive &drive, KZMailProgram program);
+};
+
 // What a check found, for the alert mail and the persisted drive list.
 struct KZCheckSummary
 {
@@ -47,10 +61,14 @@ namespace KZAlertMail {
 // and add a line when their event is on.
 KZCheckSummary summarizeApplicationCheck(const QList<const KZSMARTDrive *> &drives,
                                          const KZEmailEvents &events);
+KZCheckSummary summarizeApplicationCheck(const QList<KZCheckedDrive> &drives,
+                                         const KZEmailEvents &events);
 
 // The tray program: the walk ends at the first drive without SMART support;
 // names come from menuItemDisplayName().
 KZCheckSummary summarizeMenuItemCheck(const QList<const KZSMARTDrive *> &drives,
+                                      const KZEmailEvents &events);
+KZCheckSummary summarizeMenuItemCheck(const QList<KZCheckedDrive> &drives,
                                       const KZEmailEvents &events);
 
 // The tray program's name of a drive: a single partition's name, else

@@ -1,7 +1,6 @@
 #include "KZDriveList.h"
 
 #include "KZPaths.h"
-#include "KZSMARTDrive.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -22,14 +21,6 @@ struct PlistFree
 using PlistPointer = std::unique_ptr<std::remove_pointer_t<plist_t>, PlistFree>;
 
 } // namespace
-
-KZProblemDriveRecord KZProblemDriveRecord::forDrive(const KZSMARTDrive &drive,
-                                                    const QString &displayName,
-                                                    const QString &health)
-{
-    return {drive.driveModel(), drive.driveCapacity(), drive.driveSerialNumber(), displayName,
-            health};
-}
 
 QList<QPair<QString, QString>> KZProblemDriveRecord::fields() const
 {

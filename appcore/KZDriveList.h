@@ -6,8 +6,6 @@
 #include <QString>
 #include <optional>
 
-class KZSMARTDrive;
-
 // One failing or failed drive in the persisted drive list.
 struct KZProblemDriveRecord
 {
@@ -16,9 +14,6 @@ struct KZProblemDriveRecord
     std::optional<QString> driveSerialNumber;
     std::optional<QString> driveNames;
     QString driveHealth; // "FAILING" or "FAILED"
-
-    static KZProblemDriveRecord forDrive(const KZSMARTDrive &drive, const QString &displayName,
-                                         const QString &health);
 
     // The fields as written, in order: "DriveModel", "DriveSize", "DriveSN",
     // "DriveNames", "DriveHealth". The first missing value ends the record,

@@ -70,7 +70,9 @@ int KZCommandLineTool::mailTest(const QStringList &arguments)
     const QStringList message =
         KZAlertMail::testMessage(preferences.stringForKey(QStringLiteral("EmailHostName")));
     const KZMailResult result = sender.sendEmailWithSubjectAndMessage(message);
-    (result.failed ? m_err : m_out) << KZMailSender::resultText(result) << "\n";
+    // The result text goes to standard output either way (the exit status
+    // tells failure); standard error carries only log lines.
+    m_out << KZMailSender::resultText(result) << "\n";
     m_out.flush();
     m_err.flush();
     return result.failed ? AlertFailed : Success;

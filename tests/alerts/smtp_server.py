@@ -4,7 +4,8 @@
 Listens on 127.0.0.1 (a free port), prints the port on one line once it
 accepts connections, and stores every message it receives as a JSON file in
 the folder given by --store: {"mail_from", "rcpt_tos", "content" (base64 of
-the raw message)}.
+the raw message), "subject" (decoded), "body" (the text part, decoded with
+its declared charset), "charset"}.
 
   --auth USER:PASSWORD   require SMTP AUTH (PLAIN or LOGIN) with exactly these
   --tls CERT KEY         offer STARTTLS with this certificate and require it
@@ -16,6 +17,8 @@ Runs until it is killed or its standard input is closed.
 import argparse
 import asyncio
 import base64
+import email
+import email.header
 import json
 import os
 import ssl
@@ -31,10 +34,23 @@ class StoringHandler:
 
     async def handle_DATA(self, server, session, envelope):
         self.count += 1
+        raw = envelope.original_content or envelope.content
+        message = email.message_from_bytes(raw)
+        subject = str(email.header.make_header(email.header.decode_header(message["Subject"] or "")))
+        body, charset = "", None
+        for part in message.walk():
+            if part.get_content_type() == "text/plain":
+                charset = part.get_content_charset()
+                body = part.get_payload(decode=True).decode(charset or "ascii", "replace")
+                body = body.replace("\r\n", "\n")
+                break
         record = {
             "mail_from": envelope.mail_from,
             "rcpt_tos": list(envelope.rcpt_tos),
-            "content": base64.b64encode(envelope.original_content or envelope.content).decode("ascii"),
+            "content": base64.b64encode(raw).decode("ascii"),
+            "subject": subject,
+            "body": body,
+            "charset": charset,
         }
         path = os.path.join(self.folder, "message-%d.json" % self.count)
         with open(path + ".part", "w", encoding="utf-8") as out:
