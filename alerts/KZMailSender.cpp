@@ -205,7 +205,7 @@ void KZMailSender::run(const QStringList &message, KZMailResult &result) const
         }
         const std::optional<QString> password =
             m_passwordLookup ? m_passwordLookup(serviceName, username) : std::nullopt;
-        if (password) {
+        if (password && username) {
             arguments << QStringLiteral("-xu") << *username;
             KZLog::debug(debug, QStringLiteral("Arguments: %1").arg(describeArguments(arguments)));
             standardInput = password->toUtf8() + '\n';
