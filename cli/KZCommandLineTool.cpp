@@ -21,6 +21,8 @@ const char *const usageText =
     "       tarnwell-cli check [--json] [--smartctl PROGRAM] [--show-unsupported]\n"
     "                          [--lsblk PROGRAM] [TARGET...]\n"
     "       tarnwell-cli capture [--smartctl PROGRAM] SOURCE -o FILE.twdr\n"
+    "       tarnwell-cli mail-test [--sendemail PROGRAM]\n"
+    "       tarnwell-cli password < FILE\n"
     "\n"
     "  report    read each TARGET and print what its drive reports\n"
     "            TARGET is a device (such as /dev/sda) or a saved capture file (.twdr)\n"
@@ -29,6 +31,9 @@ const char *const usageText =
     "            and one line per drive with its status and failure reasons\n"
     "  capture   record the raw capture of a device, or re-record a capture file,\n"
     "            and save its command blocks as a report that report and check read\n"
+    "  mail-test send the test e-mail with the e-mail preferences and print the result\n"
+    "  password  store the SMTP password, read from the first line of standard input,\n"
+    "            in the secret store for the user named by \"EmailUsername\"\n"
     "\n"
     "  --json    print JSON instead of text\n"
     "  --smartctl PROGRAM\n"
@@ -38,13 +43,17 @@ const char *const usageText =
     "  --lsblk PROGRAM\n"
     "            list the block devices with PROGRAM instead of lsblk\n"
     "  -o FILE   where capture writes the report\n"
+    "  --sendemail PROGRAM\n"
+    "            run PROGRAM instead of the system's sendemail\n"
     "\n"
     "Exit status of report: 0 every target was read, 1 usage error, 3 some drive\n"
     "could not be read.\n"
     "Exit status of check: 0 every drive passed, 1 a drive is failing, 2 a drive\n"
     "failed, 3 the scan failed or the command was not understood.\n"
     "Exit status of capture: 0 the report was written, 1 usage error, 3 no report\n"
-    "could be made or written.\n";
+    "could be made or written.\n"
+    "Exit status of mail-test and password: 0 done, 1 usage error, 4 the mail or the\n"
+    "password could not be handed on.\n";
 
 } // namespace
 
@@ -64,6 +73,10 @@ int KZCommandLineTool::run(const QStringList &arguments)
         return check(arguments.mid(1));
     if (command == QLatin1String("capture"))
         return capture(arguments.mid(1));
+    if (command == QLatin1String("mail-test"))
+        return mailTest(arguments.mid(1));
+    if (command == QLatin1String("password"))
+        return password(arguments.mid(1));
     return usage(QStringLiteral("unknown command \"%1\"").arg(command));
 }
 

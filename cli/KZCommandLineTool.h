@@ -16,7 +16,8 @@ public:
         Success = 0,
         UsageError = 1,
         DriveUnreadable = 3,
-        CaptureFailed = 3
+        CaptureFailed = 3,
+        AlertFailed = 4
     };
 
     KZCommandLineTool(QTextStream &out, QTextStream &err) : m_out(out), m_err(err) {}
@@ -44,6 +45,9 @@ private:
     // everything else is a target. Returns the problem of a bad command line.
     std::optional<QString> parseOptions(const QStringList &arguments, const QStringList &allowed,
                                         ParsedOptions &parsed);
+    // Alert commands (KZCommandLineTool+Alerts.cpp).
+    int mailTest(const QStringList &arguments);
+    int password(const QStringList &arguments);
     int usage(const QString &problem);
     // A target that is an existing regular file is a raw capture; anything else a device.
     KZSMARTDrive makeDrive(const QString &target) const;

@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -114,6 +115,23 @@ std::optional<QStringList> KZTask::parseCommandLine(const QString &program,
                 QStringLiteral("cannot open %1: %2").arg(m_filePath, systemError(errno)));
     }
 
+    // A text for standard input goes through a socket pair rather than a
+    // pipe: send() with MSG_NOSIGNAL reports a child that stopped reading as
+    // an error instead of raising SIGPIPE in this process.
+    FileDescriptor textInput;
+    FileDescriptor textInputChild;
+    if (m_standardInputText) {
+        int socketEnds[2];
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, socketEnds) != 0)
+            throw KZException(
+                QStringLiteral("NSInternalInconsistencyException"),
+                QStringLiteral("cannot create a socket pair: %1").arg(systemError(errno)));
+        textInput.reset(socketEnds[0]);
+        textInputChild.reset(socketEnds[1]);
+        ::shutdown(textInput.get(), SHUT_RD);
+        ::shutdown(textInputChild.get(), SHUT_WR);
+    }
+
     int pipeEnds[2];
     if (::pipe2(pipeEnds, O_CLOEXEC) != 0)
         throw KZException(QStringLiteral("NSInternalInconsistencyException"),
@@ -125,6 +143,8 @@ std::optional<QStringList> KZTask::parseCommandLine(const QString &program,
     posix_spawn_file_actions_init(&actions);
     if (input.get() >= 0)
         posix_spawn_file_actions_adddup2(&actions, input.get(), STDIN_FILENO);
+    else if (textInputChild.get() >= 0)
+        posix_spawn_file_actions_adddup2(&actions, textInputChild.get(), STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, writeEnd.get(), STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, writeEnd.get(), STDERR_FILENO);
 
@@ -169,7 +189,32 @@ std::optional<QStringList> KZTask::parseCommandLine(const QString &program,
     // when it (and anything it started) has closed its output.
     writeEnd.reset();
     input.reset();
+    textInputChild.reset();
     ::fcntl(readEnd.get(), F_SETFL, ::fcntl(readEnd.get(), F_GETFL) | O_NONBLOCK);
+
+    // The text is written piece by piece whenever the child can take more, in
+    // the same loop that reads its output, so that neither side can block the
+    // other; the socket is closed once everything is written.
+    const QByteArray inputText = m_standardInputText.value_or(QByteArray());
+    qsizetype inputWritten = 0;
+    auto feedInput = [&]() {
+        while (textInput.get() >= 0 && inputWritten < inputText.size()) {
+            const ssize_t sent =
+                ::send(textInput.get(), inputText.constData() + inputWritten,
+                       size_t(inputText.size() - inputWritten), MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (sent > 0) {
+                inputWritten += sent;
+                continue;
+            }
+            if (sent < 0 && errno == EINTR)
+                continue;
+            if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+                return;
+            textInput.reset(); // the child closed its input: stop writing
+        }
+        textInput.reset();
+    };
+    feedInput();
 
     QByteArray collected;
     bool shortChunkSeen = false;
@@ -209,8 +254,13 @@ std::optional<QStringList> KZTask::parseCommandLine(const QString &program,
             stopChild();
             return std::nullopt;
         }
-        pollfd descriptor{readEnd.get(), POLLIN, 0};
-        const int ready = ::poll(&descriptor, 1, pollIntervalMs);
+        pollfd descriptors[2] = {{readEnd.get(), POLLIN, 0}, {textInput.get(), POLLOUT, 0}};
+        const nfds_t watched = textInput.get() >= 0 ? 2 : 1;
+        const int ready = ::poll(descriptors, watched, pollIntervalMs);
+        if (watched == 2 && descriptors[1].revents != 0)
+            feedInput();
+        if (ready > 0 && descriptors[0].revents == 0)
+            continue;
         if (ready > 0) {
             const qsizetype count = readChunk(readEnd.get(), collected);
             if (count == 0)

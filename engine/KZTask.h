@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -7,7 +8,9 @@
 // Runs one program with an argument list (never through a shell), merges its
 // standard error into its standard output and returns the text split into
 // lines; or writes the text unsplit to a file (raw capture); optionally feeds
-// a file to the child as standard input (replay). A runner is made for one run.
+// a file (replay) or a text held in memory (a secret that must never appear
+// on a command line) to the child as standard input. A runner is made for one
+// run.
 class KZTask
 {
 public:
@@ -25,7 +28,20 @@ public:
                                                 const std::optional<QStringList> &arguments);
 
     void setRawDataPath(const QString &path) { m_rawDataPath = path; }
-    void setReadFromFilePath(const QString &path) { m_filePath = path; }
+    // Standard input comes from this file; replaces a text given before.
+    void setReadFromFilePath(const QString &path)
+    {
+        m_filePath = path;
+        m_standardInputText.reset();
+    }
+    // Standard input is this text, written while the child runs and then
+    // closed; replaces a file given before. A child that exits without
+    // reading it all is not an error.
+    void setStandardInputText(const QByteArray &text)
+    {
+        m_standardInputText = text;
+        m_filePath.clear();
+    }
     // Seconds after which a child that has not finished is killed.
     void setTimeout(int seconds) { m_timeoutSeconds = seconds; }
     int getErrorCode() const { return m_errorCode; }
@@ -40,5 +56,6 @@ private:
     qint32 m_errorCode = 0;
     QString m_rawDataPath;
     QString m_filePath;
+    std::optional<QByteArray> m_standardInputText;
     int m_timeoutSeconds = defaultTimeoutSeconds;
 };

@@ -3,11 +3,19 @@
 # Only missing packages are installed; apt-get runs through sudo when not root.
 set -euo pipefail
 
+# Never add dbus-x11: with it, a secret-store call outside a test session
+# starts a bus with an invisible keyring prompt and waits for ever.
 packages=(
     cmake ninja-build g++ pkg-config clang libclang-rt-14-dev
     qt6-base-dev
     libgtest-dev libbenchmark-dev
     smartmontools python3
+    # secret store (QtKeychain over the Secret Service) and the drive list file
+    qtkeychain-qt6-dev libsecret-1-0 libplist++-dev libplist-dev libplist-utils
+    # headless test session: D-Bus, gnome-keyring, virtual display
+    gnome-keyring libsecret-tools dbus xvfb xauth
+    # mail sender with TLS, and the SMTP server and certificates of the mail tests
+    sendemail libio-socket-ssl-perl libnet-ssleay-perl python3-aiosmtpd openssl
 )
 
 missing=()

@@ -6,4 +6,6 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh"
 build=${TARNWELL_BUILD_DIR:-$root/build}
 cd "$build"
-ctest --output-on-failure -j "$(nproc)" "$@"
+# The keychain and desktop tests need a D-Bus session with an unlocked
+# keyring; the wrapper provides one and removes it afterwards.
+exec "$root/scripts/with-test-session.sh" ctest --output-on-failure -j "$(nproc)" "$@"

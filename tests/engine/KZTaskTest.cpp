@@ -211,3 +211,83 @@ TEST(KZTaskRun, ChildThatClosesItsOutputButKeepsRunningIsStoppedToo)
     EXPECT_FALSE(lines);
     EXPECT_TRUE(log.text().contains(QStringLiteral("was stopped")));
 }
+
+TEST(KZTaskInput, TextReachesTheChildsStandardInput)
+{
+    KZTask task;
+    task.setStandardInputText(QByteArray("pässwort\nsecond line\n"));
+    const auto lines = runShell("read -r first; echo \"got[$first]\"; cat\n", task);
+    ASSERT_TRUE(lines);
+    EXPECT_EQ(*lines, (QStringList{"got[pässwort]", "second line"}));
+}
+
+TEST(KZTaskInput, EmptyTextGivesEndOfFileAtOnce)
+{
+    KZTask task;
+    task.setStandardInputText(QByteArray());
+    QElapsedTimer clock;
+    clock.start();
+    const auto lines = runShell("cat; echo end\n", task);
+    ASSERT_TRUE(lines);
+    EXPECT_EQ(*lines, QStringList{"end"});
+    EXPECT_LT(clock.elapsed(), 10000);
+}
+
+TEST(KZTaskInput, LargeTextWhileTheChildAlsoWritesMuch)
+{
+    // Both directions exceed any pipe or socket buffer: neither side may block the other.
+    QByteArray text;
+    for (int i = 0; i < 40000; ++i)
+        text += "input line " + QByteArray::number(i) + "\n";
+    KZTask task;
+    task.setStandardInputText(text);
+    const auto lines = runShell("cat\n", task);
+    ASSERT_TRUE(lines);
+    ASSERT_EQ(lines->size(), 40000);
+    EXPECT_EQ(lines->last(), QStringLiteral("input line 39999"));
+}
+
+TEST(KZTaskInput, ChildThatDoesNotReadIsNoError)
+{
+    // Far more than a socket buffer holds: the writer meets a closed reader.
+    KZTask task;
+    task.setTimeout(20);
+    task.setStandardInputText(QByteArray(4 * 1024 * 1024, 'x'));
+    QElapsedTimer clock;
+    clock.start();
+    const auto lines = runShell("echo ignored\n", task);
+    ASSERT_TRUE(lines);
+    EXPECT_EQ(*lines, QStringList{"ignored"});
+    EXPECT_LT(clock.elapsed(), 15000);
+}
+
+TEST(KZTaskInput, TextAndFileReplaceEachOther)
+{
+    const QString path =
+        writeFile(TestSupport::homeDir() + QStringLiteral("/input.txt"), "from file\n");
+    KZTask task;
+    task.setStandardInputText("from text\n");
+    task.setReadFromFilePath(path);
+    auto lines = runShell("cat\n", task);
+    ASSERT_TRUE(lines);
+    EXPECT_EQ(*lines, QStringList{"from file"});
+
+    KZTask other;
+    other.setReadFromFilePath(path);
+    other.setStandardInputText("from text\n");
+    lines = runShell("cat\n", other);
+    ASSERT_TRUE(lines);
+    EXPECT_EQ(*lines, QStringList{"from text"});
+}
+
+TEST(KZTaskInput, TextNeverAppearsInTheArgumentList)
+{
+    KZTask task;
+    task.setStandardInputText("hidden-secret\n");
+    const auto lines = runShell("cat /proc/$$/cmdline | tr '\\0' ' '; echo; cat >/dev/null\n", task,
+                                {QStringLiteral("visible")});
+    ASSERT_TRUE(lines);
+    ASSERT_FALSE(lines->isEmpty());
+    EXPECT_TRUE(lines->first().contains("visible"));
+    EXPECT_FALSE(lines->join('\n').contains("hidden-secret"));
+}

@@ -1,0 +1,210 @@
+#include "KZAlertMail.h"
+
+#include "KZDriveStatus.h"
+#include "KZLocalization.h"
+#include "KZPreferences.h"
+#include "KZSMARTDrive.h"
+
+namespace {
+
+// A localised format with one "%@", filled with a value that is inserted as
+// it is (a value holding "%1" or "%@" stays untouched).
+QString fill(const char *key, const char *defaultFormat, const QString &value)
+{
+    QString format =
+        KZLocalization::localizedString(QString::fromLatin1(key), QString::fromUtf8(defaultFormat));
+    const qsizetype position = format.indexOf(QStringLiteral("%@"));
+    if (position < 0)
+        return format;
+    return format.replace(position, 2, value);
+}
+
+enum class Health
+{
+    Passed,
+    Failing,
+    Failed,
+    Other
+};
+
+Health healthOf(qint32 health)
+{
+    switch (health) {
+    case 1:
+        return Health::Passed;
+    case 2:
+        return Health::Failing;
+    case 3:
+        return Health::Failed;
+    default:
+        return Health::Other;
+    }
+}
+
+KZProblemDriveRecord recordFor(const KZCheckedDrive &drive, const QString &health)
+{
+    return {drive.driveModel, drive.driveCapacity, drive.driveSerialNumber, drive.displayName,
+            health};
+}
+
+// One drive's contribution, the same in both programs once the name is known.
+void addDrive(KZCheckSummary &summary, const KZCheckedDrive &drive, bool passedCounts,
+              const KZEmailEvents &events)
+{
+    switch (healthOf(drive.health)) {
+    case Health::Passed:
+        if (passedCounts && events.passed)
+            summary.lines.append(fill("DrivePassed3", "%@: PASSED", drive.displayName));
+        break;
+    case Health::Failing:
+        if (events.failing) {
+            summary.lines.append(fill("DriveFailing3", "%@: FAILING", drive.displayName));
+            ++summary.failingLines;
+        }
+        ++summary.problemCount;
+        summary.records.append(recordFor(drive, QStringLiteral("FAILING")));
+        break;
+    case Health::Failed:
+        if (events.failed) {
+            summary.lines.append(fill("DriveFailed3", "%@: FAILED", drive.displayName));
+            ++summary.failedLines;
+        }
+        ++summary.problemCount;
+        summary.records.append(recordFor(drive, QStringLiteral("FAILED")));
+        break;
+    case Health::Other:
+        break;
+    }
+}
+
+QList<KZCheckedDrive> checkedDrives(const QList<const KZSMARTDrive *> &drives,
+                                    KZMailProgram program)
+{
+    QList<KZCheckedDrive> result;
+    for (const KZSMARTDrive *drive : drives)
+        result.append(KZCheckedDrive::fromDrive(*drive, program));
+    return result;
+}
+
+} // namespace
+
+KZCheckedDrive KZCheckedDrive::fromDrive(const KZSMARTDrive &drive, KZMailProgram program)
+{
+    return {drive.driveHealth(),
+            drive.smartSupported(),
+            program == KZMailProgram::Application ? KZDriveStatus::displayName(drive)
+                                                  : KZAlertMail::menuItemDisplayName(drive),
+            drive.driveModel(),
+            drive.driveCapacity(),
+            drive.driveSerialNumber()};
+}
+
+KZEmailEvents KZEmailEvents::fromPreferences(const KZPreferences &preferences)
+{
+    return {preferences.boolForKey(QStringLiteral("EmailDrivePassed")),
+            preferences.boolForKey(QStringLiteral("EmailDriveFailing")),
+            preferences.boolForKey(QStringLiteral("EmailDriveFailed"))};
+}
+
+namespace KZAlertMail {
+
+KZCheckSummary summarizeApplicationCheck(const QList<const KZSMARTDrive *> &drives,
+                                         const KZEmailEvents &events)
+{
+    return summarizeApplicationCheck(checkedDrives(drives, KZMailProgram::Application), events);
+}
+
+KZCheckSummary summarizeApplicationCheck(const QList<KZCheckedDrive> &drives,
+                                         const KZEmailEvents &events)
+{
+    KZCheckSummary summary;
+    for (const KZCheckedDrive &drive : drives)
+        addDrive(summary, drive, drive.smartSupported, events);
+    return summary;
+}
+
+KZCheckSummary summarizeMenuItemCheck(const QList<const KZSMARTDrive *> &drives,
+                                      const KZEmailEvents &events)
+{
+    return summarizeMenuItemCheck(checkedDrives(drives, KZMailProgram::MenuItem), events);
+}
+
+KZCheckSummary summarizeMenuItemCheck(const QList<KZCheckedDrive> &drives,
+                                      const KZEmailEvents &events)
+{
+    KZCheckSummary summary;
+    for (const KZCheckedDrive &drive : drives) {
+        if (!drive.smartSupported)
+            break;
+        addDrive(summary, drive, true, events);
+    }
+    return summary;
+}
+
+QString menuItemDisplayName(const KZSMARTDrive &drive)
+{
+    const quint64 count = drive.drivePartitionCount();
+    if (count == 1)
+        return drive.partitionNameAtIndex(0);
+    const QString title = drive.driveModel().value_or(drive.driveLocationID());
+    QString name = fill("%@ with partitions ", "%@ with partitions ", title);
+    for (quint64 index = 0; index < count; ++index) {
+        name += drive.partitionNameAtIndex(index);
+        if (index + 2 < count)
+            name += QStringLiteral(", ");
+        else if (index + 1 < count)
+            name += QStringLiteral(", and ");
+    }
+    return name;
+}
+
+QString alertSubject(KZMailProgram program, int failingLines, int failedLines,
+                     const QString &hostName)
+{
+    const bool application = program == KZMailProgram::Application;
+    if (failingLines > 0 && failedLines == 0)
+        return application
+                   ? fill("EmailFailing1", "Tarnwell Report (%@): FAILING DRIVES!", hostName)
+                   : fill("EmailFailing2", "Tarnwell Menu Item Report (%@): FAILING DRIVES!",
+                          hostName);
+    if (failingLines == 0 && failedLines > 0)
+        return application ? fill("EmailFailed1", "Tarnwell Report (%@): FAILED DRIVES!", hostName)
+                           : fill("EmailFailed2", "Tarnwell Menu Item Report (%@): FAILED DRIVES!",
+                                  hostName);
+    if (failingLines > 0 && failedLines > 0)
+        return application
+                   ? fill("EmailFailingFailed1", "Tarnwell Report (%@): FAILING AND FAILED DRIVES!",
+                          hostName)
+                   : fill("EmailFailingFailed2",
+                          "Tarnwell Menu Item Report (%@): FAILING AND FAILED DRIVES!", hostName);
+    return application ? fill("EmailPassed1", "Tarnwell Report (%@): All drives passed.", hostName)
+                       : fill("EmailPassed2", "Tarnwell Menu Item Report (%@): All drives passed.",
+                              hostName);
+}
+
+QString alertBody(const QStringList &lines)
+{
+    QString body;
+    for (const QString &line : lines)
+        body += line + QLatin1Char('\n');
+    return body;
+}
+
+std::optional<QStringList> alertMessage(KZMailProgram program, const KZCheckSummary &summary,
+                                        const QString &hostName)
+{
+    if (summary.lines.isEmpty())
+        return std::nullopt;
+    return QStringList{alertSubject(program, summary.failingLines, summary.failedLines, hostName),
+                       alertBody(summary.lines)};
+}
+
+QStringList testMessage(const QString &hostName)
+{
+    return {fill("EmailTest", "Tarnwell Test Email (%@)", hostName),
+            KZLocalization::localizedString(
+                QStringLiteral("EmailTestBody"),
+                QStringLiteral("If you are reading this, the email test was successful."))};
+}
+
+} // namespace KZAlertMail

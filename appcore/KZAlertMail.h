@@ -1,0 +1,94 @@
+#pragma once
+
+#include "KZDriveList.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class KZPreferences;
+class KZSMARTDrive;
+
+// Which program composes the mail: the subjects differ ("Tarnwell Report" or
+// "Tarnwell Menu Item Report"), and so do the walk over the drives and the
+// display name of a drive without partitions.
+enum class KZMailProgram
+{
+    Application,
+    MenuItem
+};
+
+// Which drive events add a line to the alert mail ("EmailDrivePassed",
+// "EmailDriveFailing", "EmailDriveFailed").
+struct KZEmailEvents
+{
+    bool passed = false;
+    bool failing = false;
+    bool failed = false;
+
+    static KZEmailEvents fromPreferences(const KZPreferences &preferences);
+};
+
+// What the alert mail and the drive list need to know of one checked drive.
+struct KZCheckedDrive
+{
+    qint32 health = 0; // 1 passed, 2 failing, 3 failed, else undetermined
+    bool smartSupported = false;
+    QString displayName;
+    std::optional<QString> driveModel;
+    std::optional<QString> driveCapacity;
+    std::optional<QString> driveSerialNumber;
+
+    // The drive's facts, named as the given program names drives.
+    static KZCheckedDrive fromDrive(const KZSMARTDrive &drive, KZMailProgram program);
+};
+
+// What a check found, for the alert mail and the persisted drive list.
+struct KZCheckSummary
+{
+    QStringList lines;    // "%@: PASSED" / "%@: FAILING" / "%@: FAILED", in drive order
+    int failingLines = 0; // failing lines added (not failing drives)
+    int failedLines = 0;  // failed lines added
+    int problemCount = 0; // drives with health 2 or 3, mailed or not
+    QList<KZProblemDriveRecord> records;
+};
+
+namespace KZAlertMail {
+
+// The application: every drive, in order. A passed drive adds a line only
+// when it supports SMART; failing and failed drives always count as problems
+// and add a line when their event is on.
+KZCheckSummary summarizeApplicationCheck(const QList<const KZSMARTDrive *> &drives,
+                                         const KZEmailEvents &events);
+KZCheckSummary summarizeApplicationCheck(const QList<KZCheckedDrive> &drives,
+                                         const KZEmailEvents &events);
+
+// The tray program: the walk ends at the first drive without SMART support;
+// names come from menuItemDisplayName().
+KZCheckSummary summarizeMenuItemCheck(const QList<const KZSMARTDrive *> &drives,
+                                      const KZEmailEvents &events);
+KZCheckSummary summarizeMenuItemCheck(const QList<KZCheckedDrive> &drives,
+                                      const KZEmailEvents &events);
+
+// The tray program's name of a drive: a single partition's name, else
+// "<model or location> with partitions " followed by the partition names
+// (nothing after the final blank when there are none).
+QString menuItemDisplayName(const KZSMARTDrive &drive);
+
+// The subject chosen by the counts of added lines (not of drives), filled
+// with the host name.
+QString alertSubject(KZMailProgram program, int failingLines, int failedLines,
+                     const QString &hostName);
+
+// Every line followed by "\n".
+QString alertBody(const QStringList &lines);
+
+// (subject, body), or nothing when no line was added.
+std::optional<QStringList> alertMessage(KZMailProgram program, const KZCheckSummary &summary,
+                                        const QString &hostName);
+
+// The test mail of the preferences: "Tarnwell Test Email (%@)" and its body.
+QStringList testMessage(const QString &hostName);
+
+} // namespace KZAlertMail

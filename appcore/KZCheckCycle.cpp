@@ -1,0 +1,86 @@
+#include "KZCheckCycle.h"
+
+#include "KZBlink1Controller.h"
+#include "KZDriveList.h"
+#include "KZDriveStatus.h"
+#include "KZPreferences.h"
+
+namespace KZCheckCycle {
+
+KZBlink1Signal blink1SignalForStatus(int mergedStatus, const KZPreferences &preferences)
+{
+    switch (mergedStatus) {
+    case 2:
+        return preferences.boolForKey(QStringLiteral("Blink1DriveFailing")) ? KZBlink1Signal::Yellow
+                                                                            : KZBlink1Signal::None;
+    case 3:
+        return preferences.boolForKey(QStringLiteral("Blink1DriveFailed")) ? KZBlink1Signal::Red
+                                                                           : KZBlink1Signal::None;
+    default:
+        return preferences.boolForKey(QStringLiteral("Blink1DrivePassed")) ? KZBlink1Signal::Green
+                                                                           : KZBlink1Signal::Off;
+    }
+}
+
+KZBlink1Signal updateBlink1(int mergedStatus, const KZPreferences &preferences)
+{
+    const KZBlink1Signal signal = blink1SignalForStatus(mergedStatus, preferences);
+    switch (signal) {
+    case KZBlink1Signal::None:
+        break;
+    case KZBlink1Signal::Off:
+        KZBlink1Controller::noAlert();
+        break;
+    case KZBlink1Signal::Green:
+        KZBlink1Controller::greenAlert();
+        break;
+    case KZBlink1Signal::Yellow:
+        KZBlink1Controller::yellowAlert();
+        break;
+    case KZBlink1Signal::Red:
+        KZBlink1Controller::redAlert();
+        break;
+    }
+    return signal;
+}
+
+Result finishUpdate(const QList<const KZSMARTDrive *> &drives, const Options &options)
+{
+    KZPreferences &preferences =
+        options.preferences ? *options.preferences : KZPreferences::standard();
+    Result result;
+    result.mergedStatus = KZDriveStatus::mergedDriveStatus(drives);
+
+    const bool blink1Available =
+        options.blink1Available.value_or(KZBlink1Controller::toolAvailable());
+    if (blink1Available)
+        result.blink1 = updateBlink1(result.mergedStatus, preferences);
+
+    result.summary =
+        KZAlertMail::summarizeApplicationCheck(drives, KZEmailEvents::fromPreferences(preferences));
+
+    const QDateTime now =
+        options.checkTime.isValid() ? options.checkTime : QDateTime::currentDateTime();
+    result.checkTime = KZDriveList::checkTimeText(now);
+    result.driveListWritten = KZDriveList::write(
+        result.checkTime, result.summary.problemCount, result.summary.records,
+        options.driveListPath.isEmpty() ? KZDriveList::filePath() : options.driveListPath);
+
+    result.mail =
+        KZAlertMail::alertMessage(KZMailProgram::Application, result.summary,
+                                  preferences.stringForKey(QStringLiteral("EmailHostName")));
+    if (result.mail) {
+        KZMailSender sender = options.mailSender;
+        sender.setPreferences(&preferences);
+        if (options.waitForMail) {
+            result.mailResult = sender.sendEmailWithSubjectAndMessage(*result.mail);
+            if (options.mailFinished)
+                options.mailFinished(*result.mailResult);
+        } else {
+            sender.sendInBackground(*result.mail, options.mailFinished);
+        }
+    }
+    return result;
+}
+
+} // namespace KZCheckCycle

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "KZAlertMail.h"
+#include "KZMailSender.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <functional>
+#include <optional>
+
+class KZPreferences;
+class KZSMARTDrive;
+
+// What the blink(1) LED was told after a check.
+enum class KZBlink1Signal
+{
+    None, // no command was run
+    Off,
+    Green,
+    Yellow,
+    Red
+};
+
+// The application's side of a check that needs no window: what its update
+// does once every drive has been read.
+namespace KZCheckCycle {
+
+// The LED signal for the merged status: failing (2) gives yellow and failed
+// (3) red when their "Blink1…" key is on, else nothing; any other status
+// gives green when "Blink1DrivePassed" is on, else off.
+KZBlink1Signal blink1SignalForStatus(int mergedStatus, const KZPreferences &preferences);
+
+// Decides the signal as above and sends it through KZBlink1Controller.
+KZBlink1Signal updateBlink1(int mergedStatus, const KZPreferences &preferences);
+
+struct Options
+{
+    // The moment of the check, shown as "CheckTime" (now when invalid).
+    QDateTime checkTime;
+    // Whether the blink(1) tool is there; tested now when not given.
+    std::optional<bool> blink1Available;
+    // Where the drive list goes (KZDriveList::filePath() when empty).
+    QString driveListPath;
+    // The sender of the alert mail (the application's copy by default).
+    KZMailSender mailSender{KZMailSender::Copy::Application};
+    // true: send the mail and wait for it (command-line use); false: send it
+    // on a detached thread, as the windowed program does, and go on.
+    bool waitForMail = true;
+    // Called with the outcome of the mail (on the mail thread when detached).
+    std::function<void(const KZMailResult &)> mailFinished;
+    // The preferences read (the standard store when null).
+    KZPreferences *preferences = nullptr;
+};
+
+struct Result
+{
+    int mergedStatus = 1;
+    KZBlink1Signal blink1 = KZBlink1Signal::None;
+    KZCheckSummary summary;
+    QString checkTime;
+    bool driveListWritten = false;
+    // (subject, body) when a line was added and the mail was sent.
+    std::optional<QStringList> mail;
+    // The outcome when the mail was sent and waited for.
+    std::optional<KZMailResult> mailResult;
+};
+
+// After a check of `drives` (in list order): lights the LED by the merged
+// status when the tool is there, composes the lines and records, writes the
+// persisted drive list, and sends the alert mail with the application's
+// subjects when at least one line was added ("EmailDrive…" keys decide).
+Result finishUpdate(const QList<const KZSMARTDrive *> &drives, const Options &options = {});
+
+} // namespace KZCheckCycle
