@@ -333,6 +333,8 @@ void KZSMARTDrive::updateInfo()
     const Step steps[] = {
         {"Exception occured in parseInfo- %1: %2", [this] { parseInfo(); }},
         {"Exception occured in parseHealth. %1: %2", [this] { parseHealth(); }},
+        {"Exception occured in parseErrorLog. %1: %2", [this] { parseErrorLog(); }},
+        {"Exception occured in parseSelftestLog. %1: %2", [this] { parseSelftestLog(); }},
     };
     for (const Step &step : steps) {
         try {
