@@ -251,7 +251,10 @@ KZSMARTDrive::ErrorLogWalk KZSMARTDrive::readErrorLogEntry(const QStringList &li
     debugLog(QStringLiteral("Reading error commands."));
     QList<KZSMARTErrorCommand> commands;
     while (commands.size() < 5) {
-        if (at >= lines.size() || lines.at(at).contains(entryStart)) {
+        // A replayed capture ends with smartctl's own replay note, which is
+        // no command row even when it follows the last entry directly.
+        if (at >= lines.size() || lines.at(at).contains(entryStart) ||
+            lines.at(at).contains(QLatin1String("REPLAY-IOCTL"))) {
             debugLog(QStringLiteral("Less than 5 commands- stopping read."));
             break;
         }

@@ -62,7 +62,10 @@ public:
 TEST(DriveErrors, OpenFailureOnTheFirstLineMarksTheDriveUnsupported)
 {
     const QByteArray line = "Smartctl open device: /dev/sdz failed: No such device\n";
+    // Every step of the refresh gets the same answer.
     FakeSmartctl fake({{"i", banner + line}, {"H", banner + line}});
+    for (const char *key : {"c", "A", "l-error", "l-selftest"})
+        fake.setAnswer(key, banner + line);
     KZSMARTDrive drive = commandLineDrive(fake);
     drive.updateInfo();
     EXPECT_FALSE(drive.smartSupported());
@@ -285,7 +288,9 @@ TEST(Refresh, FileDrivePassesDashAndTheFileOnEveryRunAndNeverCaptures)
         EXPECT_TRUE(call.endsWith("|-| stdin=" + capture)) << call.toStdString();
         EXPECT_FALSE(call.startsWith("-r|")) << call.toStdString();
     }
-    EXPECT_EQ(progress, 4);
+    // One notification per step, and every step runs smartctl once.
+    EXPECT_EQ(progress, calls.size());
+    EXPECT_GE(progress, 4);
     EXPECT_EQ(QFileInfo(capture).lastModified(), modified);
     EXPECT_EQ(drive.driveModel(), QStringLiteral("WDC WD10EZEX-08WN4A0"));
 }
@@ -300,7 +305,9 @@ TEST(Refresh, LiveDriveEndsWithTheRawCapture)
     KZSMARTDrive drive = commandLineDrive(fake, "/dev/sdq");
     drive.updateInfo();
     const QStringList calls = fake.calls();
-    ASSERT_EQ(calls.size(), 3);
+    ASSERT_GE(calls.size(), 3);
+    EXPECT_TRUE(calls.first().startsWith("-i|/dev/sdq|"));
+    EXPECT_EQ(calls.filter("-r|").size(), 1);
     EXPECT_TRUE(calls.last().startsWith("-r|ataioctl,2|-a|/dev/sdq|"));
     EXPECT_EQ(readFile(KZPaths::logFolder() + "/sdq.twdr"),
               banner + "REPORT-IOCTL: Device=/dev/sdq Command=IDENTIFY DEVICE\n");
