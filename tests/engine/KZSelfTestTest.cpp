@@ -223,7 +223,7 @@ TEST_F(ForgedSelfTests, EveryFailedStatusCounts)
         SCOPED_TRACE(status);
         KZSMARTDrive drive = captureDrive(forge(
             "status", selfTestDrive("STSTATUS", test(1, status, 10) + "," + test(1, "0x00", 5))));
-        drive.updateInfo();
+        drive.parseSelftestLog();
         EXPECT_TRUE(drive.driveTestsFail());
         EXPECT_EQ(drive.driveHealth(), 2);
     }
@@ -231,9 +231,9 @@ TEST_F(ForgedSelfTests, EveryFailedStatusCounts)
         SCOPED_TRACE(status);
         KZSMARTDrive drive =
             captureDrive(forge("status", selfTestDrive("STSTATUS", test(1, status, 10))));
-        drive.updateInfo();
+        drive.parseSelftestLog();
         EXPECT_FALSE(drive.driveTestsFail());
-        EXPECT_EQ(drive.driveHealth(), 1);
+        EXPECT_EQ(drive.driveHealth(), 0); // untouched: no refresh set it
     }
 }
 
