@@ -15,6 +15,17 @@ QJsonValue texts(const std::optional<QStringList> &value)
     return value ? QJsonValue(QJsonArray::fromStringList(*value)) : QJsonValue(QJsonValue::Null);
 }
 
+// A list of records as an array of their objects, or null when the list is absent.
+template <typename Record> QJsonValue records(const std::optional<QList<Record>> &list)
+{
+    if (!list)
+        return QJsonValue(QJsonValue::Null);
+    QJsonArray array;
+    for (const Record &record : *list)
+        array.append(record.toJSON());
+    return array;
+}
+
 } // namespace
 
 QJsonObject KZSMARTDrive::toJSON() const
@@ -81,5 +92,11 @@ QJsonObject KZSMARTDrive::toJSON() const
     object.insert(QStringLiteral("bundlePath"), text(m_bundlePath));
     object.insert(QStringLiteral("enableCommandLineOption"), m_enableCommandLineOption);
     object.insert(QStringLiteral("failureReasonsText"), texts(m_failureReasonsText));
+    object.insert(QStringLiteral("errorLogVersion"), m_errorLogVersion);
+    object.insert(QStringLiteral("errorCount"), m_errorCount);
+    object.insert(QStringLiteral("errorLog"), records(m_errorLog));
+    object.insert(QStringLiteral("selfTestLogRevision"), m_selfTestLogRevision);
+    object.insert(QStringLiteral("selfTestCount"), qint64(m_selfTestCount));
+    object.insert(QStringLiteral("selfTestLog"), records(m_selfTestLog));
     return object;
 }

@@ -339,6 +339,8 @@ void KZSMARTDrive::updateInfo()
         {"Exception occured in parseHealth. %1: %2", [this] { parseHealth(); }},
         {"Exception occured in parseCapabilities. %1: %2", [this] { parseCapabilities(); }},
         {"Exception occured in parseAttributes. %1: %2", [this] { parseAttributes(); }},
+        {"Exception occured in parseErrorLog. %1: %2", [this] { parseErrorLog(); }},
+        {"Exception occured in parseSelftestLog. %1: %2", [this] { parseSelftestLog(); }},
     };
     for (const Step &step : steps) {
         try {

@@ -9,6 +9,9 @@
 #include <functional>
 #include <optional>
 
+#include "KZSMARTErrorLog.h"
+#include "KZSMARTSelfTestLog.h"
+
 // One physical disk, or one raw capture file replayed as a disk: where it is,
 // which volumes live on it, and everything parsed from smartctl about it.
 // A drive has no locks: one thread refreshes it at a time.
@@ -194,6 +197,31 @@ public:
     // Raw capture file of this drive.
     QString rawCaptureFilePath() const;
 
+    // ATA error log ("-l error").
+    void parseErrorLog();
+    static qint32 parseErrorType(const QString &text);
+    static KZSMARTErrorCommand parseErrorCommandLine(const QString &line);
+    qint32 driveErrorLogVersion() const { return m_errorLogVersion; }
+    qint32 driveTotalErrors() const { return m_errorCount; }
+    const std::optional<QList<KZSMARTErrorLog>> &driveErrorLogEntries() const { return m_errorLog; }
+    std::optional<QString> driveLastErrorType() const;
+    qint32 driveLastErrorTime() const;
+    std::optional<KZSMARTErrorLog> driveErrorLog(quint64 index) const;
+
+    // Self-test log ("-l selftest") and self-test control.
+    void parseSelftestLog();
+    quint64 runSelfTest(quint64 code);
+    quint64 stopSelfTest();
+    qint32 driveSelfTestLogRevision() const { return m_selfTestLogRevision; }
+    quint64 driveTestsCount() const { return m_selfTestCount; }
+    const std::optional<QList<KZSMARTSelfTestLog>> &driveSelfTestLogEntries() const
+    {
+        return m_selfTestLog;
+    }
+    std::optional<KZSMARTSelfTestLog> driveSelfTestLog(quint64 index) const;
+    std::optional<QString> driveLastTestStatus() const;
+    qint32 driveLastTestTime() const;
+
 private:
     void debugLog(const QString &message) const;
     void showAlert(const QString &text) const;
@@ -254,4 +282,31 @@ private:
     QString m_smartctlOverride;
     OutputProvider m_outputProvider;
     int m_taskTimeoutSeconds = 120;
+
+    // ATA error log and self-test log.
+    qint32 m_errorLogVersion = 0;
+    qint32 m_errorCount = 0;
+    std::optional<QList<KZSMARTErrorLog>> m_errorLog;
+    qint32 m_selfTestLogRevision = 0;
+    quint64 m_selfTestCount = 0;
+    std::optional<QList<KZSMARTSelfTestLog>> m_selfTestLog;
+
+    // The preference key of a count remembered for this drive: serial number
+    // (or location when there is none) followed by the suffix.
+    QString rememberedLogKey(const QString &suffix) const;
+    // How the walk over the error log goes on after one entry.
+    enum class ErrorLogWalk
+    {
+        Continue, // at the line after the entry's last command
+        EndWalk,  // the output ended inside the entry; the walk ends
+        EndParse, // the output ended inside the entry; the parse ends at once
+    };
+    // Reads one error-log entry starting at the "Error " line at index and
+    // moves index to the entry's last line. An entry cut short is dropped.
+    ErrorLogWalk readErrorLogEntry(const QStringList &lines, qsizetype &index);
+    void checkErrorCount();
+    static KZSMARTSelfTestLog parseSelfTestLine(const QString &line);
+
+    // Tests set the fields that the capability parse would fill.
+    friend struct KZSMARTDriveTesting;
 };

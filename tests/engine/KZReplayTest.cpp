@@ -165,7 +165,8 @@ TEST(CorpusReplay, AtaIdentityMatchesEveryReport)
             const QString verdict =
                 reportValue(report, "SMART overall-health self-assessment test result");
             if (verdict.startsWith("PASSED")) {
-                EXPECT_EQ(drive.driveHealth(), 1);
+                // Attributes and logs may still make a passing drive failing.
+                EXPECT_TRUE(drive.driveHealth() == 1 || drive.driveHealth() == 2);
             } else if (verdict.startsWith("FAILED")) {
                 EXPECT_EQ(drive.driveHealth(), 3);
             }
