@@ -106,35 +106,17 @@ KZSMARTDrive KZCommandLineTool::makeDrive(const QString &target) const
 
 int KZCommandLineTool::report(const QStringList &arguments)
 {
-    bool json = false;
-    QStringList targets;
-    for (qsizetype index = 0; index < arguments.size(); ++index) {
-        const QString &argument = arguments.at(index);
-        if (argument == QLatin1String("--json")) {
-            json = true;
-        } else if (argument == QLatin1String("--smartctl")) {
-            if (index + 1 >= arguments.size())
-                return usage(QStringLiteral("--smartctl needs a program"));
-            m_smartctl = arguments.at(++index);
-        } else if (argument.startsWith(QLatin1String("--smartctl="))) {
-            m_smartctl = argument.mid(int(sizeof "--smartctl=") - 1);
-        } else if (argument == QLatin1String("--")) {
-            targets += arguments.mid(index + 1);
-            break;
-        } else if (argument.startsWith(QLatin1String("--"))) {
-            return usage(QStringLiteral("unknown option \"%1\"").arg(argument));
-        } else {
-            targets.append(argument);
-        }
-    }
-    if (targets.isEmpty())
+    ParsedOptions options;
+    if (const std::optional<QString> problem = parseOptions(
+            arguments, {QStringLiteral("--json"), QStringLiteral("--smartctl")}, options))
+        return usage(*problem);
+    if (options.targets.isEmpty())
         return usage(QStringLiteral("report needs at least one TARGET"));
-    if (m_smartctl.isEmpty() == false && !QFileInfo(m_smartctl).isExecutable())
-        return usage(QStringLiteral("\"%1\" is not an executable program").arg(m_smartctl));
 
     bool allRead = true;
     QJsonArray drives;
-    for (const QString &target : targets) {
+    QStringList reports;
+    for (const QString &target : std::as_const(options.targets)) {
         KZSMARTDrive drive = makeDrive(target);
         drive.updateInfo();
         if (!drive.smartSupported()) {
@@ -143,10 +125,18 @@ int KZCommandLineTool::report(const QStringList &arguments)
             m_err << "tarnwell-cli: " << target << ": could not be read"
                   << (message ? QStringLiteral(" (%1)").arg(*message) : QString()) << "\n";
         }
-        drives.append(drive.toJSON());
+        if (options.json)
+            drives.append(drive.toJSON());
+        else
+            reports.append(drive.description());
     }
-    Q_UNUSED(json); // the plain-text report prints JSON until the text form exists
-    m_out << QJsonDocument(drives).toJson(QJsonDocument::Indented);
+    if (options.json) {
+        m_out << QJsonDocument(drives).toJson(QJsonDocument::Indented);
+    } else {
+        // The report of a drive without S.M.A.R.T. support ends without a line feed.
+        for (const QString &report : std::as_const(reports))
+            m_out << report << (report.endsWith(QLatin1Char('\n')) ? "\n" : "\n\n");
+    }
     m_out.flush();
     m_err.flush();
     return allRead ? Success : DriveUnreadable;

@@ -36,7 +36,8 @@ QString KZSMARTAttribute::description() const
     const QString notSet = QStringLiteral("*not set*");
     QString line = QString::asprintf("%-3d   ", m_idNumber);
     const QString name = m_name.value_or(notSet);
-    const qsizetype width = KZLocalization::preferredLocalization() == QLatin1String("French") ? 90 : 39;
+    const qsizetype width =
+        KZLocalization::preferredLocalization() == QLatin1String("French") ? 90 : 39;
     line += name;
     if (name.size() < width)
         line += QString(width - name.size(), QLatin1Char(' '));
@@ -77,6 +78,7 @@ QString KZSMARTAttribute::description() const
     }
     line += QString::number(m_raw);
     if (m_temperatureAvailable)
-        line += QString::asprintf(" (Lifetime Min/Max %lld/%lld)", qlonglong(m_min), qlonglong(m_max));
+        line +=
+            QString::asprintf(" (Lifetime Min/Max %lld/%lld)", qlonglong(m_min), qlonglong(m_max));
     return line;
 }

@@ -191,6 +191,9 @@ public:
     const std::optional<QStringList> &failureReasons() const { return m_failureReasonsText; }
     void addFailureReasonsString(const QString &reason);
 
+    // The plain-text report of the drive.
+    QString description() const;
+
     // Every field, named as in the data model, for machine-readable reports.
     QJsonObject toJSON() const;
 

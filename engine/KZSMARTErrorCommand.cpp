@@ -26,3 +26,13 @@ QJsonObject KZSMARTErrorCommand::toJSON() const
     object.insert(QStringLiteral("command"), text(m_command));
     return object;
 }
+
+QString KZSMARTErrorCommand::description() const
+{
+    const QString notSet = QStringLiteral("*not set*");
+    return QString::asprintf("%02X %02X %02X %02X %02X %02X %02X %02X", m_registerCR, m_registerFR,
+                             m_registerSC, m_registerSN, m_registerCL, m_registerCH, m_registerDH,
+                             m_registerDC) +
+           QStringLiteral("      %1  %2\n")
+               .arg(m_powerUpTime.value_or(notSet), m_command.value_or(notSet));
+}

@@ -35,6 +35,8 @@ public:
     void setCommand(const QString &value) { m_command = value; }
 
     // Every field under its own name; absent texts are null.
+    // The command's line of the plain-text report, ending with a line feed.
+    QString description() const;
     QJsonObject toJSON() const;
 
 private:

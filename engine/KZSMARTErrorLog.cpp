@@ -65,3 +65,40 @@ QJsonObject KZSMARTErrorLog::toJSON() const
     object.insert(QStringLiteral("errorCommands"), commands);
     return object;
 }
+
+QString KZSMARTErrorLog::description() const
+{
+    QString text = QString::asprintf("Error %d occured at disk power-on lifetime: %d hours\n",
+                                     m_number, m_time);
+    text += QStringLiteral("  When the command that caused the error occurred, %1\n")
+                .arg(m_activity.value_or(QStringLiteral("*not set*")));
+    text += QStringLiteral("  After command completion occurred, registers were:\n"
+                           "  ER ST SC SN CL CH DH\n"
+                           "  -- -- -- -- -- -- --\n");
+    text += QString::asprintf("  %02X %02X %02X %02X %02X %02X %02X\n", m_registerER, m_registerST,
+                              m_registerSC, m_registerSN, m_registerCL, m_registerCH, m_registerDH);
+    const QString lba = QString::number(quint64(m_lba), 16).toUpper();
+    if (m_error2 < 1) {
+        if (m_sectors < 1)
+            text += QStringLiteral("  Error: %1\n").arg(getError1());
+        else
+            text += QStringLiteral("  Error: %1  with %2 sectors at LBA = %3\n")
+                        .arg(getError1())
+                        .arg(m_sectors)
+                        .arg(lba);
+    } else {
+        if (m_sectors < 1)
+            text += QStringLiteral("  Error: %1, %2\n").arg(getError1(), getError2());
+        else
+            text += QStringLiteral("  Error: %1, %2 with %3 sectors at LBA = %4\n")
+                        .arg(getError1(), getError2())
+                        .arg(m_sectors)
+                        .arg(lba);
+    }
+    text += QStringLiteral("  Commands leading to the command that caused the error were:\n"
+                           "  CR FR SC SN CL CH DH DC   Powered_Up_Time  Command/Feature_Name\n"
+                           "  -- -- -- -- -- -- -- --  ----------------  --------------------\n");
+    for (const KZSMARTErrorCommand &command : getErrorCommands())
+        text += QStringLiteral("  ") + command.description();
+    return text;
+}

@@ -83,6 +83,8 @@ public:
     static QString errorTypeToString(qint32 code);
 
     // Every field under its own name, the commands as an array of objects.
+    // The entry's block of the plain-text report.
+    QString description() const;
     QJsonObject toJSON() const;
 
 private:

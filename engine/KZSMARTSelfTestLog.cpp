@@ -22,3 +22,19 @@ QJsonObject KZSMARTSelfTestLog::toJSON() const
     object.insert(QStringLiteral("lba"), m_lba);
     return object;
 }
+
+QString KZSMARTSelfTestLog::description() const
+{
+    const QString unknown = QStringLiteral("Unknown type");
+    const QString type = m_type.value_or(unknown);
+    QString line = QString::asprintf("#%2i", m_number);
+    line += QStringLiteral("  ") + type;
+    if (type.size() < 18)
+        line += QString(18 - type.size(), QLatin1Char(' '));
+    line += QStringLiteral("  ") + m_status.value_or(unknown);
+    line += QString::asprintf("%10d%%", m_remaining);
+    line += QString::asprintf("     %5i", m_lifetime);
+    line += m_lba < 0 ? QStringLiteral("         -")
+                      : QString::asprintf("         %lld", qlonglong(m_lba));
+    return line;
+}

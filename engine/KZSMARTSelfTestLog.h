@@ -31,6 +31,9 @@ public:
     void setLBA(qint64 value) { m_lba = value; }
 
     // Every field under its own name; absent texts are null.
+    // The entry's line of the plain-text report, without a line feed; an
+    // absent type or status reads "Unknown type".
+    QString description() const;
     QJsonObject toJSON() const;
 
 private:
