@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KZDriveList.h"
+#include "KZDriveListFile.h"
 
 #include <QList>
 #include <QString>

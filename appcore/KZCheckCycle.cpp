@@ -1,7 +1,7 @@
 #include "KZCheckCycle.h"
 
 #include "KZBlink1Controller.h"
-#include "KZDriveList.h"
+#include "KZDriveListFile.h"
 #include "KZDriveStatus.h"
 #include "KZPreferences.h"
 
@@ -61,10 +61,10 @@ Result finishUpdate(const QList<const KZSMARTDrive *> &drives, const Options &op
 
     const QDateTime now =
         options.checkTime.isValid() ? options.checkTime : QDateTime::currentDateTime();
-    result.checkTime = KZDriveList::checkTimeText(now);
-    result.driveListWritten = KZDriveList::write(
+    result.checkTime = KZDriveListFile::checkTimeText(now);
+    result.driveListWritten = KZDriveListFile::write(
         result.checkTime, result.summary.problemCount, result.summary.records,
-        options.driveListPath.isEmpty() ? KZDriveList::filePath() : options.driveListPath);
+        options.driveListPath.isEmpty() ? KZDriveListFile::filePath() : options.driveListPath);
 
     result.mail =
         KZAlertMail::alertMessage(KZMailProgram::Application, result.summary,

@@ -40,7 +40,7 @@ struct Options
     QDateTime checkTime;
     // Whether the blink(1) tool is there; tested now when not given.
     std::optional<bool> blink1Available;
-    // Where the drive list goes (KZDriveList::filePath() when empty).
+    // Where the drive list goes (KZDriveListFile::filePath() when empty).
     QString driveListPath;
     // The sender of the alert mail (the application's copy by default).
     KZMailSender mailSender{KZMailSender::Copy::Application};

@@ -1,5 +1,7 @@
 #include "KZCommandLineTool.h"
 
+#include "KZCheckCycle.h"
+
 #include "KZDriveCheck.h"
 #include "KZException.h"
 #include "KZPreferences.h"
@@ -19,7 +21,7 @@ namespace {
 const char *const usageText =
     "usage: tarnwell-cli report [--json] [--smartctl PROGRAM] TARGET...\n"
     "       tarnwell-cli check [--json] [--smartctl PROGRAM] [--show-unsupported]\n"
-    "                          [--lsblk PROGRAM] [TARGET...]\n"
+    "                          [--lsblk PROGRAM] [--alert [--sendemail PROGRAM]] [TARGET...]\n"
     "       tarnwell-cli capture [--smartctl PROGRAM] SOURCE -o FILE.twdr\n"
     "       tarnwell-cli mail-test [--sendemail PROGRAM]\n"
     "       tarnwell-cli password < FILE\n"
@@ -42,6 +44,9 @@ const char *const usageText =
     "            keep drives without S.M.A.R.T. support in the list for this run\n"
     "  --lsblk PROGRAM\n"
     "            list the block devices with PROGRAM instead of lsblk\n"
+    "  --alert   after the check, do what the application does after its check: write\n"
+    "            the drive list file, send the alert mail as the e-mail preferences\n"
+    "            decide, and set the blink(1) LED\n"
     "  -o FILE   where capture writes the report\n"
     "  --sendemail PROGRAM\n"
     "            run PROGRAM instead of the system's sendemail\n"
@@ -171,6 +176,8 @@ std::optional<QString> KZCommandLineTool::parseOptions(const QStringList &argume
             parsed.json = true;
         } else if (option == QLatin1String("--show-unsupported")) {
             parsed.showUnsupported = true;
+        } else if (option == QLatin1String("--alert")) {
+            parsed.alert = true;
         } else {
             const std::optional<QString> value = valueOf(index, option);
             if (!value || value->isEmpty())
@@ -179,6 +186,8 @@ std::optional<QString> KZCommandLineTool::parseOptions(const QStringList &argume
                 m_smartctl = *value;
             else if (option == QLatin1String("--lsblk"))
                 parsed.lsblk = *value;
+            else if (option == QLatin1String("--sendemail"))
+                parsed.sendemail = *value;
             else if (option == QLatin1String("-o") || option == QLatin1String("--output"))
                 parsed.output = *value;
         }
@@ -196,7 +205,8 @@ int KZCommandLineTool::check(const QStringList &arguments)
     if (const std::optional<QString> problem =
             parseOptions(arguments,
                          {QStringLiteral("--json"), QStringLiteral("--smartctl"),
-                          QStringLiteral("--show-unsupported"), QStringLiteral("--lsblk")},
+                          QStringLiteral("--show-unsupported"), QStringLiteral("--lsblk"),
+                          QStringLiteral("--alert"), QStringLiteral("--sendemail")},
                          options)) {
         usage(*problem);
         return KZDriveCheck::Unknown;
@@ -228,8 +238,29 @@ int KZCommandLineTool::check(const QStringList &arguments)
     else
         m_out << KZDriveCheck::textReport(drives, scanned);
     m_out.flush();
+    if (options.alert)
+        alertAfterCheck(drives, options);
     m_err.flush();
     return KZDriveCheck::checkState(KZDriveCheck::mergedDriveStatus(drives), scanned);
+}
+
+void KZCommandLineTool::alertAfterCheck(const KZDriveList &drives, const ParsedOptions &options)
+{
+    QList<const KZSMARTDrive *> checked;
+    for (const auto &drive : drives)
+        checked.append(drive.get());
+    KZCheckCycle::Options cycle;
+    cycle.waitForMail = true;
+    if (!options.sendemail.isEmpty())
+        cycle.mailSender.setSenderProgram(options.sendemail);
+    const KZCheckCycle::Result result = KZCheckCycle::finishUpdate(checked, cycle);
+    // Report what was done on standard error, so standard output stays the
+    // monitoring-plugin text that scripts parse.
+    if (!result.driveListWritten)
+        m_err << "tarnwell-cli: the drive list file could not be written\n";
+    if (result.mailResult)
+        m_err << "tarnwell-cli: alert mail: " << KZMailSender::resultText(*result.mailResult)
+              << "\n";
 }
 
 int KZCommandLineTool::capture(const QStringList &arguments)

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
+
+#include "KZSMARTScanner.h"
 #include <optional>
 
 class KZSMARTDrive;
@@ -30,6 +32,8 @@ private:
     {
         bool json = false;
         bool showUnsupported = false;
+        bool alert = false;
+        QString sendemail;
         QString lsblk;
         QString output;
         QStringList targets;
@@ -41,6 +45,8 @@ private:
     int check(const QStringList &arguments);
     // Writes the saved-report form of a device's or a capture's raw capture.
     int capture(const QStringList &arguments);
+    // check --alert: the drive list file, the alert mail and the LED.
+    void alertAfterCheck(const KZDriveList &drives, const ParsedOptions &options);
     // Reads the options named in allowed (and --smartctl into m_smartctl);
     // everything else is a target. Returns the problem of a bad command line.
     std::optional<QString> parseOptions(const QStringList &arguments, const QStringList &allowed,

@@ -10,7 +10,6 @@
 #include "KZTask.h"
 
 #include <QFileInfo>
-#include <QJsonDocument>
 #include <QSet>
 #include <QStandardPaths>
 
@@ -388,9 +387,7 @@ void KZSMARTScanner::updateDrives()
         }
         drive->updateInfo();
         if (m_outputDebugMessages)
-            debugLog(QStringLiteral("Update drive:\n%1")
-                         .arg(QString::fromUtf8(
-                             QJsonDocument(drive->toJSON()).toJson(QJsonDocument::Indented))));
+            debugLog(QStringLiteral("Update drive:\n%1").arg(drive->description()));
 
         const std::optional<QString> serial = mergeSerial(*drive);
         if (!showUnsupported && !drive->smartSupported()) {

@@ -130,7 +130,7 @@ TEST_F(CheckCycleTest, FailedDriveLightsRedRecordsAndMails)
                                           "--quiet --rgb=0,0,0 --setpattline 2",
                                           "--quiet --savepattern 2", "--quiet --play=1,1,2 2"}));
 
-    EXPECT_EQ(result.checkTime, KZDriveList::checkTimeText(m_options.checkTime));
+    EXPECT_EQ(result.checkTime, KZDriveListFile::checkTimeText(m_options.checkTime));
     const QByteArray xml = driveList();
     EXPECT_TRUE(xml.contains(result.checkTime.toUtf8()));
     EXPECT_TRUE(xml.contains("<string>BAD DISK</string>"));
@@ -217,9 +217,9 @@ TEST_F(CheckCycleTest, DetachedMailReportsWhenDone)
 TEST_F(CheckCycleTest, DefaultListGoesToTheDataFolder)
 {
     m_options.driveListPath.clear();
-    QFile::remove(KZDriveList::filePath());
+    QFile::remove(KZDriveListFile::filePath());
     EXPECT_TRUE(KZCheckCycle::finishUpdate({}, m_options).driveListWritten);
-    EXPECT_TRUE(QFileInfo::exists(KZDriveList::filePath()));
+    EXPECT_TRUE(QFileInfo::exists(KZDriveListFile::filePath()));
 }
 
 TEST_F(CheckCycleTest, AlertMailReachesARealServer)

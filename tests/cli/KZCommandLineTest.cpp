@@ -119,3 +119,35 @@ TEST(CommandLine, SmartctlOptionRunsTheNamedProgram)
     EXPECT_TRUE(fake.calls().first().startsWith("-i|/dev/sdx|"));
     EXPECT_TRUE(fake.calls().last().startsWith("-r|ataioctl,2|-a|/dev/sdx|"));
 }
+
+TEST(CommandLine, CheckWithAlertWritesTheDriveListAndMailsTheProblem)
+{
+    SKIP_WITHOUT_SMARTCTL();
+    const QString home = TestSupport::homeDir() + "/cli-home";
+    TestSupport::writeFile(home + "/config/Tarnwell/Tarnwell.conf",
+                           "[General]\nEmailDriveFailed=true\nEmailHostName=testhost\n"
+                           "EmailFromAddress=tarnwell@example.org\nEmailToAddress=me@example.org\n"
+                           "EmailSMTPAddress=127.0.0.1\n");
+    const QString record = TestSupport::homeDir() + "/sendemail-calls.txt";
+    const QString sender = TestSupport::writeScript(
+        "sendemail", "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + QFile::encodeName(record) +
+                         "'\necho 'Dec 07 sendemail[1]: Email was sent successfully!'\n");
+    const QString failed =
+        TestSupport::forge(R"({"identity": {"model": "FAILED DISK", "serial": "F1"},
+                                                  "health": "failing"})");
+    const Result result = runCli({"check", "--alert", "--sendemail", sender, failed});
+    EXPECT_EQ(result.status, 2) << result.err.constData();
+    EXPECT_TRUE(result.out.startsWith("TARNWELL CRITICAL")) << result.out.constData();
+    EXPECT_TRUE(result.err.contains("alert mail:")) << result.err.constData();
+
+    const QStringList arguments = QString::fromUtf8(TestSupport::readFile(record)).split('\n');
+    const qsizetype subject = arguments.indexOf("-u");
+    ASSERT_GE(subject, 0) << arguments.join(' ').toStdString();
+    EXPECT_TRUE(arguments.value(subject + 1).startsWith("Tarnwell Report (testhost)"));
+    EXPECT_TRUE(arguments.join('\n').contains("FAILED DISK: FAILED"));
+    EXPECT_TRUE(arguments.contains("me@example.org"));
+
+    const QByteArray list = TestSupport::readFile(home + "/data/Tarnwell/DrivesList.plist");
+    EXPECT_TRUE(list.contains("<key>TWProblemDrivesCount</key>"));
+    EXPECT_TRUE(list.contains("<string>FAILED DISK</string>"));
+}

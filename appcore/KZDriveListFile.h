@@ -25,7 +25,7 @@ struct KZProblemDriveRecord
 // "CheckTime", "TWProblemDrivesCount" and, when that count is above 0,
 // "TWProblemDrives" (the records). Both programs rewrite it whole and
 // atomically after every check; nothing reads it back.
-namespace KZDriveList {
+namespace KZDriveListFile {
 
 // $XDG_DATA_HOME/Tarnwell/DrivesList.plist
 QString filePath();
@@ -42,4 +42,4 @@ QByteArray toXML(const QString &checkTime, qint64 problemCount,
 bool write(const QString &checkTime, qint64 problemCount,
            const QList<KZProblemDriveRecord> &records, const QString &path = filePath());
 
-} // namespace KZDriveList
+} // namespace KZDriveListFile

@@ -1,4 +1,4 @@
-#include "KZDriveList.h"
+#include "KZDriveListFile.h"
 
 #include "KZPaths.h"
 
@@ -40,7 +40,7 @@ QList<QPair<QString, QString>> KZProblemDriveRecord::fields() const
     return result;
 }
 
-namespace KZDriveList {
+namespace KZDriveListFile {
 
 QString filePath()
 {
@@ -100,4 +100,4 @@ bool write(const QString &checkTime, qint64 problemCount,
     return file.commit();
 }
 
-} // namespace KZDriveList
+} // namespace KZDriveListFile

@@ -1,4 +1,4 @@
-#include "KZDriveList.h"
+#include "KZDriveListFile.h"
 #include "KZPaths.h"
 #include "TestSupport.h"
 
@@ -100,8 +100,8 @@ QString listPath(const QString &name)
 
 TEST(DriveList, LivesInTheDataFolder)
 {
-    EXPECT_EQ(KZDriveList::filePath(), KZPaths::dataFolder() + "/DrivesList.plist");
-    EXPECT_TRUE(KZDriveList::filePath().startsWith(TestSupport::homeDir()));
+    EXPECT_EQ(KZDriveListFile::filePath(), KZPaths::dataFolder() + "/DrivesList.plist");
+    EXPECT_TRUE(KZDriveListFile::filePath().startsWith(TestSupport::homeDir()));
 }
 
 TEST(DriveList, RecordsKeepTheirFieldOrderAndStopAtTheFirstMissingValue)
@@ -127,7 +127,7 @@ TEST(DriveList, WrittenListReadsBackWithLibplist)
         record("WDC WD10 ü", "1,00 TB", "WD-123", "Daten", "FAILING"),
         record(std::nullopt, "2 TB", "SN2", "sdb", "FAILED"),
         record("ST2000", "2 TB", std::nullopt, "ST2000 with partitions A, and B", "FAILED")};
-    ASSERT_TRUE(KZDriveList::write("07/12/2026 21:00", 3, records, path));
+    ASSERT_TRUE(KZDriveListFile::write("07/12/2026 21:00", 3, records, path));
 
     const ReadBack list = readBack(path);
     ASSERT_TRUE(list.valid);
@@ -151,7 +151,7 @@ TEST(DriveList, WrittenListReadsBackWithLibplist)
 TEST(DriveList, NoProblemsLeavesOnlyTimeAndCount)
 {
     const QString path = listPath("healthy");
-    ASSERT_TRUE(KZDriveList::write("today", 0, {}, path));
+    ASSERT_TRUE(KZDriveListFile::write("today", 0, {}, path));
     const ReadBack list = readBack(path);
     ASSERT_TRUE(list.valid);
     EXPECT_EQ(list.rootKeys, (QStringList{"CheckTime", "TWProblemDrivesCount"}));
@@ -162,8 +162,8 @@ TEST(DriveList, NoProblemsLeavesOnlyTimeAndCount)
 TEST(DriveList, EveryWriteReplacesTheWholeFile)
 {
     const QString path = listPath("replaced");
-    ASSERT_TRUE(KZDriveList::write("first", 1, {record("A", "1", "2", "A", "FAILED")}, path));
-    ASSERT_TRUE(KZDriveList::write("second", 0, {}, path));
+    ASSERT_TRUE(KZDriveListFile::write("first", 1, {record("A", "1", "2", "A", "FAILED")}, path));
+    ASSERT_TRUE(KZDriveListFile::write("second", 0, {}, path));
     const ReadBack list = readBack(path);
     EXPECT_EQ(list.checkTime, "second");
     EXPECT_FALSE(list.hasDrives);
@@ -178,7 +178,7 @@ TEST(DriveList, PlistutilAcceptsTheFile)
     if (!QFileInfo(QStringLiteral("/usr/bin/plistutil")).isExecutable())
         GTEST_SKIP() << "plistutil is not installed (package libplist-utils)";
     const QString path = listPath("converted");
-    ASSERT_TRUE(KZDriveList::write("now", 1, {record("M", "S", "N", "M", "FAILED")}, path));
+    ASSERT_TRUE(KZDriveListFile::write("now", 1, {record("M", "S", "N", "M", "FAILED")}, path));
     const QString binary = path + QStringLiteral(".bin");
     QProcess tool;
     tool.start(QStringLiteral("/usr/bin/plistutil"), {"-i", path, "-o", binary});
@@ -190,22 +190,22 @@ TEST(DriveList, PlistutilAcceptsTheFile)
 TEST(DriveList, AnUnwritablePlaceLeavesTheOldFileAndReportsFalse)
 {
     const QString path = listPath("blocked");
-    ASSERT_TRUE(KZDriveList::write("old", 0, {}, path));
+    ASSERT_TRUE(KZDriveListFile::write("old", 0, {}, path));
     // A folder where the temporary file would go: the write cannot happen.
     const QString blockedParent = TestSupport::homeDir() + QStringLiteral("/not-a-folder");
     TestSupport::writeFile(blockedParent, "file");
-    EXPECT_FALSE(KZDriveList::write("new", 0, {}, blockedParent + QStringLiteral("/x.plist")));
+    EXPECT_FALSE(KZDriveListFile::write("new", 0, {}, blockedParent + QStringLiteral("/x.plist")));
     // A folder standing where the list should be cannot be replaced.
     const QString folderInTheWay = listPath("folder-in-the-way");
     QDir().mkpath(folderInTheWay);
-    EXPECT_FALSE(KZDriveList::write("new", 0, {}, folderInTheWay));
+    EXPECT_FALSE(KZDriveListFile::write("new", 0, {}, folderInTheWay));
     EXPECT_EQ(readBack(path).checkTime, "old");
 }
 
 TEST(DriveList, CheckTimeUsesTheShortDateAndTimeStyle)
 {
     const QDateTime time(QDate(2026, 12, 7), QTime(21, 5));
-    const QString text = KZDriveList::checkTimeText(time);
+    const QString text = KZDriveListFile::checkTimeText(time);
     const QLocale locale = QLocale::system();
     EXPECT_EQ(text, locale.toString(time.date(), QLocale::ShortFormat) + " " +
                         locale.toString(time.time(), QLocale::ShortFormat));
