@@ -20,20 +20,6 @@ const QString volumesFolder = QStringLiteral("/Volumes/");
 const QString privateFolder = QStringLiteral("/private/");
 const QString rootLinkArrow = QStringLiteral("-> /");
 
-QString exceptionName(const std::exception &error)
-{
-    if (const auto *known = dynamic_cast<const KZException *>(&error))
-        return known->name();
-    return QStringLiteral("std::exception");
-}
-
-QString exceptionReason(const std::exception &error)
-{
-    if (const auto *known = dynamic_cast<const KZException *>(&error))
-        return known->reason();
-    return QString::fromLocal8Bit(error.what());
-}
-
 // The serial number a drive can be merged by; a blank one (as some USB
 // bridges report) says nothing about which disk it is.
 std::optional<QString> mergeSerial(const KZSMARTDrive &drive)
@@ -172,7 +158,7 @@ bool KZSMARTScanner::scanMacOS()
     } catch (const std::exception &error) {
         KZLog::log(
             QStringLiteral("Exception occured in parseDrives->parseCommandLine(lsArray)- %1: %2")
-                .arg(exceptionName(error), exceptionReason(error)));
+                .arg(KZException::nameOf(error), KZException::reasonOf(error)));
         showScanAlert();
         return false;
     }
@@ -196,7 +182,7 @@ bool KZSMARTScanner::scanMacOS()
     } catch (const std::exception &error) {
         KZLog::log(
             QStringLiteral("Exception occured in parseDrives->parseCommandLine(lsArray)- %1: %2")
-                .arg(exceptionName(error), exceptionReason(error)));
+                .arg(KZException::nameOf(error), KZException::reasonOf(error)));
         showScanAlert();
         return false;
     }
@@ -222,7 +208,7 @@ bool KZSMARTScanner::scanLinux()
     } catch (const std::exception &error) {
         KZLog::log(
             QStringLiteral("Exception occured in parseDrives->parseCommandLine(lsblk)- %1: %2")
-                .arg(exceptionName(error), exceptionReason(error)));
+                .arg(KZException::nameOf(error), KZException::reasonOf(error)));
         showScanAlert();
         return false;
     }
@@ -345,7 +331,7 @@ std::optional<QString> KZSMARTScanner::findRootVolumeName()
     } catch (const std::exception &error) {
         KZLog::log(
             QStringLiteral("Exception occured in findRootVolumeName->parseCommandLine- %1: %2")
-                .arg(exceptionName(error), exceptionReason(error)));
+                .arg(KZException::nameOf(error), KZException::reasonOf(error)));
         showScanAlert();
         return std::nullopt;
     }

@@ -167,10 +167,8 @@ void KZSMARTDrive::readNVMeCapacity(const QStringList &identityLines)
         }
 #endif
     } catch (const std::exception &error) {
-        const auto *known = dynamic_cast<const KZException *>(&error);
         KZLog::log(QStringLiteral("Exception occured in parseInfo->NVMe capacity read- %1: %2")
-                       .arg(known ? known->name() : QStringLiteral("std::exception"),
-                            known ? known->reason() : QString::fromLocal8Bit(error.what())));
+                       .arg(KZException::nameOf(error), KZException::reasonOf(error)));
     }
 }
 

@@ -30,20 +30,6 @@ const QString syntaxErrorText = QStringLiteral("Syntax error: No information fou
 const QString ambiguousFailure =
     QStringLiteral("SMART support is ambiguous but SMART cannot be enabled.");
 
-QString exceptionName(const std::exception &error)
-{
-    if (const auto *known = dynamic_cast<const KZException *>(&error))
-        return known->name();
-    return QStringLiteral("std::exception");
-}
-
-QString exceptionReason(const std::exception &error)
-{
-    if (const auto *known = dynamic_cast<const KZException *>(&error))
-        return known->reason();
-    return QString::fromLocal8Bit(error.what());
-}
-
 } // namespace
 
 KZSMARTDrive KZSMARTDrive::initForCommandLine()
@@ -188,7 +174,7 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
             task.parseCommandLine(*program, arguments);
         } catch (const std::exception &error) {
             KZLog::log(QStringLiteral("Exception occured in runSMARTBinary->saveRawData- %1: %2")
-                           .arg(exceptionName(error), exceptionReason(error)));
+                           .arg(KZException::nameOf(error), KZException::reasonOf(error)));
         }
         return std::nullopt;
     }
@@ -201,7 +187,7 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
                                  : task.parseCommandLine(*program, arguments);
     } catch (const std::exception &error) {
         KZLog::log(QStringLiteral("Exception occured in runSMARTBinary- %1: %2")
-                       .arg(exceptionName(error), exceptionReason(error)));
+                       .arg(KZException::nameOf(error), KZException::reasonOf(error)));
         showAlert(KZLocalization::localizedString(
                       QStringLiteral("Exception2"),
                       QStringLiteral("An error occurred attempting to scan for SMART data. "
@@ -347,7 +333,7 @@ void KZSMARTDrive::updateInfo()
             step.run();
         } catch (const std::exception &error) {
             KZLog::log(QString::fromLatin1(step.failureFormat)
-                           .arg(exceptionName(error), exceptionReason(error)));
+                           .arg(KZException::nameOf(error), KZException::reasonOf(error)));
             m_exceptionOccurred = true;
             continue;
         }
@@ -361,7 +347,7 @@ void KZSMARTDrive::updateInfo()
                 KZUpdateInfoProgressBarNotification, QStringLiteral("NONE"));
         } catch (const std::exception &error) {
             KZLog::log(QStringLiteral("Exception occured in saveRawData. %1: %2")
-                           .arg(exceptionName(error), exceptionReason(error)));
+                           .arg(KZException::nameOf(error), KZException::reasonOf(error)));
             m_exceptionOccurred = true;
         }
     }

@@ -18,6 +18,20 @@ public:
     const QString &reason() const { return m_reason; }
     const char *what() const noexcept override { return m_what.c_str(); }
 
+    // Name and reason of any exception, for the "Exception occured in" log lines.
+    static QString nameOf(const std::exception &error)
+    {
+        if (const auto *known = dynamic_cast<const KZException *>(&error))
+            return known->name();
+        return QStringLiteral("std::exception");
+    }
+    static QString reasonOf(const std::exception &error)
+    {
+        if (const auto *known = dynamic_cast<const KZException *>(&error))
+            return known->reason();
+        return QString::fromLocal8Bit(error.what());
+    }
+
 private:
     QString m_name;
     QString m_reason;

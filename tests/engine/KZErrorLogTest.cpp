@@ -16,10 +16,7 @@ using TestSupport::FakeSmartctl;
 
 namespace {
 
-const QByteArray banner =
-    "smartctl 7.3 2022-02-28 r5338 [x86_64-linux-6.1.0] (local build)\n"
-    "Copyright (C) 2002-22, Bruce Allen, Christian Franke, www.smartmontools.org\n"
-    "\n";
+const QByteArray banner = TestSupport::smartctlBanner;
 
 const QByteArray logHead = "=== START OF READ SMART DATA SECTION ===\n"
                            "SMART Error Log Version: 1\n";
