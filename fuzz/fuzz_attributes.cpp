@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (int bit = 0; bit < int(std::size(switches)); ++bit)
         fuzzSetSwitch(QString::fromLatin1(switches[bit]), flags & (4 << bit));
     for (const char *suffix : rememberedSuffixes)
-        fuzzForget(fuzzLocation + QString::fromLatin1(suffix));
+        fuzzRemember(fuzzLocation + QString::fromLatin1(suffix), 0);
 
     KZSMARTDrive drive = *preparedDrives[flags & 3];
     const bool nvme = drive.driveIsNVMe();

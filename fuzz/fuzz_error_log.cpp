@@ -45,8 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const uint8_t flags = data[0];
     fuzzSetSwitch(QStringLiteral("CustomErrorCount"), flags & 4);
     fuzzSetSwitch(QStringLiteral("RememberErrorCount"), flags & 8);
-    fuzzForget(fuzzLocation + QStringLiteral("_LastErrorCount"));
-    fuzzForget(serialNumber + QStringLiteral("_LastErrorCount"));
+    fuzzRemember(fuzzLocation + QStringLiteral("_LastErrorCount"), 0);
+    fuzzRemember(serialNumber + QStringLiteral("_LastErrorCount"), 0);
 
     KZSMARTDrive drive = *preparedDrives[flags & 3];
     answerWithFuzz(drive, data + 1, size - 1);

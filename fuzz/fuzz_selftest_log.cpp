@@ -37,16 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size == 0)
         return 0;
     const uint8_t flags = data[0];
-    KZPreferences &preferences = KZPreferences::standard();
     fuzzSetSwitch(QStringLiteral("FailedTestIsNew"), flags & 4);
-    for (const QString &name : {fuzzLocation, serialNumber}) {
-        const QString key = name + QStringLiteral("_LastTestPowerOnHours");
-        if (flags & 8)
-            preferences.setInteger(key, 1000);
-        else
-            fuzzForget(key);
-    }
-    fuzzForget(QStringLiteral("TestsInProgress"));
+    for (const QString &name : {fuzzLocation, serialNumber})
+        fuzzRemember(name + QStringLiteral("_LastTestPowerOnHours"), flags & 8 ? 1000 : 0);
+    fuzzRemember(QStringLiteral("TestsInProgress"), 0);
 
     KZSMARTDrive drive = *preparedDrives[flags & 3];
     answerWithFuzz(drive, data + 1, size - 1);
