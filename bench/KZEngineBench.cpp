@@ -4,6 +4,13 @@
 //    beside the CPU time of the smartctl children (goal: engine under 5%).
 //  - SplitLines: the line splitter on outputs of growing size (goal: linear,
 //    at least 200 MB/s).
+//  - ParseAttributeTable: the attribute table parse ("-A") of tables with a
+//    growing number of rows (goal: linear).
+//  - ParseErrorLog: the error log parse ("-l error") of logs with a growing
+//    number of entries, each with five commands; five entries is a full log
+//    as smartctl prints it (goal: linear).
+//  Both parse benchmarks answer the drive's smartctl run from memory, so no
+//  child process runs and only the engine is measured.
 #include "KZSMARTDrive.h"
 #include "KZTask.h"
 
@@ -78,6 +85,135 @@ BENCHMARK(SplitLines)
     ->RangeMultiplier(2)
     ->Range(1 << 20, 16 << 20)
     ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+
+// smartctl's output as the real splitter hands it to the parsers.
+QStringList outputLines(const QString &text)
+{
+    return KZTask::splitLines(text);
+}
+
+// A command-line drive whose every smartctl run answers with these lines.
+KZSMARTDrive drivePrinting(const QStringList &lines)
+{
+    KZSMARTDrive drive = KZSMARTDrive::initForCommandLine();
+    drive.setLocation(QStringLiteral("/dev/bench"));
+    drive.setOutputProvider([lines](const QStringList &) { return std::optional(lines); });
+    return drive;
+}
+
+// An "-A" output with the given number of attribute rows. The IDs run through
+// 1 to 254 and start again, so the rows that make the drive remember a count
+// (5, 196, 197, 198) come once in 254 rows, as often as in a real table.
+QString attributeTable(qint64 rows)
+{
+    QString text = QStringLiteral(
+        "smartctl 7.3 2022-02-28 r5338 [x86_64-linux-6.1.0] (local build)\n"
+        "Copyright (C) 2002-22, Bruce Allen, Christian Franke, www.smartmontools.org\n\n"
+        "=== START OF READ SMART DATA SECTION ===\n"
+        "SMART Attributes Data Structure revision number: 16\n"
+        "Vendor Specific SMART Attributes with Thresholds:\n"
+        "ID# ATTRIBUTE_NAME          FLAG     VALUE WORST THRESH TYPE      UPDATED  "
+        "WHEN_FAILED RAW_VALUE\n");
+    for (qint64 row = 0; row < rows; ++row) {
+        const int id = int(row % 254) + 1;
+        text += QString::asprintf("%3d Attribute_%-16d 0x0033   100   100   010    Pre-fail  "
+                                  "Always       -       %lld\n",
+                                  id, id, qlonglong(row % 1000));
+    }
+    return text;
+}
+
+void ParseAttributeTable(benchmark::State &state)
+{
+    const qint64 rows = state.range(0);
+    const QString text = attributeTable(rows);
+    KZSMARTDrive drive = drivePrinting(outputLines(text));
+    for (auto _ : state) {
+        drive.parseAttributes();
+        benchmark::DoNotOptimize(drive.driveAttributeCount());
+    }
+    if (drive.driveAttributeCount() != rows) {
+        state.SkipWithError("the table was not read row by row");
+        return;
+    }
+    state.SetItemsProcessed(state.iterations() * rows);
+    state.SetBytesProcessed(state.iterations() * text.size());
+    state.SetComplexityN(rows);
+}
+BENCHMARK(ParseAttributeTable)
+    ->Arg(32)
+    ->Arg(128)
+    ->Arg(512)
+    ->Arg(2048)
+    ->Arg(8192)
+    ->Unit(benchmark::kMicrosecond)
+    ->Complexity(benchmark::oN);
+
+// An "-l error" output with the given number of entries, newest first, each
+// with its register line and five commands, as in smartctl's summary log.
+QString errorLog(qint64 entries)
+{
+    QString text = QStringLiteral(
+        "smartctl 7.3 2022-02-28 r5338 [x86_64-linux-6.1.0] (local build)\n"
+        "Copyright (C) 2002-22, Bruce Allen, Christian Franke, www.smartmontools.org\n\n"
+        "=== START OF READ SMART DATA SECTION ===\n"
+        "SMART Error Log Version: 1\n");
+    text += QStringLiteral("ATA Error Count: %1 (device log contains only the most recent five "
+                           "errors)\n")
+                .arg(entries);
+    text += QStringLiteral("\tCR = Command Register [HEX]\n"
+                           "\tFR = Features Register [HEX]\n"
+                           "Powered_Up_Time is measured from power on, and printed as\n"
+                           "DDd+hh:mm:SS.sss where DD=days, hh=hours, mm=minutes,\n"
+                           "SS=sec, and sss=millisec. It \"wraps\" after 49.710 days.\n\n");
+    for (qint64 number = entries; number > 0; --number) {
+        text += QString::asprintf(
+            "Error %lld occurred at disk power-on lifetime: %lld hours (%lld days + %lld hours)\n"
+            "  When the command that caused the error occurred, the device was active or idle.\n\n"
+            "  After command completion occurred, registers were:\n"
+            "  ER ST SC SN CL CH DH\n"
+            "  -- -- -- -- -- -- --\n"
+            "  40 51 08 56 34 12 e0  Error: UNC 8 sectors at LBA = 0x00123456 = 1193046\n\n"
+            "  Commands leading to the command that caused the error were:\n"
+            "  CR FR SC SN CL CH DH DC   Powered_Up_Time  Command/Feature_Name\n"
+            "  -- -- -- -- -- -- -- --  ----------------  --------------------\n",
+            qlonglong(number), qlonglong(1000 + number), qlonglong((1000 + number) / 24),
+            qlonglong((1000 + number) % 24));
+        for (int command = 0; command < 5; ++command)
+            text += QString::asprintf("  c8 00 08 56 34 12 e0 08      00:00:%02d.%03d  READ DMA\n",
+                                      10 - command, command * 100);
+        text += QLatin1Char('\n');
+    }
+    return text;
+}
+
+void ParseErrorLog(benchmark::State &state)
+{
+    const qint64 entries = state.range(0);
+    const QString text = errorLog(entries);
+    KZSMARTDrive drive = drivePrinting(outputLines(text));
+    for (auto _ : state) {
+        drive.parseErrorLog();
+        benchmark::DoNotOptimize(drive.driveTotalErrors());
+    }
+    const auto &log = drive.driveErrorLogEntries();
+    if (!log || log->size() != entries || log->last().getErrorCommands().size() != 5) {
+        state.SkipWithError("the log was not read entry by entry");
+        return;
+    }
+    state.SetItemsProcessed(state.iterations() * entries);
+    state.SetBytesProcessed(state.iterations() * text.size());
+    state.SetComplexityN(entries);
+}
+BENCHMARK(ParseErrorLog)
+    ->Arg(5)
+    ->Arg(20)
+    ->Arg(80)
+    ->Arg(320)
+    ->Arg(1280)
+    ->Arg(5120)
+    ->Unit(benchmark::kMicrosecond)
     ->Complexity(benchmark::oN);
 
 } // namespace

@@ -2,6 +2,12 @@
 // the text routines' exceptions are caught by the refresh like any other.
 #include "FuzzSupport.h"
 
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    fuzzUsePrivateHome();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     KZSMARTDrive drive = fuzzDrive(data, size);

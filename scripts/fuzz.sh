@@ -2,6 +2,9 @@
 # Builds the libFuzzer targets with clang (ASan + UBSan) into build-fuzz/ and
 # runs each for a while on a seed corpus of real smartctl outputs and forged
 # captures. Usage: scripts/fuzz.sh [SECONDS_PER_TARGET] (default 10).
+# The real outputs come from ../shared/corpus beside the checkout, or from
+# $TARNWELL_CORPUS_DIR. An input that crashes a target is kept in
+# build-fuzz/fuzz-artifacts/ for replaying (run the target with the file).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-10}
@@ -17,7 +20,7 @@ cmake --build "$build" -j "$(nproc)"
 # Seeds: every real output beside the checkout and every forged example.
 seeds=$(mktemp -d)
 trap 'rm -rf "$seeds"' EXIT
-corpus="$root/../shared/corpus"
+corpus=${TARNWELL_CORPUS_DIR:-$root/../shared/corpus}
 if [ -d "$corpus" ]; then
     find "$corpus" -name '*.txt' -size -60k -exec cp {} "$seeds/" \;
 else
@@ -26,20 +29,53 @@ fi
 for example in "$root"/tools/twdr-forge/examples/*.json; do
     "$build/tools/twdr-forge/twdr-forge" "$example" -o "$seeds/$(basename "$example" .json).twdr"
 done
+# Several targets read their first byte as a mode (NVMe drive, settings): a
+# copy of every seed behind a zero byte and behind a one byte gives them both
+# kinds of drive from the start.
+for seed in "$seeds"/*; do
+    { printf '\000'; cat "$seed"; } >"$seed.mode0"
+    { printf '\001'; cat "$seed"; } >"$seed.mode1"
+done
 
+# The targets keep their private preference folders below $TMPDIR; on a
+# memory file system the preference writes of every input stay cheap.
+if [ -d /dev/shm ] && [ -w /dev/shm ]; then
+    tmproot=/dev/shm
+else
+    tmproot=${TMPDIR:-/tmp}
+fi
+
+# A small quarantine keeps the heap, and so every leak check libFuzzer makes
+# after an input that allocated more than it freed, small. (The preferences
+# file writes of Qt's QSettings keep a few bytes per write, so inputs that make
+# a parser remember a count look like that.) Options given by the caller win.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=16}
+
+artifacts="$build/fuzz-artifacts"
+mkdir -p "$artifacts"
 status=0
 for target in "$build"/fuzz/fuzz_*; do
     [ -f "$target" ] && [ -x "$target" ] || continue
     name=$(basename "$target")
     work=$(mktemp -d)
-    cp "$seeds"/* "$work/"
+    private=$(mktemp -d "$tmproot/tarnwell-fuzz.XXXXXX")
+    mkdir "$work/corpus"
+    cp "$seeds"/* "$work/corpus/"
     echo "fuzz: $name for ${seconds}s"
-    if ! "$target" -max_total_time="$seconds" -close_fd_mask=2 -max_len=65536 \
-        -print_final_stats=1 "$work" >"$work.log" 2>&1; then
-        echo "fuzz: $name FAILED"; tail -n 40 "$work.log"; status=1
+    # A single input running longer than 20 s counts as a hang.
+    if ! TMPDIR="$private" "$target" -max_total_time="$seconds" -timeout=20 -close_fd_mask=2 \
+        -max_len=65536 -print_final_stats=1 -artifact_prefix="$artifacts/$name-" \
+        "$work/corpus" >"$work/log" 2>&1; then
+        echo "fuzz: $name FAILED (inputs kept in $artifacts)"; tail -n 40 "$work/log"; status=1
     else
-        grep -E '^stat::number_of_executed_units|^Done' "$work.log" | sed "s/^/fuzz: $name: /"
+        grep -E '^stat::number_of_executed_units|^stat::peak_rss_mb|^Done' "$work/log" |
+            sed "s/^/fuzz: $name: /"
     fi
-    rm -rf "$work" "$work.log"
+    rm -rf "$work" "$private"
 done
+if [ $status -eq 0 ]; then
+    echo "fuzz: every target ran ${seconds}s without a finding"
+else
+    echo "fuzz: FAILED: a target crashed, hung or broke an invariant"
+fi
 exit $status
