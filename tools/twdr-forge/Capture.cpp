@@ -58,9 +58,9 @@ int sataGeneration(const QString &speed)
 
 // IDENTIFY DEVICE (ATA8-ACS table "IDENTIFY DEVICE data"); only words smartctl reads or that a
 // plausible SATA disk reports are filled, everything else stays zero.
-Sector identifySector(const DriveSpec &spec)
+Sector identifySector(const DriveSpec &drive)
 {
-    const Identity &id = spec.identity;
+    const Identity &id = drive.identity;
     Sector s;
     s.setWord(0, 0x0040); // general configuration: ATA device, fixed
     s.setWord(1, 16383);  // obsolete CHS geometry
@@ -117,10 +117,10 @@ Sector identifySector(const DriveSpec &spec)
     const uint16_t commonFeatures = 0x7068; // NOP, buffers, look-ahead, write cache, PM
     const uint16_t loggingFeatures =
         static_cast<uint16_t>(0x4023 | (id.wwn.isEmpty() ? 0 : 0x0100));
-    s.setWord(82, commonFeatures | (spec.smartSupported ? 0x0001 : 0));
+    s.setWord(82, commonFeatures | (drive.smartSupported ? 0x0001 : 0));
     s.setWord(83, 0x7400);
     s.setWord(84, loggingFeatures);
-    s.setWord(85, commonFeatures | (spec.smartEnabled ? 0x0001 : 0));
+    s.setWord(85, commonFeatures | (drive.smartEnabled ? 0x0001 : 0));
     s.setWord(86, 0x3400);
     s.setWord(87, loggingFeatures);
     s.setWord(88, 0x407f); // UDMA modes 0-6 supported, 6 selected
@@ -171,12 +171,12 @@ Sector identifySector(const DriveSpec &spec)
 //   374     conveyance self-test polling time (minutes)
 //   375-376 extended self-test polling time (minutes, word)
 //   511     checksum
-Sector valuesSector(const DriveSpec &spec)
+Sector valuesSector(const DriveSpec &drive)
 {
     Sector s;
-    s.setLittleEndian(0, spec.attributeRevision, 2);
-    for (qsizetype i = 0; i < spec.attributes.size(); ++i) {
-        const Attribute &a = spec.attributes[i];
+    s.setLittleEndian(0, drive.attributeRevision, 2);
+    for (qsizetype i = 0; i < drive.attributes.size(); ++i) {
+        const Attribute &a = drive.attributes[i];
         const int at = 2 + 12 * static_cast<int>(i);
         s.setByte(at, static_cast<uint8_t>(a.id));
         s.setLittleEndian(at + 1, a.flags, 2);
@@ -185,49 +185,49 @@ Sector valuesSector(const DriveSpec &spec)
         for (int b = 0; b < 6; ++b)
             s.setByte(at + 5 + b, a.raw[b]);
     }
-    s.setByte(362, spec.offlineStatus);
-    s.setByte(363, spec.selfTestStatus);
-    s.setLittleEndian(364, spec.offlineTime, 2);
-    s.setByte(367, spec.offlineCapabilities);
-    s.setLittleEndian(368, spec.smartCapabilities, 2);
-    s.setByte(370, spec.errorLoggingCapability);
-    s.setByte(372, spec.shortTestMinutes);
-    s.setByte(373, static_cast<uint8_t>(std::min<int>(spec.longTestMinutes, 0xff)));
-    s.setByte(374, spec.conveyanceTestMinutes);
-    s.setLittleEndian(375, spec.longTestMinutes, 2);
+    s.setByte(362, drive.offlineStatus);
+    s.setByte(363, drive.selfTestStatus);
+    s.setLittleEndian(364, drive.offlineTime, 2);
+    s.setByte(367, drive.offlineCapabilities);
+    s.setLittleEndian(368, drive.smartCapabilities, 2);
+    s.setByte(370, drive.errorLoggingCapability);
+    s.setByte(372, drive.shortTestMinutes);
+    s.setByte(373, static_cast<uint8_t>(std::min<int>(drive.longTestMinutes, 0xff)));
+    s.setByte(374, drive.conveyanceTestMinutes);
+    s.setLittleEndian(375, drive.longTestMinutes, 2);
     s.setChecksum();
     return s;
 }
 
 // SMART READ ATTRIBUTE THRESHOLDS: revision (2 bytes), then 30 entries of 12 bytes
 // (id, threshold, 10 reserved) in the same slots as the values, checksum in byte 511.
-Sector thresholdsSector(const DriveSpec &spec)
+Sector thresholdsSector(const DriveSpec &drive)
 {
     Sector s;
-    s.setLittleEndian(0, spec.attributeRevision, 2);
-    for (qsizetype i = 0; i < spec.attributes.size(); ++i) {
+    s.setLittleEndian(0, drive.attributeRevision, 2);
+    for (qsizetype i = 0; i < drive.attributes.size(); ++i) {
         const int at = 2 + 12 * static_cast<int>(i);
-        s.setByte(at, static_cast<uint8_t>(spec.attributes[i].id));
-        s.setByte(at + 1, spec.attributes[i].thresh);
+        s.setByte(at, static_cast<uint8_t>(drive.attributes[i].id));
+        s.setByte(at + 1, drive.attributes[i].thresh);
     }
     s.setChecksum();
     return s;
 }
 
-bool hasSelectiveLog(const DriveSpec &spec)
+bool hasSelectiveLog(const DriveSpec &drive)
 {
-    return spec.offlineCapabilities & 0x40; // selective self-test supported
+    return drive.offlineCapabilities & 0x40; // selective self-test supported
 }
 
 // SMART log directory (log 0): version word, then for each log address N the number of
 // sectors in byte 2*N. Not checksummed.
-Sector logDirectorySector(const DriveSpec &spec)
+Sector logDirectorySector(const DriveSpec &drive)
 {
     Sector s;
     s.setLittleEndian(0, 1, 2);
     s.setByte(2 * 0x01, 1); // summary error log
     s.setByte(2 * 0x06, 1); // self-test log
-    if (hasSelectiveLog(spec))
+    if (hasSelectiveLog(drive))
         s.setByte(2 * 0x09, 1); // selective self-test log
     return s;
 }
@@ -242,17 +242,17 @@ Sector logDirectorySector(const DriveSpec &spec)
 // count, LBA low, LBA mid, LBA high, device/head, command, 4-byte timestamp in ms), then the
 // error structure at 60: reserved, error, count, LBA low, mid, high, device/head, status,
 // 19 extended bytes, state at 87, lifetime hours at 88-89.
-Sector errorLogSector(const DriveSpec &spec)
+Sector errorLogSector(const DriveSpec &drive)
 {
     Sector s;
     s.setByte(0, 1);
-    const int count = spec.errorCount;
+    const int count = drive.errorCount;
     if (count > 0) {
         // Error number k lives in slot (k-1) mod 5, so the newest is error number `count`.
         const int newest = (count - 1) % 5;
         s.setByte(1, static_cast<uint8_t>(newest + 1));
-        for (qsizetype n = 0; n < spec.errors.size(); ++n) {
-            const ErrorEntry &e = spec.errors[n];
+        for (qsizetype n = 0; n < drive.errors.size(); ++n) {
+            const ErrorEntry &e = drive.errors[n];
             const int at = 2 + 90 * ((newest - static_cast<int>(n) + 5) % 5);
             for (qsizetype c = 0; c < e.commands.size(); ++c) {
                 // The failing command is the fifth structure, earlier ones come before it.
@@ -275,7 +275,7 @@ Sector errorLogSector(const DriveSpec &spec)
             s.setLittleEndian(at + 88, e.lifetimeHours, 2);
         }
     }
-    s.setLittleEndian(452, spec.errorCount, 2);
+    s.setLittleEndian(452, drive.errorCount, 2);
     s.setChecksum();
     return s;
 }
@@ -287,13 +287,13 @@ Sector errorLogSector(const DriveSpec &spec)
 //           15 vendor bytes
 //   508     index of the most recent descriptor, 1-21 (0 = none)
 //   511     checksum
-Sector selfTestLogSector(const DriveSpec &spec)
+Sector selfTestLogSector(const DriveSpec &drive)
 {
     Sector s;
     s.setLittleEndian(0, 1, 2);
-    const int total = static_cast<int>(spec.selfTests.size());
+    const int total = static_cast<int>(drive.selfTests.size());
     for (int n = 0; n < total; ++n) {
-        const SelfTestEntry &t = spec.selfTests[n];
+        const SelfTestEntry &t = drive.selfTests[n];
         const int at = 2 + 24 * (total - 1 - n);
         s.setByte(at, t.type);
         s.setByte(at + 1, t.status);
@@ -331,14 +331,14 @@ QByteArray smartInput(const char *features, const char *lbaLow, bool dataIn)
            ", LL=" + lbaLow + ", LM=0x4f, LH=0xc2, DEV=...., CMD=0xb0" + (dataIn ? " IN" : "");
 }
 
-Command identifyCommand(const DriveSpec &spec)
+Command identifyCommand(const DriveSpec &drive)
 {
     return {"IDENTIFY DEVICE",
             -1,
             " Input:   FR=...., SC=0x01, LL=...., LM=...., LH=...., DEV=...., CMD=0xec IN",
             {},
             "0",
-            identifySector(spec)};
+            identifySector(drive)};
 }
 
 Command enableCommand()
@@ -377,12 +377,12 @@ Command statusCommand(Health health)
 // The commands "smartctl -a" sends, in its order. A drive with SMART switched off only
 // answers IDENTIFY DEVICE to "-a"; its SMART ENABLE follows so that "-s on" replays, and the
 // SMART data follow that so that "-s on -a" replays as well.
-QList<Command> commandSequence(const DriveSpec &spec)
+QList<Command> commandSequence(const DriveSpec &drive)
 {
-    QList<Command> commands{identifyCommand(spec)};
-    if (!spec.smartSupported)
+    QList<Command> commands{identifyCommand(drive)};
+    if (!drive.smartSupported)
         return commands;
-    if (spec.smartEnableBlock && !spec.smartEnabled)
+    if (drive.smartEnableBlock && !drive.smartEnabled)
         commands.append(enableCommand());
 
     commands.append({"SMART READ ATTRIBUTE VALUES",
@@ -390,22 +390,22 @@ QList<Command> commandSequence(const DriveSpec &spec)
                      smartInput("0xd0", "....", true),
                      {},
                      "0",
-                     valuesSector(spec)});
+                     valuesSector(drive)});
     commands.append({"SMART READ ATTRIBUTE THRESHOLDS",
                      -1,
                      smartInput("0xd1", "0x01", true),
                      {},
                      "0",
-                     thresholdsSector(spec)});
-    commands.append(statusCommand(spec.health));
-    commands.append(readLogCommand(0x00, logDirectorySector(spec)));
-    commands.append(readLogCommand(0x01, errorLogSector(spec)));
-    commands.append(readLogCommand(0x06, selfTestLogSector(spec)));
-    if (hasSelectiveLog(spec))
+                     thresholdsSector(drive)});
+    commands.append(statusCommand(drive.health));
+    commands.append(readLogCommand(0x00, logDirectorySector(drive)));
+    commands.append(readLogCommand(0x01, errorLogSector(drive)));
+    commands.append(readLogCommand(0x06, selfTestLogSector(drive)));
+    if (hasSelectiveLog(drive))
         commands.append(readLogCommand(0x09, selectiveLogSector()));
 
     // Asked for on a drive with SMART on: last, so that "-a" replays everything before it.
-    if (spec.smartEnableBlock && spec.smartEnabled)
+    if (drive.smartEnableBlock && drive.smartEnabled)
         commands.append(enableCommand());
     return commands;
 }
@@ -449,15 +449,15 @@ QByteArray formatCommand(const QByteArray &device, const Command &c)
 
 } // namespace
 
-QByteArray forgeCapture(const DriveSpec &spec)
+QByteArray forgeCapture(const DriveSpec &drive)
 {
-    const QList<Command> commands = commandSequence(spec);
+    const QList<Command> commands = commandSequence(drive);
     if (commands.size() > MaxReplayCommands)
         throw ForgeError(QStringLiteral("%1 commands exceed smartctl's replay limit of %2")
                              .arg(commands.size())
                              .arg(MaxReplayCommands));
     QByteArray text;
-    const QByteArray device = spec.device.toLatin1();
+    const QByteArray device = drive.device.toLatin1();
     for (const Command &c : commands)
         text += formatCommand(device, c);
     if (text.size() >= MaxReplayBytes)

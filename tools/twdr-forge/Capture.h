@@ -13,6 +13,6 @@ constexpr int MaxReplayCommands = 32;
 constexpr qsizetype MaxReplayBytes = 64 * 1024;
 
 // Returns the capture text. Throws ForgeError if it would not fit smartctl's replay limits.
-QByteArray forgeCapture(const DriveSpec &spec);
+QByteArray forgeCapture(const DriveSpec &drive);
 
 } // namespace twdrforge

@@ -408,80 +408,80 @@ DriveSpec readDriveSpec(const QByteArray &json)
     if (!document.isObject())
         throw ForgeError(QStringLiteral("the description must be a JSON object"));
 
-    DriveSpec spec;
+    DriveSpec drive;
     ObjectReader r(document.object(), QString());
 
-    r.text(QStringLiteral("device"), spec.device);
+    r.text(QStringLiteral("device"), drive.device);
     static const QRegularExpression devicePattern(QStringLiteral("^[!-~]+$"));
-    if (!devicePattern.match(spec.device).hasMatch())
+    if (!devicePattern.match(drive.device).hasMatch())
         throw ForgeError(QStringLiteral("device: \"%1\" must be non-empty printable ASCII "
                                         "without blanks")
-                             .arg(spec.device));
+                             .arg(drive.device));
 
-    readIdentity(r.object(QStringLiteral("identity")), spec.identity);
+    readIdentity(r.object(QStringLiteral("identity")), drive.identity);
 
-    r.boolean(QStringLiteral("smartSupported"), spec.smartSupported);
-    r.boolean(QStringLiteral("smartEnabled"), spec.smartEnabled);
-    spec.smartEnabled = spec.smartEnabled && spec.smartSupported;
-    spec.smartEnableBlock = !spec.smartEnabled;
-    r.boolean(QStringLiteral("smartEnableBlock"), spec.smartEnableBlock);
+    r.boolean(QStringLiteral("smartSupported"), drive.smartSupported);
+    r.boolean(QStringLiteral("smartEnabled"), drive.smartEnabled);
+    drive.smartEnabled = drive.smartEnabled && drive.smartSupported;
+    drive.smartEnableBlock = !drive.smartEnabled;
+    r.boolean(QStringLiteral("smartEnableBlock"), drive.smartEnableBlock);
 
     QString health = QStringLiteral("passed");
     r.text(QStringLiteral("health"), health);
     if (health == QLatin1String("passed"))
-        spec.health = Health::Passed;
+        drive.health = Health::Passed;
     else if (health == QLatin1String("failing"))
-        spec.health = Health::Failing;
+        drive.health = Health::Failing;
     else if (health == QLatin1String("unsupported"))
-        spec.health = Health::Unsupported;
+        drive.health = Health::Unsupported;
     else
         throw ForgeError(QStringLiteral("health: \"%1\" is not one of \"passed\", \"failing\", "
                                         "\"unsupported\"")
                              .arg(health));
 
-    r.integer(QStringLiteral("attributeRevision"), spec.attributeRevision);
+    r.integer(QStringLiteral("attributeRevision"), drive.attributeRevision);
     if (r.has(QStringLiteral("attributes"))) {
         const QJsonArray attributes = r.array(QStringLiteral("attributes"), 30);
         for (qsizetype i = 0; i < attributes.size(); ++i) {
             const QString p = indexed(QStringLiteral("attributes"), i);
-            spec.attributes.append(readAttribute(elementObject(attributes[i], p), p));
+            drive.attributes.append(readAttribute(elementObject(attributes[i], p), p));
         }
     } else {
-        spec.attributes = defaultAttributes();
+        drive.attributes = defaultAttributes();
     }
 
-    r.integer(QStringLiteral("offlineStatus"), spec.offlineStatus);
-    r.integer(QStringLiteral("selfTestStatus"), spec.selfTestStatus);
-    r.integer(QStringLiteral("offlineTime"), spec.offlineTime);
-    r.integer(QStringLiteral("offlineCapabilities"), spec.offlineCapabilities);
-    r.integer(QStringLiteral("smartCapabilities"), spec.smartCapabilities);
-    r.integer(QStringLiteral("errorLoggingCapability"), spec.errorLoggingCapability);
-    r.integer(QStringLiteral("shortTestMinutes"), spec.shortTestMinutes);
-    r.integer(QStringLiteral("longTestMinutes"), spec.longTestMinutes);
-    r.integer(QStringLiteral("conveyanceTestMinutes"), spec.conveyanceTestMinutes);
+    r.integer(QStringLiteral("offlineStatus"), drive.offlineStatus);
+    r.integer(QStringLiteral("selfTestStatus"), drive.selfTestStatus);
+    r.integer(QStringLiteral("offlineTime"), drive.offlineTime);
+    r.integer(QStringLiteral("offlineCapabilities"), drive.offlineCapabilities);
+    r.integer(QStringLiteral("smartCapabilities"), drive.smartCapabilities);
+    r.integer(QStringLiteral("errorLoggingCapability"), drive.errorLoggingCapability);
+    r.integer(QStringLiteral("shortTestMinutes"), drive.shortTestMinutes);
+    r.integer(QStringLiteral("longTestMinutes"), drive.longTestMinutes);
+    r.integer(QStringLiteral("conveyanceTestMinutes"), drive.conveyanceTestMinutes);
 
     ObjectReader log(r.object(QStringLiteral("errorLog")), QStringLiteral("errorLog"));
     const QJsonArray entries = log.array(QStringLiteral("entries"), 5);
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const QString p = indexed(QStringLiteral("errorLog.entries"), i);
-        spec.errors.append(readErrorEntry(elementObject(entries[i], p), p));
+        drive.errors.append(readErrorEntry(elementObject(entries[i], p), p));
     }
-    spec.errorCount = static_cast<uint16_t>(spec.errors.size());
-    log.integer(QStringLiteral("count"), spec.errorCount);
-    if (spec.errorCount < spec.errors.size())
+    drive.errorCount = static_cast<uint16_t>(drive.errors.size());
+    log.integer(QStringLiteral("count"), drive.errorCount);
+    if (drive.errorCount < drive.errors.size())
         throw ForgeError(QStringLiteral("errorLog.count: %1 is less than the %2 entries given")
-                             .arg(spec.errorCount)
-                             .arg(spec.errors.size()));
+                             .arg(drive.errorCount)
+                             .arg(drive.errors.size()));
     log.rejectUnknownKeys();
 
     const QJsonArray selfTests = r.array(QStringLiteral("selfTestLog"), 21);
     for (qsizetype i = 0; i < selfTests.size(); ++i) {
         const QString p = indexed(QStringLiteral("selfTestLog"), i);
-        spec.selfTests.append(readSelfTest(elementObject(selfTests[i], p), p));
+        drive.selfTests.append(readSelfTest(elementObject(selfTests[i], p), p));
     }
 
     r.rejectUnknownKeys();
-    return spec;
+    return drive;
 }
 
 } // namespace twdrforge

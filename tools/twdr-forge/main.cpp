@@ -100,8 +100,8 @@ int main(int argc, char *argv[])
         return fail(QStringLiteral("no input file given"), true);
 
     try {
-        const twdrforge::DriveSpec spec = twdrforge::readDriveSpec(readInput(inputPath));
-        writeOutput(outputPath, twdrforge::forgeCapture(spec));
+        const twdrforge::DriveSpec drive = twdrforge::readDriveSpec(readInput(inputPath));
+        writeOutput(outputPath, twdrforge::forgeCapture(drive));
     } catch (const twdrforge::ForgeError &error) {
         const QString message = QString::fromStdString(error.what());
         return fail(message.startsWith(QLatin1String("cannot "))
