@@ -3,6 +3,7 @@
 #include "KZBlink1Controller.h"
 #include "KZDriveListFile.h"
 #include "KZDriveStatus.h"
+#include "KZLog.h"
 #include "KZPreferences.h"
 
 namespace KZCheckCycle {
@@ -42,6 +43,33 @@ KZBlink1Signal updateBlink1(int mergedStatus, const KZPreferences &preferences)
         break;
     }
     return signal;
+}
+
+bool selfTestWarningCalledFor(const QStringList &driveLocations, const QDateTime &now,
+                              KZPreferences &preferences)
+{
+    const QString countKey = QStringLiteral("TestsInProgress");
+    const bool debug = preferences.boolForKey(QStringLiteral("OutputDebugMessages"));
+    const qint64 running = preferences.integerForKey(countKey);
+    KZLog::debug(debug, QStringLiteral("Tests in progress: %1").arg(running));
+    if (running > 0) {
+        for (const QString &location : driveLocations) {
+            const QDateTime end = preferences.dateForKey(location + QStringLiteral("_TestEndTime"));
+            if (!end.isValid())
+                continue;
+            KZLog::debug(debug, QStringLiteral("Test completion for drive %1: %2")
+                                    .arg(location, end.toString(Qt::ISODate)));
+            // Whole minutes from the end to now, truncated toward zero:
+            // negative while the end lies at least a minute ahead.
+            const qint64 minutes = end.secsTo(now) / 60;
+            KZLog::debug(debug, QString::number(minutes));
+            if (minutes < 0)
+                return true;
+        }
+    }
+    if (running != 0)
+        preferences.setInteger(countKey, 0);
+    return false;
 }
 
 Result finishUpdate(const QList<const KZSMARTDrive *> &drives, const Options &options)

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -65,6 +66,14 @@ struct Result
     // The outcome when the mail was sent and waited for.
     std::optional<KZMailResult> mailResult;
 };
+
+// The scan's rule for self-tests believed to be running: true when
+// "TestsInProgress" is above 0 and the end time stored for one of the drives
+// ("<location>_TestEndTime") lies at least a whole minute after now, which
+// calls for the warning before a scan. Otherwise "TestsInProgress" is set
+// back to 0 (written only when it was not 0) and the result is false.
+bool selfTestWarningCalledFor(const QStringList &driveLocations, const QDateTime &now,
+                              KZPreferences &preferences);
 
 // After a check of `drives` (in list order): lights the LED by the merged
 // status when the tool is there, composes the lines and records, writes the

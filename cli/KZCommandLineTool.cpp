@@ -19,10 +19,11 @@
 namespace {
 
 const char *const usageText =
-    "usage: tarnwell-cli report [--json] [--smartctl PROGRAM] TARGET...\n"
-    "       tarnwell-cli check [--json] [--smartctl PROGRAM] [--show-unsupported]\n"
-    "                          [--lsblk PROGRAM] [--alert [--sendemail PROGRAM]] [TARGET...]\n"
-    "       tarnwell-cli capture [--smartctl PROGRAM] SOURCE -o FILE.twdr\n"
+    "usage: tarnwell-cli report [--json] [--smartctl PROGRAM] [--timeout SECONDS] TARGET...\n"
+    "       tarnwell-cli check [--json] [--smartctl PROGRAM] [--timeout SECONDS]\n"
+    "                          [--show-unsupported] [--lsblk PROGRAM]\n"
+    "                          [--alert [--sendemail PROGRAM]] [TARGET...]\n"
+    "       tarnwell-cli capture [--smartctl PROGRAM] [--timeout SECONDS] SOURCE -o FILE.twdr\n"
     "       tarnwell-cli mail-test [--sendemail PROGRAM]\n"
     "       tarnwell-cli password < FILE\n"
     "\n"
@@ -40,6 +41,9 @@ const char *const usageText =
     "  --json    print JSON instead of text\n"
     "  --smartctl PROGRAM\n"
     "            run PROGRAM instead of the smartctl that is found on the system\n"
+    "  --timeout SECONDS\n"
+    "            stop a smartctl run that has not finished after SECONDS (120);\n"
+    "            the rest of that drive's reading is then skipped\n"
     "  --show-unsupported\n"
     "            keep drives without S.M.A.R.T. support in the list for this run\n"
     "  --lsblk PROGRAM\n"
@@ -54,7 +58,9 @@ const char *const usageText =
     "Exit status of report: 0 every target was read, 1 usage error, 3 some drive\n"
     "could not be read.\n"
     "Exit status of check: 0 every drive passed, 1 a drive is failing, 2 a drive\n"
-    "failed, 3 the scan failed or the command was not understood.\n"
+    "failed, 3 a drive could not be read (UNKNOWN, with the reason on the line\n"
+    "below it) and none failed or is failing, the scan failed, or the command was\n"
+    "not understood.\n"
     "Exit status of capture: 0 the report was written, 1 usage error, 3 no report\n"
     "could be made or written.\n"
     "Exit status of mail-test and password: 0 done, 1 usage error, 4 the mail or the\n"
@@ -113,7 +119,9 @@ int KZCommandLineTool::report(const QStringList &arguments)
 {
     ParsedOptions options;
     if (const std::optional<QString> problem = parseOptions(
-            arguments, {QStringLiteral("--json"), QStringLiteral("--smartctl")}, options))
+            arguments,
+            {QStringLiteral("--json"), QStringLiteral("--smartctl"), QStringLiteral("--timeout")},
+            options))
         return usage(*problem);
     if (options.targets.isEmpty())
         return usage(QStringLiteral("report needs at least one TARGET"));
@@ -188,12 +196,21 @@ std::optional<QString> KZCommandLineTool::parseOptions(const QStringList &argume
                 parsed.lsblk = *value;
             else if (option == QLatin1String("--sendemail"))
                 parsed.sendemail = *value;
+            else if (option == QLatin1String("--timeout"))
+                parsed.timeout = value->toInt();
             else if (option == QLatin1String("-o") || option == QLatin1String("--output"))
                 parsed.output = *value;
         }
     }
-    if (!m_smartctl.isEmpty() && !QFileInfo(m_smartctl).isExecutable())
-        return QStringLiteral("\"%1\" is not an executable program").arg(m_smartctl);
+    // A program that is there but cannot be run is the engine's to report:
+    // every drive then says why it could not be read.
+    if (!m_smartctl.isEmpty() && !QFileInfo::exists(m_smartctl))
+        return QStringLiteral("\"%1\" does not exist").arg(m_smartctl);
+    if (parsed.timeout) {
+        if (*parsed.timeout <= 0)
+            return QStringLiteral("--timeout needs a whole number of seconds above 0");
+        KZTask::setDefaultTimeout(*parsed.timeout);
+    }
     if (!parsed.lsblk.isEmpty() && !QFileInfo(parsed.lsblk).isExecutable())
         return QStringLiteral("\"%1\" is not an executable program").arg(parsed.lsblk);
     return std::nullopt;
@@ -202,12 +219,12 @@ std::optional<QString> KZCommandLineTool::parseOptions(const QStringList &argume
 int KZCommandLineTool::check(const QStringList &arguments)
 {
     ParsedOptions options;
-    if (const std::optional<QString> problem =
-            parseOptions(arguments,
-                         {QStringLiteral("--json"), QStringLiteral("--smartctl"),
-                          QStringLiteral("--show-unsupported"), QStringLiteral("--lsblk"),
-                          QStringLiteral("--alert"), QStringLiteral("--sendemail")},
-                         options)) {
+    if (const std::optional<QString> problem = parseOptions(
+            arguments,
+            {QStringLiteral("--json"), QStringLiteral("--smartctl"), QStringLiteral("--timeout"),
+             QStringLiteral("--show-unsupported"), QStringLiteral("--lsblk"),
+             QStringLiteral("--alert"), QStringLiteral("--sendemail")},
+            options)) {
         usage(*problem);
         return KZDriveCheck::Unknown;
     }
@@ -229,7 +246,16 @@ int KZCommandLineTool::check(const QStringList &arguments)
         for (const QString &target : std::as_const(options.targets))
             scanner.addDrive(std::make_shared<KZSMARTDrive>(makeDrive(target)));
     }
+    QStringList locations;
+    for (const std::shared_ptr<KZSMARTDrive> &drive : scanner.getDrives())
+        locations.append(drive->driveLocation());
     scanner.updateDrives();
+    // As the application's scan does: a count of running self-tests that no
+    // stored end time backs goes back to 0. Applied after the update, so that
+    // the protective mark of a drive with S.M.A.R.T. switched off does not
+    // add up over the checks of a cron job.
+    KZCheckCycle::selfTestWarningCalledFor(locations, QDateTime::currentDateTime(),
+                                           KZPreferences::standard());
 
     const KZDriveList &drives = scanner.getDrives();
     if (options.json)
@@ -266,10 +292,11 @@ void KZCommandLineTool::alertAfterCheck(const KZDriveList &drives, const ParsedO
 int KZCommandLineTool::capture(const QStringList &arguments)
 {
     ParsedOptions options;
-    if (const std::optional<QString> problem = parseOptions(
-            arguments,
-            {QStringLiteral("--smartctl"), QStringLiteral("-o"), QStringLiteral("--output")},
-            options))
+    if (const std::optional<QString> problem =
+            parseOptions(arguments,
+                         {QStringLiteral("--smartctl"), QStringLiteral("--timeout"),
+                          QStringLiteral("-o"), QStringLiteral("--output")},
+                         options))
         return usage(*problem);
     if (options.targets.size() != 1)
         return usage(QStringLiteral("capture needs exactly one SOURCE"));
@@ -296,6 +323,7 @@ int KZCommandLineTool::capture(const QStringList &arguments)
         return fail(QStringLiteral("cannot make a temporary folder: %1").arg(folder.errorString()));
     const QString rawPath = folder.filePath(QStringLiteral("capture.twdr"));
     KZTask task;
+    task.setCLocale(true);
     task.setRawDataPath(rawPath);
     if (drive.driveFromFile())
         task.setReadFromFilePath(drive.driveLocation());
@@ -304,6 +332,15 @@ int KZCommandLineTool::capture(const QStringList &arguments)
     } catch (const KZException &error) {
         return fail(QStringLiteral("cannot run %1: %2").arg(*program, error.reason()));
     }
+    if (task.failure() == KZTask::Failure::TimedOut)
+        return fail(QStringLiteral("smartctl did not answer within %1 s; nothing was written")
+                        .arg(task.timeout()));
+    if (task.failure() == KZTask::Failure::OutputTooLarge)
+        return fail(QStringLiteral("smartctl printed more than %1 MB; nothing was written")
+                        .arg(KZTask::defaultOutputLimit / (1024 * 1024)));
+    if (task.failure() == KZTask::Failure::Signalled)
+        return fail(QStringLiteral("smartctl was stopped by signal %1; nothing was written")
+                        .arg(-task.getErrorCode()));
 
     QFile rawFile(rawPath);
     if (!rawFile.open(QIODevice::ReadOnly))

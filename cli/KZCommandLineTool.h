@@ -36,6 +36,7 @@ private:
         QString sendemail;
         QString lsblk;
         QString output;
+        std::optional<int> timeout;
         QStringList targets;
     };
 

@@ -1,4 +1,5 @@
 #include "KZCommandLineTool.h"
+#include "KZPreferenceRules.h"
 #include "KZPreferences.h"
 
 #include <QCoreApplication>
@@ -12,6 +13,9 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("tarnwell-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TARNWELL_VERSION));
     KZPreferences::standard().registerApplicationDefaults();
+    // The log and capture folder and the data folder, as the application
+    // makes them at start: a machine that never ran it still gets captures.
+    KZPreferenceRules::createApplicationFolders();
 
     QTextStream out(stdout);
     QTextStream err(stderr);

@@ -196,6 +196,8 @@ QString KZSMARTDrive::readFailureName(ReadFailure failure)
         return QStringLiteral("PermissionDenied");
     case ReadFailure::Refused:
         return QStringLiteral("Refused");
+    case ReadFailure::UnreadableCapture:
+        return QStringLiteral("UnreadableCapture");
     }
     return QString();
 }
@@ -364,6 +366,23 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
         KZLog::log(QStringLiteral("smartctl returned no answer for %1: %2")
                        .arg(m_location, m_readFailureReason));
         return std::nullopt;
+    }
+    // A capture smartctl cannot replay (empty, not a capture, too large for
+    // it) is no drive's answer either: it is unknown, never unsupported.
+    if (m_driveFromFile) {
+        for (qsizetype index = 2; index < lines->size(); ++index) {
+            const QString &line = lines->at(index);
+            if ((index == 2 && line.contains(QLatin1String(" failed: "))) ||
+                line.contains(syntaxErrorText)) {
+                debugLog(QStringLiteral("smartctl returned error message: %1").arg(line));
+                m_smartSupport = false;
+                m_runVeryPermissive = false;
+                recordReadFailure(
+                    ReadFailure::UnreadableCapture,
+                    QStringLiteral("cannot replay %1: %2").arg(m_location, line.trimmed()));
+                return std::nullopt;
+            }
+        }
     }
     for (const char *marker : openFailureMarkers) {
         if (firstLine.contains(QLatin1String(marker))) {

@@ -47,8 +47,8 @@ public:
     // smartctl could not be run, was killed, did not answer in time, printed
     // nothing, too much, something cut off or something that is not a
     // smartctl report, or the device could not be opened for lack of
-    // permission (or the permission to read it was refused). A drive with a
-    // read failure:
+    // permission (or the permission to read it was refused), or a capture
+    // file cannot be replayed. A drive with a read failure:
     //  - is never dropped from a drive list (driveReadFailed());
     //  - has health 0, never 1: a refresh that recorded one ends with health
     //    0 unless one of its steps judged the drive failing (2) or failed (3);
@@ -67,15 +67,16 @@ public:
     enum class ReadFailure
     {
         None,
-        NotRunnable,      // smartctl missing, not executable, not a program
-        Killed,           // ended by a signal
-        TimedOut,         // no answer within the runner's time-out
-        NoOutput,         // printed nothing at all
-        CutOff,           // the output ended early or in the middle of a line
-        NotSmartctl,      // not smartctl's output (no banner, not text)
-        OutputTooLarge,   // more output than the runner takes
-        PermissionDenied, // the device could not be opened: no permission
-        Refused,          // the permission to read the device was refused
+        NotRunnable,       // smartctl missing, not executable, not a program
+        Killed,            // ended by a signal
+        TimedOut,          // no answer within the runner's time-out
+        NoOutput,          // printed nothing at all
+        CutOff,            // the output ended early or in the middle of a line
+        NotSmartctl,       // not smartctl's output (no banner, not text)
+        OutputTooLarge,    // more output than the runner takes
+        PermissionDenied,  // the device could not be opened: no permission
+        Refused,           // the permission to read the device was refused
+        UnreadableCapture, // a capture file smartctl cannot replay
     };
 
     KZSMARTDrive() = default; // init: alerts allowed

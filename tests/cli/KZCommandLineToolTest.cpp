@@ -232,22 +232,24 @@ TEST(CheckCommand, DiscoveredDisksAreReadMergedAndNamed)
 TEST(CheckCommand, UnsupportedDrivesFollowTheOptionAndThePreference)
 {
     SKIP_WITHOUT_SMARTCTL();
-    const ToolRun hidden = runCli({"check", notACapture(), healthyCapture()});
+    // smartctl's own answer for a device it cannot open: "No such device".
+    const QString absent = "/dev/tarnwell-no-such-disk";
+    const ToolRun hidden = runCli({"check", absent, healthyCapture()});
     EXPECT_EQ(hidden.exitCode, 0);
     EXPECT_EQ(hidden.lines(),
               QStringList({"TARNWELL OK - 1 drive: 1 PASSED", "FORGED HEALTHY DISK  [PASSED]"}));
 
-    const ToolRun shown = runCli({"check", "--show-unsupported", notACapture(), healthyCapture()});
+    const ToolRun shown = runCli({"check", "--show-unsupported", absent, healthyCapture()});
     EXPECT_EQ(shown.exitCode, 0);
-    EXPECT_EQ(shown.lines(),
-              QStringList({"TARNWELL OK - 2 drives: 1 UNSUPPORTED, 1 PASSED",
-                           "not-a-capture.twdr  [UNSUPPORTED]", "FORGED HEALTHY DISK  [PASSED]"}));
+    EXPECT_EQ(shown.lines(), QStringList({"TARNWELL OK - 2 drives: 1 UNSUPPORTED, 1 PASSED",
+                                          "tarnwell-no-such-disk  [UNSUPPORTED]",
+                                          "FORGED HEALTHY DISK  [PASSED]"}));
 
     const QString home = freshHome();
     setPreference(home, "ShowUnsupportedDrives=true");
-    const ToolRun preferred = runCli({"check", notACapture()}, home);
+    const ToolRun preferred = runCli({"check", absent}, home);
     EXPECT_EQ(preferred.lines(), QStringList({"TARNWELL OK - 1 drive: 1 UNSUPPORTED",
-                                              "not-a-capture.twdr  [UNSUPPORTED]"}));
+                                              "tarnwell-no-such-disk  [UNSUPPORTED]"}));
 
     const ToolRun vanished = runCli({"check", "--show-unsupported", "/dev/sdzz"});
     EXPECT_EQ(vanished.exitCode, 0);

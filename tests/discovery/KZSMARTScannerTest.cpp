@@ -117,6 +117,15 @@ std::shared_ptr<KZSMARTDrive> fileDrive(const QString &path, const QStringList &
     return drive;
 }
 
+// A device smartctl cannot open: its own answer is "No such device".
+std::shared_ptr<KZSMARTDrive> missingDevice()
+{
+    auto drive = std::make_shared<KZSMARTDrive>(KZSMARTDrive::initForCommandLine());
+    drive->setLocation("/dev/tarnwell-no-such-disk");
+    drive->setSmartctlOverride(TestSupport::realSmartctl());
+    return drive;
+}
+
 QString notACapture()
 {
     static const QString path =
@@ -467,40 +476,46 @@ TEST(DriveList, UnsupportedDrivesFollowThePreference)
 {
     SKIP_WITHOUT_SMARTCTL();
     const QString good = forgeDisk("filter-good", "FRGFILTER01");
+    const QString absent = missingDevice()->driveLocation();
     auto build = [&] {
         KZSMARTScanner scanner = KZSMARTScanner::initForCommandLine();
-        scanner.addDrive(fileDrive(notACapture()));
+        scanner.addDrive(missingDevice());
         scanner.addDrive(fileDrive(good));
+        scanner.addDrive(missingDevice());
+        // A capture smartctl cannot replay is not a drive without S.M.A.R.T.:
+        // it did not answer, and stays whatever the preference says.
         scanner.addDrive(fileDrive(notACapture()));
         return scanner;
     };
 
     KZSMARTScanner hidden = build();
     hidden.updateDrives();
-    ASSERT_EQ(locations(hidden), QStringList({good}));
+    ASSERT_EQ(locations(hidden), QStringList({good, notACapture()}));
     EXPECT_TRUE(hidden.getDrives().first()->smartSupported());
+    EXPECT_EQ(KZDriveStatus::getDriveStatus(*hidden.getDrives().last()), "UNKNOWN");
+    EXPECT_TRUE(hidden.getDrives().last()->getLastSMARTErrorMessage().value_or("").contains(
+        "Syntax error: No information found"));
 
     KZPreferences::standard().setBool("ShowUnsupportedDrives", true);
     KZSMARTScanner shown = build();
     shown.updateDrives();
     // Drives without a serial number never merge with each other.
-    ASSERT_EQ(locations(shown), QStringList({notACapture(), good, notACapture()}));
+    ASSERT_EQ(locations(shown), QStringList({absent, good, absent, notACapture()}));
     EXPECT_EQ(KZDriveStatus::getDriveStatus(*shown.getDrives().first()), "UNSUPPORTED");
-    EXPECT_EQ(shown.getDrives().first()->getLastSMARTErrorMessage().value_or("").contains(
-                  "Syntax error: No information found"),
-              true);
+    EXPECT_TRUE(shown.getDrives().first()->getLastSMARTErrorMessage().value_or("").contains(
+        "No such device"));
 
     // The list's own choice wins over the preference, either way.
     KZSMARTScanner overridden = build();
     overridden.setShowUnsupportedDrives(false);
     overridden.updateDrives();
-    EXPECT_EQ(locations(overridden), QStringList({good}));
+    EXPECT_EQ(locations(overridden), QStringList({good, notACapture()}));
     KZPreferences::standard().removeObjectForKey("ShowUnsupportedDrives");
 
     KZSMARTScanner forced = build();
     forced.setShowUnsupportedDrives(true);
     forced.updateDrives();
-    EXPECT_EQ(forced.getDrives().size(), 3);
+    EXPECT_EQ(forced.getDrives().size(), 4);
 }
 
 TEST(DriveList, LaterNodeWithVolumesMergesIntoTheEarlierDrive)
