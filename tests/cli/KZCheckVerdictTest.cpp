@@ -1,6 +1,7 @@
 // tarnwell-cli check against smartctl stand-ins that fail to answer and
 // against captures smartctl cannot replay: every failure to get an answer is
 // an UNKNOWN drive with its reason, never a passed one and never dropped.
+#include "KZPreferences.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -314,4 +315,27 @@ TEST(CheckVerdict, AFailedOrFailingDriveOutranksAnUnreadOne)
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(run.lines().value(0), "TARNWELL CRITICAL - 2 drives: 1 FAILED, 1 UNKNOWN");
     EXPECT_EQ(run.lines().value(1), "unread.twdr  [UNKNOWN]");
+}
+
+TEST(CheckState, RepeatedChecksOfADisabledDriveKeepNoTestCountAndLeaveItsCapture)
+{
+    SKIP_WITHOUT_SMARTCTL();
+    // A device whose smartctl answers replay a drive with S.M.A.R.T. off: its
+    // self-test log says "SMART Disabled", which marks a test as running.
+    const QString capture = TestSupport::forge(TestSupport::readFile(
+        TestSupport::sourceDir() + "/tools/twdr-forge/examples/smart-disabled.json"));
+    const QString smartctl = writeScript(
+        "smartctl", "#!/bin/bash\nexec '" + QFile::encodeName(TestSupport::realSmartctl()) +
+                        "' \"${@:1:$#-1}\" - < '" + QFile::encodeName(capture) + "'\n");
+    const QString home = freshHome();
+    const QString preferences = home + "/config/Tarnwell/Tarnwell.conf";
+    const QString rawCapture = home + "/state/Tarnwell/sdq.twdr";
+    for (int check = 1; check <= 3; ++check) {
+        SCOPED_TRACE(check);
+        const ToolRun run = runCli({"check", "--smartctl", smartctl, "/dev/sdq"}, {}, home);
+        EXPECT_TRUE(run.lines().value(1).startsWith("FORGE DT500 HD  [")) << run.err.toStdString();
+        EXPECT_EQ(KZPreferences(preferences).integerForKey("TestsInProgress"), 0);
+        // The folders were made at start, so the capture is there.
+        EXPECT_TRUE(QString::fromUtf8(readFile(rawCapture)).contains("REPORT-IOCTL: "));
+    }
 }

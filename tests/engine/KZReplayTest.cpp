@@ -6,6 +6,8 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFileInfo>
+#include <QJsonObject>
 #include <QRegularExpression>
 
 namespace {
@@ -51,7 +53,63 @@ QStringList corpusReports(const char *category)
     return reports;
 }
 
+// A private folder of compiled locales (for LOCPATH) with a German UTF-8 and
+// a French Latin-1 locale, built with localedef; empty when it cannot be built.
+QString privateLocales()
+{
+    static const QString folder = [] {
+        const QString dir = TestSupport::homeDir() + QStringLiteral("/locales");
+        QDir().mkpath(dir);
+        const char *const locales[][3] = {{"de_DE", "UTF-8", "de_DE.UTF-8"},
+                                          {"fr_FR", "ISO-8859-1", "fr_FR.ISO-8859-1"}};
+        for (const auto &locale : locales) {
+            const QString target = dir + QLatin1Char('/') + QLatin1String(locale[2]);
+            try {
+                KZTask task;
+                task.parseCommandLine(QStringLiteral("/usr/bin/localedef"),
+                                      QStringList{"-i", locale[0], "-f", locale[1], target});
+            } catch (const std::exception &) {
+                return QString();
+            }
+            if (!QFileInfo::exists(target + QStringLiteral("/LC_NUMERIC")))
+                return QString();
+        }
+        return dir;
+    }();
+    return folder;
+}
+
 } // namespace
+
+TEST(ForgedReplay, UserLocalesGiveTheSameValuesAsC)
+{
+    SKIP_WITHOUT_SMARTCTL();
+    const QString locales = privateLocales();
+    if (locales.isEmpty())
+        GTEST_SKIP() << "localedef cannot build de_DE.UTF-8 and fr_FR.ISO-8859-1 (Debian package "
+                        "locales)";
+    const QString capture = TestSupport::forge(R"({
+        "identity": {"model": "FORGED LOCALE DISK", "serial": "FRGLOC0001", "firmware": "L1",
+                     "sectors": 1953525168},
+        "attributes": [{"id": 9, "flags": "0x0032", "value": 60, "raw": 38150},
+                       {"id": 241, "flags": "0x0032", "value": 100, "raw": 123456789012}]})");
+    const QByteArray savedLocale = qgetenv("LC_ALL");
+    const QByteArray savedPath = qgetenv("LOCPATH");
+    auto readUnder = [&](const char *locale) {
+        qputenv("LOCPATH", QFile::encodeName(locales));
+        qputenv("LC_ALL", locale);
+        KZSMARTDrive drive = replayDrive(capture);
+        drive.updateInfo();
+        return drive.toJSON();
+    };
+    const QJsonObject inC = readUnder("C");
+    for (const char *locale : {"de_DE.UTF-8", "fr_FR.ISO-8859-1"})
+        EXPECT_EQ(readUnder(locale), inC) << locale;
+    savedLocale.isNull() ? qunsetenv("LC_ALL") : qputenv("LC_ALL", savedLocale);
+    savedPath.isNull() ? qunsetenv("LOCPATH") : qputenv("LOCPATH", savedPath);
+    EXPECT_EQ(inC.value("capacity").toString(), "1.00 TB");
+    EXPECT_EQ(inC.value("model").toString(), "FORGED LOCALE DISK");
+}
 
 TEST(ForgedReplay, HealthyDriveGivesItsIdentityAndPassedHealth)
 {
