@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Tarnwell needs to build, run and test.
-# Only missing packages are installed; apt-get runs through sudo when not root.
+# Only missing packages are installed. As root apt-get runs directly; as
+# another user through sudo when it is installed; otherwise the script says
+# what to run and fails.
 set -euo pipefail
 
 # Never add dbus-x11: with it, a secret-store call outside a test session
@@ -10,6 +12,9 @@ packages=(
     qt6-base-dev
     libgtest-dev libbenchmark-dev
     smartmontools python3
+    # locale sources for localedef (the locale tests build their own locales;
+    # nothing is generated system-wide)
+    locales
     # secret store (QtKeychain over the Secret Service) and the drive list file
     qtkeychain-qt6-dev libsecret-1-0 libplist++-dev libplist-dev libplist-utils
     # headless test session: D-Bus, gnome-keyring, virtual display
@@ -26,11 +31,22 @@ for package in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-sudo=()
-if [ "$(id -u)" -ne 0 ]; then
-    sudo=(sudo)
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then
+        "$@"
+    else
+        sudo "$@"
+    fi
+}
+if [ "$(id -u)" -ne 0 ] && ! command -v sudo >/dev/null 2>&1; then
+    echo "install-deps: these Debian packages are missing: ${missing[*]}" >&2
+    echo "install-deps: sudo is not installed and this is not root. Run this script as root" >&2
+    echo "  (su -c '$0'), or have them installed with:" >&2
+    echo "  apt-get install --no-install-recommends ${missing[*]}" >&2
+    exit 1
 fi
 echo "Installing: ${missing[*]}" >&2
 export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+as_root apt-get update -qq
+as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}"

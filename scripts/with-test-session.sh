@@ -73,6 +73,16 @@ export XDG_DATA_HOME="$session_dir/data"
 export XDG_CONFIG_HOME="$session_dir/config"
 export XDG_CACHE_HOME="$session_dir/cache"
 export XDG_STATE_HOME="$session_dir/state"
+# The session's tools (the keyring, the bus, Python, the test programs) need a
+# UTF-8 locale; a shell without one (no LANG at all, or a non-UTF-8 LC_ALL)
+# gets C.UTF-8, which every Debian system has without the locales package.
+case "${LC_ALL:-${LC_CTYPE:-${LANG:-}}}" in
+*.UTF-8 | *.utf8 | *.UTF8 | *.utf-8) ;;
+*)
+    unset LC_ALL LC_CTYPE
+    export LANG=C.UTF-8
+    ;;
+esac
 # A desktop setting inherited from outside must not pick another keyring.
 unset DBUS_SESSION_BUS_ADDRESS XDG_CURRENT_DESKTOP DESKTOP_SESSION GNOME_KEYRING_CONTROL \
     KDE_FULL_SESSION KDE_SESSION_VERSION
