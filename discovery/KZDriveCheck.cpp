@@ -42,15 +42,18 @@ State checkState(int mergedStatus, bool scanSucceeded)
 
 State checkState(const KZDriveList &drives, bool scanSucceeded)
 {
-    const int merged = mergedDriveStatus(drives);
-    const State state = checkState(merged, scanSucceeded);
-    if (state != Ok)
-        return state;
+    // The merged status counts an unread drive like a failing one; the check
+    // tells them apart.
+    int judged = 1;
+    bool unread = false;
     for (const std::shared_ptr<KZSMARTDrive> &drive : drives) {
-        if (drive->driveReadFailed())
-            return Unknown;
+        judged = qMax(judged, drive->driveHealth() == 3 || drive->driveHealth() == 2
+                                  ? int(drive->driveHealth())
+                                  : 1);
+        unread = unread || drive->driveReadFailed();
     }
-    return Ok;
+    const State state = checkState(judged, scanSucceeded);
+    return state == Ok && unread ? Unknown : state;
 }
 
 QString stateWord(State state)

@@ -38,7 +38,7 @@ int mergedDriveStatus(const QList<const KZSMARTDrive *> &drives)
     for (const KZSMARTDrive *drive : drives) {
         if (drive->driveHealth() == 3)
             merged = 3;
-        else if (drive->driveHealth() == 2 && merged != 3)
+        else if ((drive->driveHealth() == 2 || drive->driveReadFailed()) && merged != 3)
             merged = 2;
     }
     return merged;

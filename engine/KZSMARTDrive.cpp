@@ -157,6 +157,8 @@ void KZSMARTDrive::recordReadFailure(ReadFailure failure, const QString &reason)
 {
     if (failure == ReadFailure::None)
         return;
+    if (failure == ReadFailure::TimedOut)
+        m_timedOutInRefresh = m_inRefresh;
     if (m_readFailure == ReadFailure::None) {
         m_readFailure = failure;
         m_readFailureReason = reason;
@@ -276,7 +278,7 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
 {
     // One time-out per drive and refresh: once a run has timed out, the
     // refresh asks the drive nothing more.
-    if (m_inRefresh && m_readFailure == ReadFailure::TimedOut) {
+    if (m_timedOutInRefresh) {
         debugLog(QStringLiteral("Skipping smartctl run after a time-out."));
         return std::nullopt;
     }
@@ -483,6 +485,7 @@ void KZSMARTDrive::updateInfo()
     m_readFailure = ReadFailure::None;
     m_readFailureReason.clear();
     m_inRefresh = true;
+    m_timedOutInRefresh = false;
 
     struct Step
     {
@@ -497,7 +500,7 @@ void KZSMARTDrive::updateInfo()
         {"Exception occured in parseErrorLog. %1: %2", [this] { parseErrorLog(); }},
         {"Exception occured in parseSelftestLog. %1: %2", [this] { parseSelftestLog(); }},
     };
-    auto timedOut = [this] { return m_readFailure == ReadFailure::TimedOut; };
+    auto timedOut = [this] { return m_timedOutInRefresh; };
     for (const Step &step : steps) {
         bool finished = true;
         try {
@@ -515,8 +518,8 @@ void KZSMARTDrive::updateInfo()
             break;
     }
     if (timedOut())
-        KZLog::log(QStringLiteral("Skipping the rest of the refresh of %1: %2")
-                       .arg(m_location, m_readFailureReason));
+        KZLog::log(QStringLiteral("Skipping the rest of the refresh of %1 after a time-out.")
+                       .arg(m_location));
     if (!m_driveFromFile && !timedOut()) {
         try {
             saveRawData();
@@ -529,6 +532,7 @@ void KZSMARTDrive::updateInfo()
         }
     }
     m_inRefresh = false;
+    m_timedOutInRefresh = false;
     // A drive that did not answer is never judged passed.
     if (m_readFailure != ReadFailure::None) {
         if (m_health == 1)

@@ -346,6 +346,7 @@ private:
     ReadFailure m_readFailure = ReadFailure::None;
     QString m_readFailureReason;
     bool m_inRefresh = false;
+    bool m_timedOutInRefresh = false; // the refresh asks nothing more
 
     // ATA error log and self-test log.
     qint32 m_errorLogVersion = 0;

@@ -51,6 +51,14 @@ TEST(DriveStatus, MergedStatusIsTheWorstHealth)
     EXPECT_EQ(KZDriveStatus::mergedDriveStatus({}), 1);
     EXPECT_EQ(KZDriveStatus::mergedDriveStatus({&good, &undetermined}), 1);
     EXPECT_EQ(KZDriveStatus::mergedDriveStatus({&good, &bad, &good}), 3);
+
+    // A drive that did not answer is never green, and never outranks a failed one.
+    KZSMARTDrive unread = readDrive(model, passed);
+    unread.recordReadFailure(KZSMARTDrive::ReadFailure::Refused, "reading was refused");
+    EXPECT_EQ(unread.driveHealth(), 0);
+    EXPECT_EQ(KZDriveStatus::getDriveStatus(unread), "UNKNOWN");
+    EXPECT_EQ(KZDriveStatus::mergedDriveStatus({&good, &unread}), 2);
+    EXPECT_EQ(KZDriveStatus::mergedDriveStatus({&unread, &bad}), 3);
 }
 
 TEST(DriveStatus, DisplayNamesListPartitions)

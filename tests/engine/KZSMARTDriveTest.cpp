@@ -144,6 +144,55 @@ TEST(DriveErrors, HangingSmartctlIsStoppedAndTheRefreshGoesOn)
     EXPECT_TRUE(log.text().contains(program + " did not finish within 1 seconds"));
 }
 
+TEST(DriveErrors, ReadFailureKeepsTheFailedVerdictAndATimeOutEndsTheRefresh)
+{
+    // Identity and a failed health verdict, then a capabilities answer that
+    // is no smartctl output, then an attribute table that never comes.
+    const QString calls = TestSupport::homeDir() + "/mixed-calls.txt";
+    const QString program = TestSupport::writeScript(
+        "smartctl", "#!/bin/bash\necho \"$1\" >> '" + QFile::encodeName(calls) +
+                        "'\n"
+                        "case \"$1\" in\n"
+                        "  -i) printf '%s' '" +
+                        banner + ataIdentity +
+                        "';;\n"
+                        "  -H) printf '%s\\n' '" +
+                        banner +
+                        "=== START OF READ SMART DATA SECTION ===' "
+                        "'SMART overall-health self-assessment test result: FAILED!';;\n"
+                        "  -c) echo 'sh: 1: smartctl: Input/output error';;\n"
+                        "  *) exec sleep 600;;\n"
+                        "esac\n");
+    KZSMARTDrive drive = commandLineDrive(FakeSmartctl({}));
+    drive.setSmartctlOverride(program);
+    drive.setTaskTimeout(1);
+    drive.updateInfo();
+
+    EXPECT_EQ(drive.driveHealth(), 3); // a failed verdict stands
+    EXPECT_EQ(drive.driveReadFailure(), KZSMARTDrive::ReadFailure::NotSmartctl);
+    const QString reason =
+        "smartctl's output is not a smartctl report (it begins \"sh: 1: smartctl: Input/output "
+        "error\")";
+    EXPECT_EQ(drive.driveReadFailureReason(), reason);
+    EXPECT_EQ(drive.getLastSMARTErrorMessage(), reason);
+    // After the attribute table timed out nothing more was asked, not even the capture.
+    EXPECT_EQ(QString::fromUtf8(readFile(calls)), "-i\n-H\n-c\n-A\n");
+
+    // The next refresh starts afresh: an undetermined health is never passed.
+    QFile::remove(calls);
+    drive.updateInfo();
+    EXPECT_EQ(drive.driveHealth(), 3);
+    FakeSmartctl healthy({{"i", banner + ataIdentity}, {"H", banner + passedHealth}});
+    drive.setSmartctlOverride(TestSupport::writeScript(
+        "smartctl", "#!/bin/sh\n[ \"$1\" = -A ] && exec sleep 600\nexec '" +
+                        QFile::encodeName(healthy.program()) + "' \"$@\"\n"));
+    drive.updateInfo();
+    EXPECT_EQ(drive.driveHealth(), 0);
+    EXPECT_EQ(drive.driveReadFailure(), KZSMARTDrive::ReadFailure::TimedOut);
+    EXPECT_EQ(drive.getLastSMARTErrorMessage(),
+              QStringLiteral("smartctl did not answer within 1 s"));
+}
+
 TEST(DriveErrors, ProgramThatCannotStartIsLoggedAndAlertedOnlyOutsideCommandLineMode)
 {
     RecordingPresenter presenter;
