@@ -58,7 +58,8 @@ KZSMARTErrorLog KZSMARTDrive::parseNVMeErrorLine(const QString &line)
     entry.setNumber(qMax<qint32>(0, clamped(columnValue(scanner, false))));
     entry.setSubmissionQueueID(clamped(columnValue(scanner, false)));
     entry.setCommandID(clamped(columnValue(scanner, true)));
-    entry.setStatusField(qMax<qint32>(0, clamped(columnValue(scanner, true))));
+    const qint32 status = clamped(columnValue(scanner, true));
+    entry.setStatusField(qMax<qint32>(0, status));
     entry.setParameterErrorLocation(clamped(columnValue(scanner, true)));
     entry.setLBA(columnValue(scanner, false));
     entry.setNamespaceID(columnValue(scanner, false));
@@ -66,8 +67,8 @@ KZSMARTErrorLog KZSMARTDrive::parseNVMeErrorLine(const QString &line)
     QString message;
     if (scanner.scanRest(message))
         entry.setMessage(message.trimmed());
-    else if (const std::optional<QString> decoded =
-                 KZSMARTErrorLog::nvmeStatusText(entry.getStatusField()))
+    else if (const std::optional<QString> decoded = KZSMARTErrorLog::nvmeStatusText(status);
+             status >= 0 && decoded)
         entry.setMessage(*decoded);
     return entry;
 }
