@@ -96,9 +96,7 @@ void removeLeftovers(const QString &path, const QStringList &extraPaths)
 
 bool write(const QString &path, const QByteArray &data, QString *error)
 {
-    const QString folder = QFileInfo(path).absolutePath();
-    QDir().mkpath(folder);
-    const FolderLock lock(folder);
+    const FolderLock lock(QFileInfo(path).absolutePath());
     if (lock.isHeld())
         removeLeftovers(path);
     QSaveFile file(path);

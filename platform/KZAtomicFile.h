@@ -41,9 +41,9 @@ bool isTemporaryName(const QString &fileName, const QString &candidate);
 // only while holding the folder's lock.
 void removeLeftovers(const QString &path, const QStringList &extraPaths = {});
 
-// Replaces the file with the data, creating its folder when missing. False,
-// with the reason in *error, when it could not be written; the old file then
-// stays as it was.
+// Replaces the file with the data (its folder must exist). False, with the
+// reason in *error, when it could not be written; the old file then stays as
+// it was.
 bool write(const QString &path, const QByteArray &data, QString *error = nullptr);
 
 } // namespace KZAtomicFile

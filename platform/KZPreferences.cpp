@@ -202,8 +202,16 @@ void KZPreferences::changeLocked(const QString &key, const std::optional<QVarian
     const std::optional<QVariant> current = storedLocked(entry);
     if (sameEntry(current, value))
         return;
-    if (m_batchDepth > 0 && !m_batchOriginals.contains(entry))
-        m_batchOriginals.insert(entry, current);
+    if (m_batchDepth > 0) {
+        const auto original = m_batchOriginals.constFind(entry);
+        if (original == m_batchOriginals.constEnd()) {
+            m_batchOriginals.insert(entry, current);
+        } else if (sameEntry(*original, value)) {
+            // Back to what the file holds: nothing to write.
+            m_pending.remove(entry);
+            return;
+        }
+    }
     m_pending.insert(entry, value);
     if (m_batchDepth == 0)
         writeLocked();
