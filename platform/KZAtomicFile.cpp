@@ -94,10 +94,10 @@ void removeLeftovers(const QString &path, const QStringList &extraPaths)
     }
 }
 
-bool write(const QString &path, const QByteArray &data, QString *error)
+bool write(const QString &path, const QByteArray &data, QString *error, Leftovers leftovers)
 {
     const FolderLock lock(QFileInfo(path).absolutePath());
-    if (lock.isHeld())
+    if (lock.isHeld() && leftovers == Leftovers::Remove)
         removeLeftovers(path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {

@@ -41,9 +41,18 @@ bool isTemporaryName(const QString &fileName, const QString &candidate);
 // only while holding the folder's lock.
 void removeLeftovers(const QString &path, const QStringList &extraPaths = {});
 
+// Whether a write removes what a killed writer left: yes in our own folders;
+// no in a folder the user chose, where a file of the user may bear such a name.
+enum class Leftovers
+{
+    Remove,
+    Keep
+};
+
 // Replaces the file with the data (its folder must exist). False, with the
 // reason in *error, when it could not be written; the old file then stays as
 // it was.
-bool write(const QString &path, const QByteArray &data, QString *error = nullptr);
+bool write(const QString &path, const QByteArray &data, QString *error = nullptr,
+           Leftovers leftovers = Leftovers::Remove);
 
 } // namespace KZAtomicFile

@@ -10,8 +10,8 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
-#include <sys/stat.h>
-
+using TestSupport::FileState;
+using TestSupport::fileState;
 using TestSupport::readFile;
 
 namespace {
@@ -46,12 +46,7 @@ struct ProgramRun
 ProgramRun runIn(const QString &home, const QString &program, const QStringList &arguments)
 {
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("HOME", home);
-    environment.insert("XDG_CONFIG_HOME", home + "/config");
-    environment.insert("XDG_STATE_HOME", home + "/state");
-    environment.insert("XDG_DATA_HOME", home + "/data");
-    process.setProcessEnvironment(environment);
+    process.setProcessEnvironment(TestSupport::homeEnvironment(home));
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.start(program, arguments);
     ProgramRun run;
@@ -73,24 +68,6 @@ QStringList checkArguments()
 {
     return {"check", "--alert", "--smartctl", TestSupport::realSmartctl(),
             TestSupport::sourceDir() + "/resources/samples/healthy.twdr"};
-}
-
-struct FileState
-{
-    ino_t inode = 0;
-    qint64 modified = 0;
-    QByteArray bytes;
-    bool operator==(const FileState &) const = default;
-};
-
-FileState fileState(const QString &path)
-{
-    struct stat status
-    {
-    };
-    ::stat(QFile::encodeName(path).constData(), &status);
-    return {status.st_ino, qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec,
-            readFile(path)};
 }
 
 // Files beside ours that a write cut short leaves: temporary "NAME.XXXXXX"

@@ -130,28 +130,8 @@ TEST(Preferences, ChangesOfAnotherProcessAreSeenOnTheNextRead)
     EXPECT_TRUE(reader.boolForKey("ShowUnsupportedDrives"));
 }
 
-namespace {
-
-// The file's identity and contents: a rewrite renames a new file over it.
-struct FileState
-{
-    ino_t inode = 0;
-    qint64 modified = 0;
-    QByteArray bytes;
-    bool operator==(const FileState &) const = default;
-};
-
-FileState fileState(const QString &path)
-{
-    struct stat status
-    {
-    };
-    ::stat(QFile::encodeName(path).constData(), &status);
-    return {status.st_ino, qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec,
-            TestSupport::readFile(path)};
-}
-
-} // namespace
+using TestSupport::FileState;
+using TestSupport::fileState;
 
 TEST(Preferences, BatchReadsWhatWasThereAtItsStartAndWritesOnceAtItsEnd)
 {
