@@ -1,11 +1,11 @@
 #include "KZTask.h"
 
+#include "KZAtomicFile.h"
 #include "KZException.h"
 #include "KZLog.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QSaveFile>
 
 #include <atomic>
 #include <cerrno>
@@ -358,11 +358,7 @@ std::optional<QStringList> KZTask::parseCommandLine(const QString &program,
     if (!m_rawDataPath.isEmpty()) {
         // The bytes as printed, written whole: a reader never sees a
         // half-written capture.
-        QSaveFile file(m_rawDataPath);
-        if (file.open(QIODevice::WriteOnly)) {
-            file.write(collected);
-            file.commit();
-        }
+        KZAtomicFile::write(m_rawDataPath, collected);
         return std::nullopt;
     }
     // Decoded once, at the end, so that a character split across two reads

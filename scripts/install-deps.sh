@@ -15,6 +15,9 @@ packages=(
     # locale sources for localedef (the locale tests build their own locales;
     # nothing is generated system-wide)
     locales
+    # system-call tracing: the file-write tests kill a check in mid-write, the
+    # benchmarks count file accesses
+    strace
     # secret store (QtKeychain over the Secret Service) and the drive list file
     qtkeychain-qt6-dev libsecret-1-0 libplist++-dev libplist-dev libplist-utils
     # headless test session: D-Bus, gnome-keyring, virtual display
