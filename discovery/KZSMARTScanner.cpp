@@ -7,6 +7,7 @@
 #include "KZLog.h"
 #include "KZPreferences.h"
 #include "KZSMARTDrive.h"
+#include "KZSmartctlHelper.h"
 #include "KZTask.h"
 
 #include <QFileInfo>
@@ -362,6 +363,7 @@ void KZSMARTScanner::updateDrives()
 {
     const bool showUnsupported = m_showUnsupportedDrives.value_or(
         KZPreferences::standard().boolForKey(QStringLiteral("ShowUnsupportedDrives")));
+    KZSmartctlHelper::beginScan();
     QSet<QString> serialNumbers;
     for (qsizetype index = 0; index < m_drives.size(); ++index) {
         const std::shared_ptr<KZSMARTDrive> drive = m_drives.at(index);

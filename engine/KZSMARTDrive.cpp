@@ -6,6 +6,7 @@
 #include "KZLog.h"
 #include "KZNotificationCenter.h"
 #include "KZPaths.h"
+#include "KZSmartctlHelper.h"
 #include "KZTask.h"
 
 #include <QCoreApplication>
@@ -152,15 +153,40 @@ std::optional<QString> KZSMARTDrive::getsmartctlPath() const
     return std::nullopt;
 }
 
+std::optional<KZSMARTDrive::SmartctlCommand> KZSMARTDrive::smartctlCommand() const
+{
+    const QStringList arguments = argumentList();
+    const std::optional<QString> program = getsmartctlPath();
+    if (!program)
+        return std::nullopt;
+#ifndef Q_OS_MACOS
+    // A program named in place of smartctl, and a replayed capture, run as they are.
+    if (m_smartctlOverride.isEmpty() && !m_driveFromFile) {
+        const KZSmartctlHelper::Setup setup = KZSmartctlHelper::currentSetup();
+        if (const std::optional<QStringList> helperArguments = KZSmartctlHelper::pkexecArguments(
+                setup, arguments, m_location, m_argumentCode == FreeOptions))
+            return SmartctlCommand{setup.pkexecPath, *helperArguments, true};
+    }
+#endif
+    return SmartctlCommand{*program, arguments, false};
+}
+
 std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
 {
     const QStringList arguments = argumentList();
-    const std::optional<QString> program =
-        m_outputProvider ? std::optional<QString>(QStringLiteral("smartctl")) : getsmartctlPath();
+    const std::optional<SmartctlCommand> command =
+        m_outputProvider ? std::optional(SmartctlCommand{QStringLiteral("smartctl"), arguments})
+                         : smartctlCommand();
     debugLog(QStringLiteral("Running smartctl binary."));
-    if (!program) {
+    if (!command) {
         KZLog::log(
             QStringLiteral("Could not locate smartctl binary. Please reinstall application."));
+        return std::nullopt;
+    }
+    const QString &program = command->program;
+    if (command->throughHelper && m_helperRefusal) {
+        m_smartSupport = false;
+        m_smartError = m_helperRefusal;
         return std::nullopt;
     }
 
@@ -171,7 +197,7 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
             return std::nullopt;
         task.setRawDataPath(rawCaptureFilePath());
         try {
-            task.parseCommandLine(*program, arguments);
+            task.parseCommandLine(program, command->arguments);
         } catch (const std::exception &error) {
             KZLog::log(QStringLiteral("Exception occured in runSMARTBinary->saveRawData- %1: %2")
                            .arg(KZException::nameOf(error), KZException::reasonOf(error)));
@@ -184,7 +210,7 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
     std::optional<QStringList> lines;
     try {
         lines = m_outputProvider ? m_outputProvider(arguments)
-                                 : task.parseCommandLine(*program, arguments);
+                                 : task.parseCommandLine(program, command->arguments);
     } catch (const std::exception &error) {
         KZLog::log(QStringLiteral("Exception occured in runSMARTBinary- %1: %2")
                        .arg(KZException::nameOf(error), KZException::reasonOf(error)));
@@ -200,6 +226,15 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
         KZLog::log(QStringLiteral("smartctl output:"));
         KZLog::log(QStringLiteral("\n**********\n%1\n**********\n")
                        .arg(lines ? lines->join(QLatin1Char('\n')) : QString()));
+    }
+    if (lines && command->throughHelper) {
+        if (const std::optional<QString> refusal = KZSmartctlHelper::refusalOf(*lines)) {
+            KZSmartctlHelper::logRefusal(m_location, *refusal);
+            m_helperRefusal = refusal;
+            m_smartSupport = false;
+            m_smartError = refusal;
+            return std::nullopt;
+        }
     }
     if (!lines) {
         m_smartSupport = false;
@@ -304,6 +339,7 @@ void KZSMARTDrive::runOptions(const QString &typedOptions)
 void KZSMARTDrive::updateInfo()
 {
     debugLog(QStringLiteral("Updating drive: %1").arg(m_location));
+    m_helperRefusal.reset();
     m_selftestFail = false;
     m_reallocatedSectorsFail = 1;
     m_reallocatedEventsFail = 1;
@@ -352,6 +388,8 @@ void KZSMARTDrive::updateInfo()
         }
     }
 
+    // Outside a refresh (a self-test started by the user) pkexec is asked again.
+    m_helperRefusal.reset();
     if (m_exceptionOccurred)
         showAlert(KZLocalization::localizedString(
                       QStringLiteral("Exception2"),

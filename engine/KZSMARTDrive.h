@@ -70,6 +70,16 @@ public:
     std::optional<QString> smartctlVersion();
     // The argument list of a run of the current argument code.
     QStringList argumentList() const;
+    // The program and arguments that run smartctl for the current argument
+    // code: smartctl itself, or, for a user who is not root, pkexec with the
+    // privileged helper (see KZSmartctlHelper). Nothing when no smartctl is found.
+    struct SmartctlCommand
+    {
+        QString program;
+        QStringList arguments;
+        bool throughHelper = false;
+    };
+    std::optional<SmartctlCommand> smartctlCommand() const;
 
     // Parse steps of a refresh.
     void parseInfo();
@@ -283,6 +293,9 @@ private:
     std::optional<QStringList> m_failureReasonsText;
 
     QString m_smartctlOverride;
+    // Why pkexec or the helper refused a run of this refresh; the later runs
+    // of the refresh give the same answer without asking again.
+    std::optional<QString> m_helperRefusal;
     OutputProvider m_outputProvider;
     int m_taskTimeoutSeconds = 120;
 
