@@ -37,6 +37,10 @@ enum Status : int
     CannotRun = 70,          // smartctl could not be started
 };
 
+// smartctl is ended by SIGALRM after this many seconds: a user's program
+// cannot stop a child that runs as root, so the helper bounds it itself.
+inline constexpr unsigned smartctlTimeLimitSeconds = 120;
+
 inline constexpr std::size_t maximumArguments = 32;
 inline constexpr std::size_t maximumArgumentLength = 4096;
 

@@ -11,11 +11,13 @@
 // must be a whole disk. Anything else is refused with one line on standard
 // error and an exit status for its kind, and nothing is run. smartctl is run
 // by execve, without a shell, with a fixed environment, from fixed places
-// only; its output passes through unchanged and the helper writes no file.
+// only, and ended after a time limit; its output passes through unchanged
+// and the helper writes no file.
 
 #include "KZHelperRules.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -71,8 +73,15 @@ int main(int argc, char *argv[])
     char locale[] = "LC_ALL=C";
     char *environment[] = {path, locale, nullptr};
 
-    // Only standard input, output and error go on to smartctl.
+    // Only standard input, output and error go on to smartctl. The alarm
+    // stays armed across execve; its signal must end smartctl.
     ::close_range(3, ~0U, 0);
+    ::signal(SIGALRM, SIG_DFL);
+    sigset_t alarmSignal;
+    sigemptyset(&alarmSignal);
+    sigaddset(&alarmSignal, SIGALRM);
+    ::sigprocmask(SIG_UNBLOCK, &alarmSignal, nullptr);
+    ::alarm(KZHelperRules::smartctlTimeLimitSeconds);
     ::execve(smartctl.c_str(), smartctlArgv.data(), environment);
     return refuse(KZHelperRules::CannotRun, "cannot run " + smartctl + ": " + std::strerror(errno));
 }

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <set>
@@ -251,11 +252,18 @@ TEST(HelperRules, AcceptedRequestRunsSmartctlOnTheResolvedDiskWithAFixedEnvironm
         EXPECT_TRUE(run.error.isEmpty());
         const QList<QStringList> calls = HelperTestSupport::standinCalls();
         ASSERT_EQ(calls.size(), 1);
+        QStringList call = calls.first();
+        // A time limit ends smartctl even where its caller cannot stop it.
+        const qsizetype alarm = call.indexOf(QRegularExpression("^alarm=[0-9]+$"));
+        ASSERT_GE(alarm, 0);
+        const int secondsLeft = call.takeAt(alarm).mid(6).toInt();
+        EXPECT_GT(secondsLeft, 0);
+        EXPECT_LE(secondsLeft, int(KZHelperRules::smartctlTimeLimitSeconds));
         const QStringList expected =
             row.smartctlArguments + QStringList{QStringLiteral("uid=%1").arg(::getuid()),
                                                 "env:LC_ALL=C",
                                                 "env:PATH=/usr/sbin:/usr/bin:/sbin:/bin"};
-        EXPECT_EQ(calls.first(), expected);
+        EXPECT_EQ(call, expected);
     }
     qunsetenv("TARNWELL_INHERITED_SETTING");
     HelperTestSupport::clearStandinCalls();

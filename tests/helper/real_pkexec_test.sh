@@ -137,7 +137,7 @@ as_nobody "$helper" --read -H "$disk"
 [ "$status" = 0 ] || fail "reading with the rule: exit status $status"
 grep -qx "stand-in ran: -H $disk" "$work/out" || fail "smartctl's output did not come through"
 expected=$(printf '%s\n' -H "$disk" uid=0 env:LC_ALL=C env:PATH=/usr/sbin:/usr/bin:/sbin:/bin ----)
-[ "$(cat "$record")" = "$expected" ] || fail "smartctl ran as: $(tr '\n' ' ' <"$record")"
+[ "$(grep -v '^alarm=' "$record")" = "$expected" ] || fail "smartctl ran as: $(tr '\n' ' ' <"$record")"
 echo "ok: reading with the rule ran smartctl as root with a clean environment"
 rm -f "$record"
 
