@@ -242,7 +242,7 @@ int KZCommandLineTool::check(const QStringList &arguments)
     if (options.alert)
         alertAfterCheck(drives, options);
     m_err.flush();
-    return KZDriveCheck::checkState(KZDriveCheck::mergedDriveStatus(drives), scanned);
+    return KZDriveCheck::checkState(drives, scanned);
 }
 
 void KZCommandLineTool::alertAfterCheck(const KZDriveList &drives, const ParsedOptions &options)

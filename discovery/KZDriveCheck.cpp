@@ -40,6 +40,19 @@ State checkState(int mergedStatus, bool scanSucceeded)
     return mergedStatus == 2 ? Warning : Ok;
 }
 
+State checkState(const KZDriveList &drives, bool scanSucceeded)
+{
+    const int merged = mergedDriveStatus(drives);
+    const State state = checkState(merged, scanSucceeded);
+    if (state != Ok)
+        return state;
+    for (const std::shared_ptr<KZSMARTDrive> &drive : drives) {
+        if (drive->driveReadFailed())
+            return Unknown;
+    }
+    return Ok;
+}
+
 QString stateWord(State state)
 {
     switch (state) {
@@ -57,7 +70,7 @@ QString stateWord(State state)
 
 QString summaryLine(const KZDriveList &drives, bool scanSucceeded)
 {
-    const State state = checkState(mergedDriveStatus(drives), scanSucceeded);
+    const State state = checkState(drives, scanSucceeded);
     QStringList parts;
     if (!scanSucceeded)
         parts << QStringLiteral("drive scan failed");
@@ -91,6 +104,8 @@ QStringList driveLines(const KZSMARTDrive &drive)
     QStringList lines{
         QStringLiteral("%1  [%2]")
             .arg(KZDriveStatus::displayName(drive), KZDriveStatus::getDriveStatus(drive))};
+    if (const std::optional<QString> reason = drive.driveReadFailureReason())
+        lines << QStringLiteral("  ") + *reason;
     for (const QString &reason : drive.failureReasons().value_or(QStringList()))
         lines << QStringLiteral("  ") + reason;
     return lines;
@@ -109,7 +124,7 @@ QString textReport(const KZDriveList &drives, bool scanSucceeded)
 QJsonObject jsonReport(const KZDriveList &drives, bool scanSucceeded)
 {
     const int merged = mergedDriveStatus(drives);
-    const State state = checkState(merged, scanSucceeded);
+    const State state = checkState(drives, scanSucceeded);
     QJsonArray driveArray;
     for (const std::shared_ptr<KZSMARTDrive> &drive : drives) {
         QJsonObject object = drive->toJSON();

@@ -24,13 +24,18 @@ enum State
 // drives may be missing; otherwise a failed scan makes it unknown, and a
 // failing drive a warning.
 State checkState(int mergedStatus, bool scanSucceeded);
+// The state of a check of these drives: as above, and unknown too when a
+// drive could not be read (KZSMARTDrive::driveReadFailed()) and no drive is
+// failed or failing; a check is never OK about a disk that did not answer.
+State checkState(const KZDriveList &drives, bool scanSucceeded);
 // "OK", "WARNING", "CRITICAL" or "UNKNOWN".
 QString stateWord(State state);
 
 // "TARNWELL OK - 2 drives: 2 PASSED", with the number of drives of each
 // status word; "drive scan failed" leads the counts when the scan failed.
 QString summaryLine(const KZDriveList &drives, bool scanSucceeded);
-// "<display name>  [<status word>]", then each failure reason indented by two blanks.
+// "<display name>  [<status word>]", then why the drive could not be read
+// and each failure reason, indented by two blanks.
 QStringList driveLines(const KZSMARTDrive &drive);
 // The summary line and the lines of every drive, each ended by a line feed.
 QString textReport(const KZDriveList &drives, bool scanSucceeded);

@@ -8,7 +8,9 @@ namespace KZDriveStatus {
 QString getDriveStatus(const KZSMARTDrive &drive)
 {
     QString word;
-    if (drive.smartSupported()) {
+    // A drive that did not answer is unknown, not unsupported: only its own
+    // answer can say that it has no S.M.A.R.T. data.
+    if (drive.smartSupported() || drive.driveReadFailed()) {
         switch (drive.driveHealth()) {
         case 1:
             word = QStringLiteral("PASSED");

@@ -9,7 +9,9 @@ class KZSMARTDrive;
 // for the application, the tray program and the command-line tool.
 namespace KZDriveStatus {
 
-// "PASSED", "FAILING", "FAILED", "UNKNOWN", "TESTING" or "UNSUPPORTED".
+// "PASSED", "FAILING", "FAILED", "UNKNOWN", "TESTING" or "UNSUPPORTED". A
+// drive that could not be read (KZSMARTDrive::driveReadFailed()) is
+// "UNKNOWN", or "FAILING"/"FAILED" when a step of its refresh judged so.
 QString getDriveStatus(const KZSMARTDrive &drive);
 // The word shown for an empty drive list.
 inline const QString noDrivesStatus = QStringLiteral("NODRIVES");

@@ -378,7 +378,8 @@ void KZSMARTScanner::updateDrives()
             debugLog(QStringLiteral("Update drive:\n%1").arg(drive->description()));
 
         const std::optional<QString> serial = mergeSerial(*drive);
-        if (!showUnsupported && !drive->smartSupported()) {
+        // A drive that did not answer stays: it may be a dying disk.
+        if (!showUnsupported && !drive->smartSupported() && !drive->driveReadFailed()) {
             m_drives.removeAt(index);
             --index;
         } else if (serial && serialNumbers.contains(*serial) && merge(index)) {

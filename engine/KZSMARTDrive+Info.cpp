@@ -141,7 +141,8 @@ void KZSMARTDrive::readNVMeCapacity(const QStringList &identityLines)
 #ifdef Q_OS_MACOS
         Q_UNUSED(identityLines);
         KZTask task;
-        task.setTimeout(m_taskTimeoutSeconds);
+        if (m_taskTimeoutSeconds > 0)
+            task.setTimeout(m_taskTimeoutSeconds);
         const std::optional<QStringList> lines = task.parseCommandLine(
             QStringLiteral("/usr/sbin/diskutil"), QStringList{QStringLiteral("info"), m_location});
         for (const QString &line : lines.value_or(QStringList())) {

@@ -92,6 +92,9 @@ QJsonObject KZSMARTDrive::toJSON() const
     object.insert(QStringLiteral("bundlePath"), text(m_bundlePath));
     object.insert(QStringLiteral("enableCommandLineOption"), m_enableCommandLineOption);
     object.insert(QStringLiteral("failureReasonsText"), texts(m_failureReasonsText));
+    object.insert(QStringLiteral("readFailure"), m_readFailure == ReadFailure::None
+                                                     ? QJsonValue(QJsonValue::Null)
+                                                     : QJsonValue(readFailureName(m_readFailure)));
     object.insert(QStringLiteral("errorLogVersion"), m_errorLogVersion);
     object.insert(QStringLiteral("errorCount"), m_errorCount);
     object.insert(QStringLiteral("errorLog"), records(m_errorLog));

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <cstring>
 #include <functional>
 
 namespace {
@@ -28,8 +29,8 @@ const char *const openFailureMarkers[] = {
 
 const QString ambiguousText = QStringLiteral("SMART support is: Ambiguous");
 const QString syntaxErrorText = QStringLiteral("Syntax error: No information found");
-const QString ambiguousFailure =
-    QStringLiteral("SMART support is ambiguous but SMART cannot be enabled.");
+const QString ambiguousFailure = QStringLiteral(
+    "smartctl returned error message: SMART support is ambiguous but SMART cannot be enabled.");
 
 } // namespace
 
@@ -171,8 +172,131 @@ std::optional<KZSMARTDrive::SmartctlCommand> KZSMARTDrive::smartctlCommand() con
     return SmartctlCommand{*program, arguments, false};
 }
 
+void KZSMARTDrive::recordReadFailure(ReadFailure failure, const QString &reason)
+{
+    if (failure == ReadFailure::None)
+        return;
+    if (m_readFailure == ReadFailure::None) {
+        m_readFailure = failure;
+        m_readFailureReason = reason;
+    }
+    m_smartError = m_readFailureReason;
+    if (m_health == 1)
+        m_health = 0;
+}
+
+std::optional<QString> KZSMARTDrive::driveReadFailureReason() const
+{
+    if (m_readFailure == ReadFailure::None)
+        return std::nullopt;
+    return m_readFailureReason;
+}
+
+QString KZSMARTDrive::readFailureName(ReadFailure failure)
+{
+    switch (failure) {
+    case ReadFailure::None:
+        break;
+    case ReadFailure::NotRunnable:
+        return QStringLiteral("NotRunnable");
+    case ReadFailure::Killed:
+        return QStringLiteral("Killed");
+    case ReadFailure::TimedOut:
+        return QStringLiteral("TimedOut");
+    case ReadFailure::NoOutput:
+        return QStringLiteral("NoOutput");
+    case ReadFailure::CutOff:
+        return QStringLiteral("CutOff");
+    case ReadFailure::NotSmartctl:
+        return QStringLiteral("NotSmartctl");
+    case ReadFailure::OutputTooLarge:
+        return QStringLiteral("OutputTooLarge");
+    case ReadFailure::PermissionDenied:
+        return QStringLiteral("PermissionDenied");
+    case ReadFailure::Refused:
+        return QStringLiteral("Refused");
+    }
+    return QString();
+}
+
+QString KZSMARTDrive::permissionDeniedReason(const QString &location)
+{
+    return QStringLiteral("cannot read %1: permission denied \u2014 run as root or install the "
+                          "helper")
+        .arg(location);
+}
+
+bool KZSMARTDrive::judgeRunnerFailure(const KZTask &task, const std::optional<QStringList> &lines)
+{
+    if (!lines) {
+        m_smartSupport = false;
+        switch (task.failure()) {
+        case KZTask::Failure::Signalled: {
+            KZLog::log(QStringLiteral("smartctl returned error code: %1").arg(task.getErrorCode()));
+            const int signal = -task.getErrorCode();
+            const char *name = ::sigabbrev_np(signal);
+            recordReadFailure(
+                ReadFailure::Killed,
+                QStringLiteral("smartctl was stopped by signal %1%2")
+                    .arg(signal)
+                    .arg(name ? QStringLiteral(" (SIG%1)").arg(QLatin1String(name)) : QString()));
+            return true;
+        }
+        case KZTask::Failure::TimedOut:
+            recordReadFailure(
+                ReadFailure::TimedOut,
+                QStringLiteral("smartctl did not answer within %1 s").arg(task.timeout()));
+            break;
+        case KZTask::Failure::OutputTooLarge:
+            recordReadFailure(ReadFailure::OutputTooLarge,
+                              QStringLiteral("smartctl printed more than %1 MB")
+                                  .arg(KZTask::defaultOutputLimit / (1024 * 1024)));
+            break;
+        case KZTask::Failure::None:
+            recordReadFailure(ReadFailure::NotSmartctl,
+                              QStringLiteral("smartctl gave no readable output"));
+            break;
+        }
+        KZLog::log(QStringLiteral("smartctl returned no answer for %1: %2")
+                       .arg(m_location, m_readFailureReason));
+        return true;
+    }
+
+    // What smartctl itself prints always starts with its banner and ends
+    // with a line feed. (Its banner with too little after it is its own
+    // "unknown error" answer, judged below.)
+    std::optional<QString> reason;
+    ReadFailure failure = ReadFailure::NotSmartctl;
+    if (lines->isEmpty()) {
+        failure = ReadFailure::NoOutput;
+        reason = QStringLiteral("smartctl printed nothing");
+    } else if (task.outputCutOff()) {
+        failure = ReadFailure::CutOff;
+        reason = QStringLiteral("smartctl's output ended in the middle of a line");
+    } else if (const QString first = lines->first().trimmed();
+               !first.startsWith(QLatin1String("smartctl "))) {
+        reason = first.contains(QChar::ReplacementCharacter)
+                     ? QStringLiteral("smartctl's output is not readable text")
+                     : QStringLiteral("smartctl's output is not a smartctl report (it begins "
+                                      "\"%1\")")
+                           .arg(first.left(60));
+    }
+    if (!reason)
+        return false;
+    m_smartSupport = false;
+    recordReadFailure(failure, *reason);
+    KZLog::log(QStringLiteral("smartctl returned no answer for %1: %2").arg(m_location, *reason));
+    return true;
+}
+
 std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
 {
+    // One time-out per drive and refresh: once a run has timed out, the
+    // refresh asks the drive nothing more.
+    if (m_inRefresh && m_readFailure == ReadFailure::TimedOut) {
+        debugLog(QStringLiteral("Skipping smartctl run after a time-out."));
+        return std::nullopt;
+    }
     const QStringList arguments = argumentList();
     const std::optional<SmartctlCommand> command =
         m_outputProvider ? std::optional(SmartctlCommand{QStringLiteral("smartctl"), arguments})
@@ -181,17 +305,22 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
     if (!command) {
         KZLog::log(
             QStringLiteral("Could not locate smartctl binary. Please reinstall application."));
+        recordReadFailure(ReadFailure::NotRunnable,
+                          QStringLiteral("smartctl was not found; install smartmontools"));
         return std::nullopt;
     }
     const QString &program = command->program;
-    if (command->throughHelper && m_helperRefusal) {
+    // Nor is a refused request asked again: a dismissed dialog does not come
+    // back for each command.
+    if (m_inRefresh && m_readFailure == ReadFailure::Refused && command->throughHelper) {
         m_smartSupport = false;
-        m_smartError = m_helperRefusal;
         return std::nullopt;
     }
 
     KZTask task;
-    task.setTimeout(m_taskTimeoutSeconds);
+    if (m_taskTimeoutSeconds > 0)
+        task.setTimeout(m_taskTimeoutSeconds);
+    task.setCLocale(true);
     if (capture) {
         if (m_outputProvider)
             return std::nullopt;
@@ -202,6 +331,11 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
             KZLog::log(QStringLiteral("Exception occured in runSMARTBinary->saveRawData- %1: %2")
                            .arg(KZException::nameOf(error), KZException::reasonOf(error)));
         }
+        // A drive that stops answering while it is captured has not answered.
+        if (task.failure() == KZTask::Failure::TimedOut)
+            recordReadFailure(
+                ReadFailure::TimedOut,
+                QStringLiteral("smartctl did not answer within %1 s").arg(task.timeout()));
         return std::nullopt;
     }
 
@@ -214,6 +348,11 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
     } catch (const std::exception &error) {
         KZLog::log(QStringLiteral("Exception occured in runSMARTBinary- %1: %2")
                        .arg(KZException::nameOf(error), KZException::reasonOf(error)));
+        if (task.outputCutOff())
+            recordReadFailure(ReadFailure::CutOff,
+                              QStringLiteral("smartctl's output ended in the middle of a line"));
+        else
+            recordReadFailure(ReadFailure::NotRunnable, KZException::reasonOf(error));
         showAlert(KZLocalization::localizedString(
                       QStringLiteral("Exception2"),
                       QStringLiteral("An error occurred attempting to scan for SMART data. "
@@ -230,17 +369,13 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
     if (lines && command->throughHelper) {
         if (const std::optional<QString> refusal = KZSmartctlHelper::refusalOf(*lines)) {
             KZSmartctlHelper::logRefusal(m_location, *refusal);
-            m_helperRefusal = refusal;
             m_smartSupport = false;
-            m_smartError = refusal;
+            recordReadFailure(ReadFailure::Refused, *refusal);
             return std::nullopt;
         }
     }
-    if (!lines) {
-        m_smartSupport = false;
-        KZLog::log(QStringLiteral("smartctl returned error code: %1").arg(task.getErrorCode()));
+    if (judgeRunnerFailure(task, lines))
         return std::nullopt;
-    }
     m_smartSupport = true;
 
     if (lines->size() < 3) {
@@ -253,6 +388,18 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
     }
 
     const QString &firstLine = lines->at(2);
+    // A device smartctl may not open is not a device without S.M.A.R.T.
+    if (firstLine.contains(QLatin1String(" failed: ")) &&
+        (firstLine.contains(QLatin1String("Permission denied")) ||
+         firstLine.contains(QLatin1String("Operation not permitted")))) {
+        debugLog(QStringLiteral("smartctl returned error message: %1").arg(firstLine));
+        m_smartSupport = false;
+        m_runVeryPermissive = false;
+        recordReadFailure(ReadFailure::PermissionDenied, permissionDeniedReason(m_location));
+        KZLog::log(QStringLiteral("smartctl returned no answer for %1: %2")
+                       .arg(m_location, m_readFailureReason));
+        return std::nullopt;
+    }
     for (const char *marker : openFailureMarkers) {
         if (firstLine.contains(QLatin1String(marker))) {
             debugLog(QStringLiteral("smartctl returned error message: %1").arg(firstLine));
@@ -273,7 +420,7 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
                 m_runVeryPermissive = false;
                 return retried;
             }
-            KZLog::log(QStringLiteral("smartctl returned error message: ") + ambiguousFailure);
+            KZLog::log(ambiguousFailure);
             m_smartSupport = false;
             m_smartError = ambiguousFailure;
             return std::nullopt;
@@ -339,7 +486,6 @@ void KZSMARTDrive::runOptions(const QString &typedOptions)
 void KZSMARTDrive::updateInfo()
 {
     debugLog(QStringLiteral("Updating drive: %1").arg(m_location));
-    m_helperRefusal.reset();
     m_selftestFail = false;
     m_reallocatedSectorsFail = 1;
     m_reallocatedEventsFail = 1;
@@ -350,6 +496,9 @@ void KZSMARTDrive::updateInfo()
     m_testsFail = false;
     m_health = 1;
     m_exceptionOccurred = false;
+    m_readFailure = ReadFailure::None;
+    m_readFailureReason.clear();
+    m_inRefresh = true;
 
     struct Step
     {
@@ -364,19 +513,27 @@ void KZSMARTDrive::updateInfo()
         {"Exception occured in parseErrorLog. %1: %2", [this] { parseErrorLog(); }},
         {"Exception occured in parseSelftestLog. %1: %2", [this] { parseSelftestLog(); }},
     };
+    auto timedOut = [this] { return m_readFailure == ReadFailure::TimedOut; };
     for (const Step &step : steps) {
+        bool finished = true;
         try {
             step.run();
         } catch (const std::exception &error) {
             KZLog::log(QString::fromLatin1(step.failureFormat)
                            .arg(KZException::nameOf(error), KZException::reasonOf(error)));
             m_exceptionOccurred = true;
-            continue;
+            finished = false;
         }
-        KZNotificationCenter::defaultCenter().postNotification(KZUpdateInfoProgressBarNotification,
-                                                               QStringLiteral("NONE"));
+        if (finished)
+            KZNotificationCenter::defaultCenter().postNotification(
+                KZUpdateInfoProgressBarNotification, QStringLiteral("NONE"));
+        if (timedOut())
+            break;
     }
-    if (!m_driveFromFile) {
+    if (timedOut())
+        KZLog::log(QStringLiteral("Skipping the rest of the refresh of %1: %2")
+                       .arg(m_location, m_readFailureReason));
+    if (!m_driveFromFile && !timedOut()) {
         try {
             saveRawData();
             KZNotificationCenter::defaultCenter().postNotification(
@@ -387,9 +544,14 @@ void KZSMARTDrive::updateInfo()
             m_exceptionOccurred = true;
         }
     }
+    m_inRefresh = false;
+    // A drive that did not answer is never judged passed.
+    if (m_readFailure != ReadFailure::None) {
+        if (m_health == 1)
+            m_health = 0;
+        m_smartError = m_readFailureReason;
+    }
 
-    // Outside a refresh (a self-test started by the user) pkexec is asked again.
-    m_helperRefusal.reset();
     if (m_exceptionOccurred)
         showAlert(KZLocalization::localizedString(
                       QStringLiteral("Exception2"),

@@ -15,6 +15,8 @@
 // One physical disk, or one raw capture file replayed as a disk: where it is,
 // which volumes live on it, and everything parsed from smartctl about it.
 // A drive has no locks: one thread refreshes it at a time.
+class KZTask;
+
 class KZSMARTDrive
 {
 public:
@@ -35,6 +37,45 @@ public:
         SwitchSMARTOn = 12,
         FreeOptions = 13,
         RawCapture = 14,
+    };
+
+    // Two kinds of "no data". A drive's own answer that it has no usable
+    // S.M.A.R.T. data (an open failure such as "No such device", "Unable to
+    // detect device type", an unknown USB bridge) clears smartSupported():
+    // the drive is UNSUPPORTED and a drive list drops it unless unsupported
+    // drives are shown. A failure to get an answer at all is a ReadFailure:
+    // smartctl could not be run, was killed, did not answer in time, printed
+    // nothing, too much, something cut off or something that is not a
+    // smartctl report, or the device could not be opened for lack of
+    // permission (or the permission to read it was refused). A drive with a
+    // read failure:
+    //  - is never dropped from a drive list (driveReadFailed());
+    //  - has health 0, never 1: a refresh that recorded one ends with health
+    //    0 unless one of its steps judged the drive failing (2) or failed (3);
+    //  - has the status word "UNKNOWN" (or "FAILING"/"FAILED" as judged);
+    //  - holds the reason in plain words in getLastSMARTErrorMessage() and
+    //    driveReadFailureReason(), such as "smartctl did not answer within
+    //    120 s" or "cannot read /dev/sda: permission denied — run as root or
+    //    install the helper";
+    //  - makes a check UNKNOWN (exit status 3) unless a failed or failing
+    //    drive makes it critical or a warning.
+    // updateInfo() starts without one; the first failure of a refresh is the
+    // one kept. After a time-out the rest of the refresh is skipped, so a
+    // hung disk costs one time-out per refresh. Code that asks for the data
+    // another way (a helper that runs smartctl with more rights) records its
+    // own failures with recordReadFailure().
+    enum class ReadFailure
+    {
+        None,
+        NotRunnable,      // smartctl missing, not executable, not a program
+        Killed,           // ended by a signal
+        TimedOut,         // no answer within the runner's time-out
+        NoOutput,         // printed nothing at all
+        CutOff,           // the output ended early or in the middle of a line
+        NotSmartctl,      // not smartctl's output (no banner, not text)
+        OutputTooLarge,   // more output than the runner takes
+        PermissionDenied, // the device could not be opened: no permission
+        Refused,          // the permission to read the device was refused
     };
 
     KZSMARTDrive() = default; // init: alerts allowed
@@ -58,8 +99,21 @@ public:
     // judged like real output. Used to drive the parsers with arbitrary text.
     using OutputProvider = std::function<std::optional<QStringList>(const QStringList &arguments)>;
     void setOutputProvider(OutputProvider provider) { m_outputProvider = std::move(provider); }
-    // Seconds after which a smartctl run that has not finished is stopped.
+    // Seconds after which a smartctl run that has not finished is stopped
+    // (the runner's process-wide default, KZTask::defaultTimeout(), unless set).
     void setTaskTimeout(int seconds) { m_taskTimeoutSeconds = seconds; }
+
+    // A failure to get an answer (see ReadFailure). The first one of a
+    // refresh is kept; the reason also becomes the last error message.
+    void recordReadFailure(ReadFailure failure, const QString &reason);
+    ReadFailure driveReadFailure() const { return m_readFailure; }
+    bool driveReadFailed() const { return m_readFailure != ReadFailure::None; }
+    // The reason of the read failure, or nothing when there was none.
+    std::optional<QString> driveReadFailureReason() const;
+    // The name of a read failure as the JSON report gives it ("TimedOut").
+    static QString readFailureName(ReadFailure failure);
+    // The reason of a device smartctl could not open for lack of permission.
+    static QString permissionDeniedReason(const QString &location);
 
     // Refresh and smartctl runs.
     void updateInfo();
@@ -240,6 +294,9 @@ private:
     void showAlert(const QString &text) const;
     static void storeOnce(std::optional<QString> &field, const QString &value);
     std::optional<QStringList> runOnce(bool capture);
+    // Judges a run that gave nothing or no smartctl report; true when it was
+    // a failure to get an answer (then recorded).
+    bool judgeRunnerFailure(const KZTask &task, const std::optional<QStringList> &lines);
 
     bool m_smartSupport = false;
     std::optional<QString> m_smartError;
@@ -293,11 +350,11 @@ private:
     std::optional<QStringList> m_failureReasonsText;
 
     QString m_smartctlOverride;
-    // Why pkexec or the helper refused a run of this refresh; the later runs
-    // of the refresh give the same answer without asking again.
-    std::optional<QString> m_helperRefusal;
     OutputProvider m_outputProvider;
-    int m_taskTimeoutSeconds = 120;
+    int m_taskTimeoutSeconds = 0; // 0: the runner's default
+    ReadFailure m_readFailure = ReadFailure::None;
+    QString m_readFailureReason;
+    bool m_inRefresh = false;
 
     // ATA error log and self-test log.
     qint32 m_errorLogVersion = 0;

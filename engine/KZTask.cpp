@@ -6,8 +6,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSaveFile>
-#include <QStringDecoder>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -27,6 +27,8 @@ namespace {
 // then on the runner keeps reading only while the child is still running.
 constexpr qsizetype shortChunkLimit = 4096;
 constexpr int pollIntervalMs = 50;
+
+std::atomic<int> processDefaultTimeout{KZTask::defaultTimeoutSeconds};
 
 class FileDescriptor
 {
@@ -69,7 +71,36 @@ qsizetype readChunk(int fd, QByteArray &collected)
     }
 }
 
+// The environment of this process, with LC_ALL=C in place of any LC_ALL.
+std::vector<QByteArray> cLocaleEnvironment()
+{
+    std::vector<QByteArray> entries;
+    for (char **entry = environ; *entry; ++entry) {
+        if (std::strncmp(*entry, "LC_ALL=", 7) != 0)
+            entries.emplace_back(*entry);
+    }
+    entries.emplace_back("LC_ALL=C");
+    return entries;
+}
+
+QString megabytes(qsizetype bytes)
+{
+    return QString::number(bytes / (1024 * 1024));
+}
+
 } // namespace
+
+KZTask::KZTask() : m_timeoutSeconds(processDefaultTimeout.load()) {}
+
+void KZTask::setDefaultTimeout(int seconds)
+{
+    processDefaultTimeout.store(seconds > 0 ? seconds : defaultTimeoutSeconds);
+}
+
+int KZTask::defaultTimeout()
+{
+    return processDefaultTimeout.load();
+}
 
 QStringList KZTask::splitLines(const QString &text)
 {
@@ -106,6 +137,8 @@ QStringList KZTask::splitLines(const QString &text)
 std::optional<QStringList> KZTask::parseCommandLine(const QString &program,
                                                     const std::optional<QStringList> &arguments)
 {
+    m_failure = Failure::None;
+    m_outputCutOff = false;
     FileDescriptor input;
     if (!m_filePath.isEmpty()) {
         input.reset(::open(QFile::encodeName(m_filePath).constData(), O_RDONLY | O_CLOEXEC));
@@ -175,9 +208,18 @@ std::optional<QStringList> KZTask::parseCommandLine(const QString &program,
         argv.push_back(bytes.data());
     argv.push_back(nullptr);
 
+    std::vector<QByteArray> environmentBytes;
+    std::vector<char *> environment;
+    if (m_cLocale) {
+        environmentBytes = cLocaleEnvironment();
+        for (QByteArray &bytes : environmentBytes)
+            environment.push_back(bytes.data());
+        environment.push_back(nullptr);
+    }
+
     pid_t pid = 0;
-    const int spawnError =
-        ::posix_spawn(&pid, programBytes.constData(), &actions, &attributes, argv.data(), environ);
+    const int spawnError = ::posix_spawn(&pid, programBytes.constData(), &actions, &attributes,
+                                         argv.data(), m_cLocale ? environment.data() : environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (spawnError != 0)
@@ -239,19 +281,25 @@ std::optional<QStringList> KZTask::parseCommandLine(const QString &program,
         }
     };
 
-    // Ends a child that ran past the time-out, with anything it started.
-    auto stopChild = [&] {
+    // Ends a child that ran past the time-out or printed too much, with
+    // anything it started.
+    auto stopChild = [&](Failure why) {
         ::kill(-pid, SIGKILL);
         ::kill(pid, SIGKILL);
         reapChild(0);
-        KZLog::log(QStringLiteral("%1 did not finish within %2 seconds and was stopped.")
-                       .arg(program)
-                       .arg(m_timeoutSeconds));
+        m_failure = why;
+        if (why == Failure::TimedOut)
+            KZLog::log(QStringLiteral("%1 did not finish within %2 seconds and was stopped.")
+                           .arg(program)
+                           .arg(m_timeoutSeconds));
+        else
+            KZLog::log(QStringLiteral("%1 printed more than %2 MB and was stopped.")
+                           .arg(program, megabytes(m_outputLimit)));
     };
 
     for (;;) {
         if (clock.elapsed() >= timeoutMs) {
-            stopChild();
+            stopChild(Failure::TimedOut);
             return std::nullopt;
         }
         pollfd descriptors[2] = {{readEnd.get(), POLLIN, 0}, {textInput.get(), POLLOUT, 0}};
@@ -269,6 +317,10 @@ std::optional<QStringList> KZTask::parseCommandLine(const QString &program,
                 break; // the pipe failed: take what was read
             if (count > 0 && count < shortChunkLimit)
                 shortChunkSeen = true;
+            if (collected.size() > m_outputLimit) {
+                stopChild(Failure::OutputTooLarge);
+                return std::nullopt;
+            }
             continue;
         }
         // Nothing to read for a moment. Once a short chunk has been seen the
@@ -277,14 +329,20 @@ std::optional<QStringList> KZTask::parseCommandLine(const QString &program,
         // ended is still in the pipe and is taken along.
         if (shortChunkSeen && reapChild(WNOHANG)) {
             while (readChunk(readEnd.get(), collected) > 0) {
+                if (collected.size() > m_outputLimit)
+                    break;
             }
             break;
         }
     }
+    if (collected.size() > m_outputLimit) {
+        stopChild(Failure::OutputTooLarge);
+        return std::nullopt;
+    }
     while (!reapChild(WNOHANG)) {
         // The child closed its output but has not ended yet.
         if (clock.elapsed() >= timeoutMs) {
-            stopChild();
+            stopChild(Failure::TimedOut);
             return std::nullopt;
         }
         ::usleep(1000);
@@ -292,24 +350,24 @@ std::optional<QStringList> KZTask::parseCommandLine(const QString &program,
 
     if (WIFSIGNALED(status)) {
         m_errorCode = -WTERMSIG(status);
+        m_failure = Failure::Signalled;
         return std::nullopt;
     }
-
-    // Decode once, at the end, so that a character split across two reads
-    // stays whole; output that is not valid UTF-8 as a whole gives nothing.
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = decoder.decode(collected);
-    if (decoder.hasError())
-        return std::nullopt;
+    m_outputCutOff = !collected.isEmpty() && !collected.endsWith('\n');
 
     if (!m_rawDataPath.isEmpty()) {
-        // Written whole: a reader never sees a half-written capture.
+        // The bytes as printed, written whole: a reader never sees a
+        // half-written capture.
         QSaveFile file(m_rawDataPath);
         if (file.open(QIODevice::WriteOnly)) {
-            file.write(text.toUtf8());
+            file.write(collected);
             file.commit();
         }
         return std::nullopt;
     }
-    return splitLines(text);
+    // Decoded once, at the end, so that a character split across two reads
+    // stays whole. A byte that is not valid UTF-8 becomes U+FFFD and the rest
+    // of the text stands: one stray byte in a model name must not blank the
+    // whole answer.
+    return splitLines(QString::fromUtf8(collected));
 }

@@ -15,15 +15,29 @@ class KZTask
 {
 public:
     static constexpr int defaultTimeoutSeconds = 120;
+    // A child that prints more than this is stopped: no tool run here prints
+    // anywhere near as much, and the output is held in memory.
+    static constexpr qsizetype defaultOutputLimit = 16 * 1024 * 1024;
 
-    KZTask() = default;
+    // Why a run returned nothing although the program was started.
+    enum class Failure
+    {
+        None,
+        Signalled,      // ended by a signal; getErrorCode() holds minus its number
+        TimedOut,       // ran past the time-out and was stopped
+        OutputTooLarge, // printed more than the output limit and was stopped
+    };
+
+    KZTask();
 
     // Runs the program and blocks until it has finished. Returns nothing when
-    // the output is not valid UTF-8, when the child was killed by a signal
-    // (errorCode then holds the negative signal number), when it ran past the
-    // time-out, or in raw-capture mode. Throws KZException when the program
-    // cannot be started or the standard-input file cannot be opened, and
-    // when non-empty output holds no line feed at all.
+    // the child was killed by a signal (errorCode then holds the negative
+    // signal number), when it ran past the time-out or printed more than the
+    // output limit (failure() tells which), or in raw-capture mode. Bytes
+    // that are not valid UTF-8 are decoded as U+FFFD, the rest of the text
+    // stands. Throws KZException when the program cannot be started or the
+    // standard-input file cannot be opened, and when non-empty output holds
+    // no line feed at all.
     std::optional<QStringList> parseCommandLine(const QString &program,
                                                 const std::optional<QStringList> &arguments);
 
@@ -44,7 +58,20 @@ public:
     }
     // Seconds after which a child that has not finished is killed.
     void setTimeout(int seconds) { m_timeoutSeconds = seconds; }
+    int timeout() const { return m_timeoutSeconds; }
+    // The time-out of every runner made from now on that is not given its
+    // own (defaultTimeoutSeconds until changed); for the whole process.
+    static void setDefaultTimeout(int seconds);
+    static int defaultTimeout();
+    // Bytes of output after which the child is stopped.
+    void setOutputLimit(qsizetype bytes) { m_outputLimit = bytes; }
+    // The child runs with the C locale (LC_ALL=C), so that numbers carry no
+    // grouping marks of the user's locale; other variables are inherited.
+    void setCLocale(bool on) { m_cLocale = on; }
     int getErrorCode() const { return m_errorCode; }
+    Failure failure() const { return m_failure; }
+    // The last run printed text whose last line has no line feed.
+    bool outputCutOff() const { return m_outputCutOff; }
 
     // The line-splitting rule every parser indexes into: the first line is
     // always kept (even empty); later lines drop leading tab, LF and CR
@@ -57,5 +84,9 @@ private:
     QString m_rawDataPath;
     QString m_filePath;
     std::optional<QByteArray> m_standardInputText;
-    int m_timeoutSeconds = defaultTimeoutSeconds;
+    int m_timeoutSeconds;
+    qsizetype m_outputLimit = defaultOutputLimit;
+    bool m_cLocale = false;
+    Failure m_failure = Failure::None;
+    bool m_outputCutOff = false;
 };

@@ -258,7 +258,6 @@ TEST(MacDiscovery, UnreadableOrGarbledListingsFailTheScan)
         QByteArray lsBody;
         const char *logged;
     } cases[] = {
-        {"printf 'disk0\\n\\377\\376\\n'", "ls returned error code: 0"},
         {"kill -9 $$", "ls returned error code: -9"},
         {"printf 'disk0'", "Exception occured in parseDrives->parseCommandLine(lsArray)- "},
     };
@@ -271,12 +270,11 @@ TEST(MacDiscovery, UnreadableOrGarbledListingsFailTheScan)
         EXPECT_TRUE(log.text().contains(test.logged)) << log.text().toStdString();
     }
     KZSMARTScanner scanner = macScanner(recordingPath("ls-dev.txt"), df, volumes);
-    scanner.setToolProgram(KZSMARTScanner::dfTool,
-                           writeScript("df", "#!/bin/sh\nprintf '\\377\\n'\n"));
+    scanner.setToolProgram(KZSMARTScanner::dfTool, writeScript("df", "#!/bin/sh\nkill -9 $$\n"));
     StderrCapture log;
     EXPECT_FALSE(scanner.scanForDrives());
     EXPECT_EQ(scanner.getDrives().size(), 3);
-    EXPECT_TRUE(log.text().contains("df returned error code: 0"));
+    EXPECT_TRUE(log.text().contains("df returned error code: -9"));
 }
 
 TEST(MacDiscovery, DebugLinesOnlyWhenAskedFor)
@@ -347,7 +345,6 @@ TEST(LinuxDiscovery, BadListingsFailTheScanCleanly)
          "directory'; exit 32",
          "lsblk returned unreadable output: lsblk: failed to access sysfs directory"},
         {"echo 'NAME=\"sda\" TYPE=\"disk'", "lsblk returned unreadable output: NAME=\"sda\""},
-        {"printf 'NAME=\"sda\" TYPE=\"disk\" LABEL=\"\\377\"\\n'", "lsblk returned error code: 0"},
         {"kill -TERM $$", "lsblk returned error code: -15"},
         {"printf 'NAME=\"sda\" TYPE=\"disk\"'",
          "Exception occured in parseDrives->parseCommandLine(lsblk)- "},
@@ -363,6 +360,18 @@ TEST(LinuxDiscovery, BadListingsFailTheScanCleanly)
         EXPECT_TRUE(log.text().contains(test.logged)) << log.text().toStdString();
         EXPECT_TRUE(alerts.alerts.isEmpty());
     }
+}
+
+TEST(LinuxDiscovery, StrayByteInAListingDoesNotFailTheScan)
+{
+    KZSMARTScanner scanner = linuxScanner(
+        writeScript("lsblk", "#!/bin/sh\nprintf 'NAME=\"sda\" TYPE=\"disk\" PKNAME=\"\" "
+                             "MOUNTPOINT=\"\" LABEL=\"\" PATH=\"/dev/sda\"\\n"
+                             "NAME=\"sda1\" TYPE=\"part\" PKNAME=\"sda\" MOUNTPOINT=\"/d\" "
+                             "LABEL=\"Caf\\351\" PATH=\"/dev/sda1\"\\n'\n"));
+    ASSERT_TRUE(scanner.scanForDrives());
+    ASSERT_EQ(locations(scanner), QStringList{"/dev/sda"});
+    EXPECT_EQ(scanner.getDrives().first()->partitionNames(), QStringList{"Caf\uFFFD"});
 }
 
 TEST(LinuxDiscovery, MissingLsblkFailsTheScanWithAnAlertInTheApplication)

@@ -166,12 +166,15 @@ TEST(KZTaskRun, MultiByteCharacterSplitAcrossReadsStaysWhole)
     EXPECT_EQ(*lines, (QStringList{QString::fromUtf8("café"), "next"}));
 }
 
-TEST(KZTaskRun, InvalidUtf8GivesNothing)
+TEST(KZTaskRun, InvalidUtf8BytesAreReplacedAndTheRestStands)
 {
     KZTask task;
-    const auto lines = runShell("printf 'bad \\377 byte\\n'\n", task);
-    EXPECT_FALSE(lines);
+    const auto lines = runShell("printf 'bad \\377 byte\\nnext \\303\\251\\n'\n", task);
+    ASSERT_TRUE(lines);
+    EXPECT_EQ(*lines,
+              (QStringList{QStringLiteral("bad \uFFFD byte"), QStringLiteral("next \u00E9")}));
     EXPECT_EQ(task.getErrorCode(), 0);
+    EXPECT_EQ(task.failure(), KZTask::Failure::None);
 }
 
 TEST(KZTaskRun, RawCaptureWritesTheWholeTextAndReturnsNothing)

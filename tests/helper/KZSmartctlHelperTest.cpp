@@ -6,6 +6,7 @@
 
 #include "KZSmartctlHelper.h"
 #include "HelperTestSupport.h"
+#include "KZDriveCheck.h"
 #include "KZSMARTDrive.h"
 #include "KZSMARTScanner.h"
 #include "TestSupport.h"
@@ -106,7 +107,7 @@ TEST_F(ThroughHelper, EveryCommandRunsThroughPkexecWithItsExactCommandLine)
                 return arguments.first() == QLatin1String("-T")
                            ? std::nullopt
                            : std::optional(
-                                 QStringList{"smartctl", "(C)", "SMART support is: Ambiguous"});
+                                 QStringList{"smartctl 7.3", "(C)", "SMART support is: Ambiguous"});
             });
             subject.parseInfo();
             subject.setOutputProvider(nullptr);
@@ -173,7 +174,7 @@ TEST_F(ThroughHelper, PkexecRefusalIsTheDrivesErrorAskedOncePerRefreshAndLoggedO
     const TestDisk second;
     qputenv("FAKE_PKEXEC_ANSWER", "not-authorized");
     KZSMARTScanner scanner = KZSMARTScanner::initForCommandLine();
-    scanner.setShowUnsupportedDrives(true);
+    scanner.setShowUnsupportedDrives(false);
     for (const TestDisk *disk : {&first, &second})
         scanner.addDrive(std::make_shared<KZSMARTDrive>(drive(disk->path())));
 
@@ -186,12 +187,21 @@ TEST_F(ThroughHelper, PkexecRefusalIsTheDrivesErrorAskedOncePerRefreshAndLoggedO
         ASSERT_EQ(scanner.getDrives().size(), 2);
         for (const auto &refused : scanner.getDrives()) {
             EXPECT_FALSE(refused->smartSupported());
+            EXPECT_EQ(refused->driveReadFailure(), KZSMARTDrive::ReadFailure::Refused);
+            EXPECT_EQ(refused->driveHealth(), 0);
             EXPECT_EQ(refused->getLastSMARTErrorMessage(),
                       "Not authorized to read this disk: polkit does not allow it");
         }
         // One question per drive and refresh: no second dialog after a refusal.
         EXPECT_EQ(pkexecCalls().size(), 2 * scan);
     }
+    // Never taken for drives without S.M.A.R.T. support: the check cannot tell.
+    const KZDriveList &drives = scanner.getDrives();
+    EXPECT_EQ(KZDriveCheck::checkState(drives, true), KZDriveCheck::Unknown);
+    const QString report = KZDriveCheck::textReport(drives, true);
+    EXPECT_TRUE(report.startsWith("TARNWELL UNKNOWN - 2 drives: 2 UNKNOWN"))
+        << report.toStdString();
+    EXPECT_EQ(report.count("  Not authorized to read this disk: polkit does not allow it\n"), 2);
     EXPECT_TRUE(HelperTestSupport::standinCalls().isEmpty());
 }
 
@@ -220,7 +230,7 @@ TEST_F(ThroughHelper, EachRefusalSaysWhyInItsOwnWords)
         KZSMARTDrive subject = drive(row.location);
         TestSupport::StderrCapture log;
         subject.parseHealth();
-        EXPECT_FALSE(subject.smartSupported()) << row.answer;
+        EXPECT_EQ(subject.driveReadFailure(), KZSMARTDrive::ReadFailure::Refused) << row.answer;
         EXPECT_EQ(subject.getLastSMARTErrorMessage(), row.error) << row.answer;
         if (!QString(row.answer).isEmpty())
             continue;

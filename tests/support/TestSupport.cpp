@@ -160,6 +160,9 @@ FakeSmartctl::FakeSmartctl(const QMap<QString, QByteArray> &answers)
         "\n"
         "{ printf '%s|' \"$@\"; printf ' stdin=%s\\n' \"$(readlink /proc/$$/fd/0)\"; } >> "
         "\"$dir/calls.log\"\n"
+        "banner=('" +
+        smartctlBanner.split('\n').value(0) + "' '" + smartctlBanner.split('\n').value(1) +
+        "' '')\n"
         "args=(\"$@\")\n"
         "if [ \"${args[0]}\" = -T ] && [ \"${args[1]}\" = verypermissive ]; then "
         "args=(\"${args[@]:2}\"); "
@@ -170,7 +173,8 @@ FakeSmartctl::FakeSmartctl(const QMap<QString, QByteArray> &answers)
         "  *) key=other;;\n"
         "esac\n"
         "if [ -f \"$dir/$permissive$key.txt\" ]; then cat \"$dir/$permissive$key.txt\"; "
-        "elif [ -f \"$dir/$key.txt\" ]; then cat \"$dir/$key.txt\"; fi\n";
+        "elif [ -f \"$dir/$key.txt\" ]; then cat \"$dir/$key.txt\"; "
+        "else printf '%s\\n' \"${banner[@]}\"; fi\n";
     m_program = writeFile(m_dir + QStringLiteral("/smartctl"), script);
     QFile::setPermissions(m_program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }

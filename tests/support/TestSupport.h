@@ -56,7 +56,9 @@ private:
 // A smartctl stand-in written for one test. It answers from files named after
 // the option it was given (i, H, c, A, l-error, l-selftest, s-on, t-short,
 // t-long, X, V, capture, other) in its own folder; with "-T verypermissive"
-// a file with the prefix "p-" is preferred. It records every call: its
+// a file with the prefix "p-" is preferred. An option without a file gets
+// smartctl's banner alone, as smartctl prints it before an answer it has
+// nothing to put in. It records every call: its
 // arguments joined by "|" and where its standard input came from.
 class FakeSmartctl
 {
