@@ -8,6 +8,7 @@
 #include "KZSMARTDrive.h"
 #include "KZSMARTScanner.h"
 #include "KZSavedReport.h"
+#include "KZSmartctlHelper.h"
 #include "KZTask.h"
 
 #include <QFile>
@@ -327,9 +328,10 @@ int KZCommandLineTool::capture(const QStringList &arguments)
                         QStringLiteral("; nothing was written"));
     }
     drive.setArgumentCode(KZSMARTDrive::RawCapture);
-    const std::optional<QString> program = drive.getsmartctlPath();
-    if (!program || !QFileInfo(*program).isExecutable())
+    const std::optional<KZSMARTDrive::SmartctlCommand> command = drive.smartctlCommand();
+    if (!command || !QFileInfo(command->program).isExecutable())
         return fail(QStringLiteral("no smartctl program found"));
+    const QString &program = command->program;
 
     QTemporaryDir folder;
     if (!folder.isValid())
@@ -341,9 +343,9 @@ int KZCommandLineTool::capture(const QStringList &arguments)
     if (drive.driveFromFile())
         task.setReadFromFilePath(drive.driveLocation());
     try {
-        task.parseCommandLine(*program, drive.argumentList());
+        task.parseCommandLine(program, command->arguments);
     } catch (const KZException &error) {
-        return fail(QStringLiteral("cannot run %1: %2").arg(*program, error.reason()));
+        return fail(QStringLiteral("cannot run %1: %2").arg(program, error.reason()));
     }
     if (task.failure() == KZTask::Failure::TimedOut)
         return fail(QStringLiteral("smartctl did not answer within %1 s; nothing was written")
@@ -357,8 +359,13 @@ int KZCommandLineTool::capture(const QStringList &arguments)
 
     QFile rawFile(rawPath);
     if (!rawFile.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("%1 gave no readable output").arg(*program));
+        return fail(QStringLiteral("%1 gave no readable output").arg(program));
     const QString rawText = QString::fromUtf8(rawFile.readAll());
+    if (command->throughHelper) {
+        if (const std::optional<QString> refusal =
+                KZSmartctlHelper::refusalOf(rawText.split(QLatin1Char('\n'))))
+            return fail(*refusal);
+    }
     const QString report = KZSavedReport::cutBlocks(rawText);
     if (const std::optional<QString> problem = KZSavedReport::unreplayableReason(rawText);
         problem || report.isEmpty())

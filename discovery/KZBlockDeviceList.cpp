@@ -1,7 +1,8 @@
 #include "KZBlockDeviceList.h"
 
+#include "KZHelperRules.h"
+
 #include <QHash>
-#include <QRegularExpression>
 
 namespace KZBlockDeviceList {
 
@@ -100,9 +101,8 @@ std::optional<QMap<QString, QString>> parsePairs(const QString &line)
 
 bool isWholeDiskName(const QString &name)
 {
-    static const QRegularExpression wholeDisk(
-        QStringLiteral("^(?:sd[a-z]+|hd[a-z]+|vd[a-z]+|nvme[0-9]+n[0-9]+|mmcblk[0-9]+)$"));
-    return wholeDisk.match(name).hasMatch();
+    // The same rule decides which devices the privileged helper reads.
+    return KZHelperRules::isWholeDiskName(name.toStdString());
 }
 
 std::optional<QList<Disk>> disksFromLsblk(const QStringList &lines, QString *problem)

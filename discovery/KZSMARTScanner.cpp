@@ -7,6 +7,7 @@
 #include "KZLog.h"
 #include "KZPreferences.h"
 #include "KZSMARTDrive.h"
+#include "KZSmartctlHelper.h"
 #include "KZTask.h"
 
 #include <QFileInfo>
@@ -367,6 +368,7 @@ void KZSMARTScanner::updateDrives()
     const bool showUnsupported = m_showUnsupportedDrives.value_or(
         KZPreferences::standard().boolForKey(QStringLiteral("ShowUnsupportedDrives")));
 
+    KZSmartctlHelper::beginScan();
     // A drive that cannot be read while its self-test runs keeps its data.
     KZDriveList readable;
     QSet<const KZSMARTDrive *> testing;

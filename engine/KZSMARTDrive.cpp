@@ -7,6 +7,7 @@
 #include "KZNotificationCenter.h"
 #include "KZPaths.h"
 #include "KZPreferences.h"
+#include "KZSmartctlHelper.h"
 #include "KZTask.h"
 
 #include <QCoreApplication>
@@ -156,6 +157,24 @@ std::optional<QString> KZSMARTDrive::getsmartctlPath() const
     return std::nullopt;
 }
 
+std::optional<KZSMARTDrive::SmartctlCommand> KZSMARTDrive::smartctlCommand() const
+{
+    const QStringList arguments = argumentList();
+    const std::optional<QString> program = getsmartctlPath();
+    if (!program)
+        return std::nullopt;
+#ifndef Q_OS_MACOS
+    // A program named in place of smartctl, and a replayed capture, run as they are.
+    if (m_smartctlOverride.isEmpty() && !m_driveFromFile) {
+        const KZSmartctlHelper::Setup setup = KZSmartctlHelper::currentSetup();
+        if (const std::optional<QStringList> helperArguments = KZSmartctlHelper::pkexecArguments(
+                setup, arguments, m_location, m_argumentCode == FreeOptions))
+            return SmartctlCommand{setup.pkexecPath, *helperArguments, true};
+    }
+#endif
+    return SmartctlCommand{*program, arguments, false};
+}
+
 void KZSMARTDrive::recordReadFailure(ReadFailure failure, const QString &reason)
 {
     if (failure == ReadFailure::None)
@@ -286,14 +305,22 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
         return std::nullopt;
     }
     const QStringList arguments = argumentList();
-    const std::optional<QString> program =
-        m_outputProvider ? std::optional<QString>(QStringLiteral("smartctl")) : getsmartctlPath();
+    const std::optional<SmartctlCommand> command =
+        m_outputProvider ? std::optional(SmartctlCommand{QStringLiteral("smartctl"), arguments})
+                         : smartctlCommand();
     debugLog(QStringLiteral("Running smartctl binary."));
-    if (!program) {
+    if (!command) {
         KZLog::log(
             QStringLiteral("Could not locate smartctl binary. Please reinstall application."));
         recordReadFailure(ReadFailure::NotRunnable,
                           QStringLiteral("smartctl was not found; install smartmontools"));
+        return std::nullopt;
+    }
+    const QString &program = command->program;
+    // Nor is a refused request asked again: a dismissed dialog does not come
+    // back for each command.
+    if (m_inRefresh && m_readFailure == ReadFailure::Refused && command->throughHelper) {
+        m_smartSupport = false;
         return std::nullopt;
     }
 
@@ -306,7 +333,7 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
             return std::nullopt;
         task.setRawDataPath(rawCaptureFilePath());
         try {
-            task.parseCommandLine(*program, arguments);
+            task.parseCommandLine(program, command->arguments);
         } catch (const std::exception &error) {
             KZLog::log(QStringLiteral("Exception occured in runSMARTBinary->saveRawData- %1: %2")
                            .arg(KZException::nameOf(error), KZException::reasonOf(error)));
@@ -324,7 +351,7 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
     std::optional<QStringList> lines;
     try {
         lines = m_outputProvider ? m_outputProvider(arguments)
-                                 : task.parseCommandLine(*program, arguments);
+                                 : task.parseCommandLine(program, command->arguments);
     } catch (const std::exception &error) {
         KZLog::log(QStringLiteral("Exception occured in runSMARTBinary- %1: %2")
                        .arg(KZException::nameOf(error), KZException::reasonOf(error)));
@@ -345,6 +372,14 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
         KZLog::log(QStringLiteral("smartctl output:"));
         KZLog::log(QStringLiteral("\n**********\n%1\n**********\n")
                        .arg(lines ? lines->join(QLatin1Char('\n')) : QString()));
+    }
+    if (lines && command->throughHelper) {
+        if (const std::optional<QString> refusal = KZSmartctlHelper::refusalOf(*lines)) {
+            KZSmartctlHelper::logRefusal(m_location, *refusal);
+            m_smartSupport = false;
+            recordReadFailure(ReadFailure::Refused, *refusal);
+            return std::nullopt;
+        }
     }
     if (judgeRunnerFailure(task, lines))
         return std::nullopt;

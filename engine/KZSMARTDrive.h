@@ -125,6 +125,16 @@ public:
     std::optional<QString> smartctlVersion();
     // The argument list of a run of the current argument code.
     QStringList argumentList() const;
+    // The program and arguments that run smartctl for the current argument
+    // code: smartctl itself, or, for a user who is not root, pkexec with the
+    // privileged helper (see KZSmartctlHelper). Nothing when no smartctl is found.
+    struct SmartctlCommand
+    {
+        QString program;
+        QStringList arguments;
+        bool throughHelper = false;
+    };
+    std::optional<SmartctlCommand> smartctlCommand() const;
 
     // Parse steps of a refresh.
     void parseInfo();

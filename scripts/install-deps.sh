@@ -22,6 +22,9 @@ packages=(
     qtkeychain-qt6-dev libsecret-1-0 libplist++-dev libplist-dev libplist-utils
     # headless test session: D-Bus, gnome-keyring, virtual display
     gnome-keyring libsecret-tools dbus xvfb xauth
+    # reading disks as a normal user: pkexec and polkit (the real pkexec test
+    # starts its own polkitd on a private system bus)
+    polkitd pkexec
     # mail sender with TLS, and the SMTP server and certificates of the mail tests
     sendemail libio-socket-ssl-perl libnet-ssleay-perl python3-aiosmtpd openssl
 )

@@ -310,8 +310,23 @@ check "blink1 prints nothing" [ ! -s "$tmp/out" ]
 printf -- '--rgb\n255,0,0\n-m\n100\n----\n' >"$tmp/expect"
 check "blink1 record" cmp -s "$tmp/rec-blink" "$tmp/expect"
 
+# --------------------------------------------------------------------- pkexec
+
+FAKE_PKEXEC_RECORD="$tmp/rec-pkexec" "$fakes/fake-pkexec" --disable-internal-agent /bin/echo \
+    --read -H /dev/sda >"$tmp/out"
+check "pkexec runs the program" [ "$(cat "$tmp/out")" = "--read -H /dev/sda" ]
+printf -- '--disable-internal-agent\n/bin/echo\n--read\n-H\n/dev/sda\n----\n' >"$tmp/expect"
+check "pkexec record" cmp -s "$tmp/rec-pkexec" "$tmp/expect"
+FAKE_PKEXEC_ANSWER=not-authorized "$fakes/fake-pkexec" /bin/echo x >"$tmp/out" 2>"$tmp/err"
+check "pkexec refusal status" [ $? -eq 127 ]
+check "pkexec refusal text" line_is "$tmp/err" 1 \
+    "Error executing command as another user: Not authorized"
+check "pkexec refusal runs nothing" [ ! -s "$tmp/out" ]
+FAKE_PKEXEC_ANSWER=dismissed "$fakes/fake-pkexec" /bin/echo x 2>/dev/null >/dev/null
+check "pkexec dismissed status" [ $? -eq 126 ]
+
 for f in fake-smartctl-corpus fake-smartctl-ambiguous fake-smartctl-hang fake-smartctl-selfkill \
-    fake-smartctl-script fake-blink1-tool; do
+    fake-smartctl-script fake-blink1-tool fake-pkexec fake-smartctl-behind-helper; do
     check "$f is executable" [ -x "$fakes/$f" ]
 done
 
