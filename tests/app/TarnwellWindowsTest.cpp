@@ -85,6 +85,11 @@ TEST_F(WindowsTest, PollingIntervalFloor)
 TEST_F(WindowsTest, CustomLimitFieldsFilterWhatIsTyped)
 {
     KZPreferencesWindow *window = preferencesWindow();
+    // The fields take input while their own limit is switched on.
+    EXPECT_FALSE(window->prefCustomBadSectorCountValue()->isEnabled());
+    window->checkBox("CustomBadSectorCount")->click();
+    window->checkBox("CustomErrorCount")->click();
+    EXPECT_TRUE(window->prefCustomBadSectorCountValue()->isEnabled());
     const struct
     {
         const char *typed;
