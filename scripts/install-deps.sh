@@ -16,6 +16,8 @@ packages=(
     gnome-keyring libsecret-tools dbus xvfb xauth
     # mail sender with TLS, and the SMTP server and certificates of the mail tests
     sendemail libio-socket-ssl-perl libnet-ssleay-perl python3-aiosmtpd openssl
+    # checks of the desktop entries
+    desktop-file-utils
 )
 
 missing=()
