@@ -38,7 +38,10 @@ app=("$build/app/tarnwell" --lsblk "$work/lsblk")
 # The time of a log line ("2026-12-08 04:40:01.123 ...") in milliseconds.
 line_ms() { date -d "$(cut -c1-23 <<<"$1")" +%s%3N; }
 
+hz=$(getconf CLK_TCK)
+ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
 startups=()
+cpus=()
 for _ in $(seq "$runs"); do
     rm -f "$log"
     start=$(date +%s%3N)
@@ -48,6 +51,7 @@ for _ in $(seq "$runs"); do
         grep -q 'Main window painted' "$log" 2>/dev/null && break
         sleep 0.05
     done
+    cpus+=($(($(ticks) * 1000 / hz)))
     painted=$(grep -m1 'Main window painted' "$log")
     startups+=($(($(line_ms "$painted") - start)))
     kill "$pid"
@@ -57,14 +61,16 @@ done
 sorted=($(printf '%s\n' "${startups[@]}" | sort -n))
 echo "start-up to first paint, no drives: median ${sorted[$((runs / 2))]} ms" \
     "(min ${sorted[0]}, max ${sorted[$((runs - 1))]}, $runs runs)"
+sorted=($(printf '%s\n' "${cpus[@]}" | sort -n))
+echo "CPU time of the process by its first paint: median ${sorted[$((runs / 2))]} ms" \
+    "(min ${sorted[0]}, max ${sorted[$((runs - 1))]})"
 
 "${app[@]}" &
 pid=$!
 sleep 5 # start-up and the first scan are over
-ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
 before=$(ticks)
 sleep "$idle"
 after=$(ticks)
-hz=$(getconf CLK_TCK)
 rss=$(awk '/VmRSS/ {print $2}' "/proc/$pid/status")
+echo "load average during the run: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
 echo "idle over ${idle} s: $(((after - before) * 1000 / hz)) ms CPU; resident memory ${rss} kB"
