@@ -21,6 +21,7 @@ const QString lifetimeKey = QStringLiteral("occurred at disk power-on lifetime:"
 const QString activityKey = QStringLiteral("When the command that caused the error occurred, ");
 const QString lbaKey = QStringLiteral("at LBA = ");
 const QString truncatedText = QStringLiteral("Error log truncated- stopping read.");
+const QString nvmeLogKey = QStringLiteral("Error Information (NVMe Log 0x01");
 
 // The integer a text starts with (after blanks), or 0.
 qint32 leadingInt(const QString &text)
@@ -182,6 +183,13 @@ void KZSMARTDrive::parseErrorLog()
             debugLog(QStringLiteral("Found log count."));
             checkErrorCount();
         }
+        if (line.startsWith(nvmeLogKey)) {
+            // NVMe entries are shown but not judged: most are the drive's
+            // answers to the host's own probing, and its media errors reach
+            // the judgement through the attributes and the health check.
+            readNVMeErrorLog(*lines, index);
+            break;
+        }
         if (line.startsWith(entryStart)) {
             // An "Error " line among the first five is a message of smartctl,
             // not a logged error.
@@ -207,7 +215,7 @@ void KZSMARTDrive::checkErrorCount()
     const QString key = rememberedLogKey(QStringLiteral("_LastErrorCount"));
     if (m_errorCount > threshold && m_health != 3) {
         const qint64 remembered = preferences.boolForKey(QStringLiteral("RememberErrorCount"))
-                                      ? preferences.integerForKey(key)
+                                      ? preferences.rememberedIntegerForKey(key)
                                       : -1;
         if (remembered < m_errorCount) {
             m_health = 2;

@@ -12,6 +12,7 @@
 namespace {
 
 const QString revisionKey = QStringLiteral("SMART Self-test log structure revision number");
+const QString nvmeLogKey = QStringLiteral("Self-test Log (NVMe Log 0x06");
 const QString testsInProgressKey = QStringLiteral("TestsInProgress");
 
 // The integer a text starts with (after blanks), or 0.
@@ -26,7 +27,8 @@ bool isFailedStatus(const std::optional<QString> &status)
 {
     return status &&
            (status->contains(QLatin1String("failure")) ||
-            status->contains(QLatin1String("Fatal")) || status->contains(QLatin1String("damage")));
+            status->contains(QLatin1String("Fatal")) || status->contains(QLatin1String("damage")) ||
+            status->contains(QLatin1String("failed segment")));
 }
 
 } // namespace
@@ -88,6 +90,7 @@ void KZSMARTDrive::parseSelftestLog()
     m_selfTestCount = 0;
 
     bool revisionFound = false;
+    bool nvme = false;
     for (const QString &line : *lines) {
         if (!revisionFound) {
             if (line.contains(QLatin1String("Disabled"))) {
@@ -95,8 +98,7 @@ void KZSMARTDrive::parseSelftestLog()
                 // so the drive is treated as testing until a scan finds otherwise.
                 debugLog(QStringLiteral("SMART Disabled. Re-enabling may cause test to fail. "
                                         "Initiating protective measures."));
-                preferences.setInteger(testsInProgressKey,
-                                       preferences.integerForKey(testsInProgressKey) + 1);
+                preferences.addToInteger(testsInProgressKey, 1);
                 m_testInProgress = true;
             }
             if (line.contains(revisionKey)) {
@@ -105,15 +107,27 @@ void KZSMARTDrive::parseSelftestLog()
                 m_selfTestLogRevision = leadingInt(line.mid(revisionKey.size()));
                 debugLog(QStringLiteral("Found SMART self test log revision."));
             }
+            if (line.startsWith(nvmeLogKey)) {
+                // An NVMe drive's log has no structure revision.
+                m_selfTestLog->clear();
+                revisionFound = true;
+                nvme = true;
+                m_selfTestLogRevision = 0;
+                debugLog(QStringLiteral("Found NVMe self test log."));
+            }
         }
         if (revisionFound) {
-            if (line.startsWith(QLatin1String("No self-tests have been logged"))) {
+            if (line.startsWith(QLatin1String("No self-tests have been logged")) ||
+                (nvme && line.startsWith(QLatin1String("No Self-tests Logged")))) {
                 m_selfTestLog.reset();
                 debugLog(QStringLiteral("Done parsing self test log."));
                 return;
             }
             if (line.startsWith(QLatin1Char('#'))) {
                 m_selfTestLog->append(parseSelfTestLine(line));
+                debugLog(QStringLiteral("Found self test log entry."));
+            } else if (nvme && isNVMeSelfTestRow(line)) {
+                m_selfTestLog->append(parseNVMeSelfTestLine(line));
                 debugLog(QStringLiteral("Found self test log entry."));
             }
         }
@@ -134,7 +148,7 @@ void KZSMARTDrive::parseSelftestLog()
     }
     const QString hoursKey = rememberedLogKey(QStringLiteral("_LastTestPowerOnHours"));
     const qint64 remembered = preferences.boolForKey(QStringLiteral("FailedTestIsNew"))
-                                  ? preferences.integerForKey(hoursKey)
+                                  ? preferences.rememberedIntegerForKey(hoursKey)
                                   : -1;
     bool newFailure = false;
     for (const KZSMARTSelfTestLog &entry : *m_selfTestLog) {
@@ -193,8 +207,7 @@ quint64 KZSMARTDrive::runSelfTest(quint64 code)
     // A drive that can abort offline collection (capabilities bit 2) cannot
     // be read while its test runs; the count tells the scan to wait for it.
     if (driveAbortOfflineCollection()) {
-        preferences.setInteger(testsInProgressKey,
-                               preferences.integerForKey(testsInProgressKey) + 1);
+        preferences.addToInteger(testsInProgressKey, 1);
         m_testInProgress = true;
     }
     preferences.setInteger(m_location + QStringLiteral("_TestType"), qint64(code));
@@ -205,9 +218,7 @@ quint64 KZSMARTDrive::runSelfTest(quint64 code)
 quint64 KZSMARTDrive::stopSelfTest()
 {
     if (driveAbortOfflineCollection()) {
-        KZPreferences &preferences = KZPreferences::standard();
-        preferences.setInteger(testsInProgressKey,
-                               qMax<qint64>(preferences.integerForKey(testsInProgressKey) - 1, 0));
+        KZPreferences::standard().addToInteger(testsInProgressKey, -1, 0);
         m_testInProgress = false;
     }
     return runSelfTest(AbortSelfTest) == 1 ? 1 : 0;
