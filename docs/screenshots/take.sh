@@ -16,23 +16,9 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build}
 out=$root/docs/screenshots
 
-if [ -z "${TARNWELL_SCREENSHOT_INSIDE:-}" ]; then
-    export TARNWELL_SCREENSHOT_INSIDE=1
-    exec xvfb-run -a -s "-screen 0 1366x768x24" "$0" "$build"
-fi
-
-work=$(mktemp -d)
-app_pid=
-cleanup() {
-    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-export HOME=$work XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state \
-    XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/runtime
-mkdir -p "$work/runtime" "$work/drives" && chmod 700 "$work/runtime"
-unset DBUS_SESSION_BUS_ADDRESS
+source "$root/scripts/private-desktop.sh"
+private_desktop "$0" "$build"
+mkdir -p "$work/drives"
 
 forge=$build/tools/twdr-forge/twdr-forge
 examples=$root/tools/twdr-forge/examples
