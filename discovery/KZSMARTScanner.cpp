@@ -360,6 +360,21 @@ std::optional<QString> KZSMARTScanner::findRootVolumeName()
     return std::nullopt;
 }
 
+bool KZSMARTScanner::skippedWhileTesting(const KZSMARTDrive &drive)
+{
+    return drive.driveAbortOfflineCollection() && drive.driveSelfTestExecutionInProgress();
+}
+
+qint64 KZSMARTScanner::progressNotificationCount() const
+{
+    qint64 count = 0;
+    for (const std::shared_ptr<KZSMARTDrive> &drive : m_drives) {
+        if (!skippedWhileTesting(*drive))
+            count += drive->driveFromFile() ? 6 : 7;
+    }
+    return count;
+}
+
 void KZSMARTScanner::updateDrives()
 {
     // The whole update reads the preferences once and writes what its drives
@@ -373,7 +388,7 @@ void KZSMARTScanner::updateDrives()
     KZDriveList readable;
     QSet<const KZSMARTDrive *> testing;
     for (const std::shared_ptr<KZSMARTDrive> &drive : std::as_const(m_drives)) {
-        if (drive->driveAbortOfflineCollection() && drive->driveSelfTestExecutionInProgress()) {
+        if (skippedWhileTesting(*drive)) {
             debugLog(QStringLiteral("Skipping drive %1 while its self-test runs.")
                          .arg(drive->driveLocation()));
             testing.insert(drive.get());

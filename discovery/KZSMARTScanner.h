@@ -62,6 +62,11 @@ public:
     // their progress notifications and alerts come from those threads. The
     // filter and the merge then walk the list in order.
     void updateDrives();
+    // How many "KZUpdateInfoProgressBar" notifications the next updateDrives()
+    // posts when every step succeeds: seven for a drive read from its device
+    // (six read steps and the raw capture), six for one replayed from a file,
+    // none for a drive left out while its self-test runs.
+    qint64 progressNotificationCount() const;
     static constexpr int defaultRefreshConcurrency = 8;
     // At most this many drives are refreshed at the same time (1: one after
     // another).
@@ -111,6 +116,8 @@ public:
     void setShowUnsupportedDrives(std::optional<bool> show) { m_showUnsupportedDrives = show; }
 
 private:
+    // A drive that cannot be read while its self-test runs keeps its data.
+    static bool skippedWhileTesting(const KZSMARTDrive &drive);
     bool scanMacOS();
     bool scanLinux();
     std::shared_ptr<KZSMARTDrive> makeDrive(const QString &location) const;

@@ -9,7 +9,7 @@ set -euo pipefail
 # starts a bus with an invisible keyring prompt and waits for ever.
 packages=(
     cmake ninja-build g++ pkg-config clang libclang-rt-14-dev
-    qt6-base-dev
+    qt6-base-dev qt6-svg-dev
     libgtest-dev libbenchmark-dev
     smartmontools python3
     # locale sources for localedef (the locale tests build their own locales;
@@ -27,6 +27,8 @@ packages=(
     polkitd pkexec
     # mail sender with TLS, and the SMTP server and certificates of the mail tests
     sendemail libio-socket-ssl-perl libnet-ssleay-perl python3-aiosmtpd openssl
+    # checks of the desktop entries
+    desktop-file-utils
 )
 
 missing=()
