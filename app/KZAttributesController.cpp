@@ -38,7 +38,7 @@ KZAttributesController::KZAttributesController(QWidget *parent)
                                            text("AttributesTable", "Attributes"));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_attributesList);
-    resize(960, 560);
+    resize(1000, 560);
 }
 
 void KZAttributesController::updateWindow()
@@ -64,5 +64,5 @@ void KZAttributesController::updateWindow()
         rows.append(row);
     }
     m_model->setRows(rows);
-    fitDetailTableColumns(m_attributesList);
+    fitDetailTableColumns(m_attributesList, int(Column::Name));
 }

@@ -2,8 +2,54 @@
 
 #include "KZDriveColours.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <QTableView>
+
+namespace {
+
+// Room on both sides of a cell's text, so a right-aligned number never
+// touches the text of the next column.
+constexpr int cellMargin = 6;
+
+// Draws cells with a margin and, since rows are never selected, never as the
+// current cell.
+class CellDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem cell(option);
+        initStyleOption(&cell, index);
+        cell.state &= ~QStyle::State_HasFocus;
+        const QString text = cell.text;
+        cell.text.clear();
+        QStyle *style = cell.widget ? cell.widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, cell.widget);
+        const QRect area = cell.rect.adjusted(cellMargin, 0, -cellMargin, 0);
+        painter->save();
+        painter->setFont(cell.font);
+        style->drawItemText(painter, area, int(cell.displayAlignment), cell.palette, true,
+                            cell.fontMetrics.elidedText(text, Qt::ElideRight, area.width()),
+                            QPalette::Text);
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return QStyledItemDelegate::sizeHint(option, index) + QSize(2 * cellMargin, 0);
+    }
+};
+
+// Room on both sides of a column's heading.
+constexpr int columnPadding = 8;
+
+} // namespace
 
 KZDetailTableModel::KZDetailTableModel(const QStringList &headings, const QList<int> &numeric,
                                        QObject *parent)
@@ -71,6 +117,7 @@ QTableView *makeDetailTableView(KZDetailTableModel *model, const QString &name,
     view->setObjectName(name);
     view->setAccessibleName(accessibleName);
     view->setModel(model);
+    view->setItemDelegate(new CellDelegate(view));
     view->setSelectionMode(QAbstractItemView::NoSelection);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setAlternatingRowColors(true);
@@ -79,12 +126,12 @@ QTableView *makeDetailTableView(KZDetailTableModel *model, const QString &name,
     view->verticalHeader()->hide();
     view->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     view->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    view->horizontalHeader()->setStretchLastSection(true);
+    view->horizontalHeader()->setStretchLastSection(false);
     view->horizontalHeader()->setHighlightSections(false);
     return view;
 }
 
-void fitDetailTableColumns(QTableView *view)
+void fitDetailTableColumns(QTableView *view, int stretchColumn)
 {
     view->resizeColumnsToContents();
     QHeaderView *header = view->horizontalHeader();
@@ -92,8 +139,15 @@ void fitDetailTableColumns(QTableView *view)
     for (int column = 0; column < header->count(); ++column) {
         const QString heading =
             view->model()->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
-        const int wanted = metrics.horizontalAdvance(heading) + 24;
-        if (header->sectionSize(column) < wanted)
-            header->resizeSection(column, wanted);
+        const int wanted = qMax(metrics.horizontalAdvance(heading) + 2 * columnPadding,
+                                header->sectionSize(column));
+        header->resizeSection(column, wanted);
     }
+    // What is left of the window's width goes to the column of names.
+    int total = 0;
+    for (int column = 0; column < header->count(); ++column)
+        total += header->sectionSize(column);
+    const int spare = view->viewport()->width() - total;
+    if (stretchColumn >= 0 && stretchColumn < header->count() && spare > 0)
+        header->resizeSection(stretchColumn, header->sectionSize(stretchColumn) + spare);
 }

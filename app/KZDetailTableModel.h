@@ -47,5 +47,6 @@ class QTableView;
 // columns resizable, numbers right-aligned, headings named for screen readers.
 QTableView *makeDetailTableView(KZDetailTableModel *model, const QString &name,
                                 const QString &accessibleName);
-// Fits the columns to their contents, each at least as wide as its heading.
-void fitDetailTableColumns(QTableView *view);
+// Fits the columns to their contents, each at least as wide as its heading;
+// the width left over goes to `stretchColumn` (none when -1).
+void fitDetailTableColumns(QTableView *view, int stretchColumn = -1);

@@ -28,7 +28,7 @@ KZDriveBrowser::KZDriveBrowser(KZDriveViewFlavour flavour, QWidget *parent)
     m_outline->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_outline->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_outline->setUniformRowHeights(true);
-    m_outline->setMinimumWidth(220);
+    m_outline->setMinimumWidth(240);
     m_outline->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_outline->header()->setStretchLastSection(true);
     addWidget(m_outline);
@@ -38,8 +38,9 @@ KZDriveBrowser::KZDriveBrowser(KZDriveViewFlavour flavour, QWidget *parent)
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     addWidget(scroll);
-    setStretchFactor(0, 2);
-    setStretchFactor(1, 5);
+    setStretchFactor(0, 0);
+    setStretchFactor(1, 1);
+    setSizes({320, 780});
 
     connect(m_outline->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &KZDriveBrowser::selectionDidChange);

@@ -7,8 +7,8 @@
 
 #include <QCheckBox>
 #include <QFormLayout>
-#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
@@ -27,7 +27,13 @@ using Group = KZDetailRows::CapabilityGroup;
 KZDriveInfoController::KZDriveInfoController(QWidget *parent) : KZDetailWindowController(parent)
 {
     setObjectName(QStringLiteral("driveInfoWindow"));
-    auto *layout = new QVBoxLayout(this);
+    // Two columns: identity, S.M.A.R.T. data and logging on the left;
+    // offline data collection and self-tests on the right.
+    auto *layout = new QHBoxLayout(this);
+    auto *left = new QVBoxLayout;
+    auto *right = new QVBoxLayout;
+    layout->addLayout(left, 1);
+    layout->addLayout(right, 1);
 
     auto *identityBox = new QGroupBox(text("InfoIdentity", "Identity"));
     auto *identity = new QFormLayout(identityBox);
@@ -40,22 +46,20 @@ KZDriveInfoController::KZDriveInfoController(QWidget *parent) : KZDetailWindowCo
     addRow(identity, QStringLiteral("ataVersion"), m_versionCaption,
            QStringLiteral("ataVersionText"));
     addRow(identity, QStringLiteral("rotationRate"), text("InfoRotationRate", "Rotation Rate:"));
-    layout->addWidget(identityBox);
+    left->addWidget(identityBox);
 
-    auto *grid = new QGridLayout;
-    layout->addLayout(grid);
     QMap<Group, QGroupBox *> boxes;
-    const auto box = [&](Group group, const QString &title, int row, int column) {
+    const auto box = [&](Group group, const QString &title, QVBoxLayout *column) {
         auto *groupBox = new QGroupBox(title);
         new QVBoxLayout(groupBox);
-        grid->addWidget(groupBox, row, column);
+        column->addWidget(groupBox);
         boxes.insert(group, groupBox);
     };
-    box(Group::SMARTData, text("InfoSMARTData", "S.M.A.R.T. Data"), 0, 0);
-    box(Group::Logging, text("InfoLogging", "Logging"), 1, 0);
+    box(Group::SMARTData, text("InfoSMARTData", "S.M.A.R.T. Data"), left);
+    box(Group::Logging, text("InfoLogging", "Logging"), left);
     box(Group::OfflineDataCollection, text("InfoOfflineDataCollection", "Offline Data Collection"),
-        0, 1);
-    box(Group::SelfTests, text("InfoSelfTests", "Self-Tests"), 1, 1);
+        right);
+    box(Group::SelfTests, text("InfoSelfTests", "Self-Tests"), right);
 
     // The check boxes come in the order the rows give them.
     for (const KZDetailRows::Capability &capability :
@@ -88,8 +92,7 @@ KZDriveInfoController::KZDriveInfoController(QWidget *parent) : KZDetailWindowCo
     static_cast<QVBoxLayout *>(boxes.value(Group::SelfTests)->layout())->addLayout(tests);
 
     // The self-test status is a sentence: a caption above a wrapped text.
-    auto *statusBox = new QGroupBox(text("InfoSelfTestStatus", "Self-Test Status"));
-    auto *statusLayout = new QVBoxLayout(statusBox);
+    auto *statusLayout = static_cast<QVBoxLayout *>(boxes.value(Group::SelfTests)->layout());
     auto *statusCaption = new QLabel(text("InfoSelfTestExecution", "Last self-test:"));
     statusCaption->setObjectName(QStringLiteral("selfTestExecutionText"));
     auto *status = new QLabel(QStringLiteral("-"));
@@ -102,10 +105,10 @@ KZDriveInfoController::KZDriveInfoController(QWidget *parent) : KZDetailWindowCo
     statusLayout->addWidget(status);
     m_captions.insert(statusCaption->objectName(), statusCaption);
     m_captions.insert(status->objectName(), status);
-    layout->addWidget(statusBox);
-    layout->addStretch(1);
+    left->addStretch(1);
+    right->addStretch(1);
 
-    resize(720, 640);
+    resize(880, 500);
 }
 
 QLineEdit *KZDriveInfoController::addRow(QFormLayout *form, const QString &name,
@@ -116,7 +119,7 @@ QLineEdit *KZDriveInfoController::addRow(QFormLayout *form, const QString &name,
     field->setReadOnly(true);
     field->setFrame(false);
     QPalette palette = field->palette();
-    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    palette.setColor(QPalette::Base, Qt::transparent);
     field->setPalette(palette);
     auto *label = new QLabel(caption);
     label->setObjectName(captionName.isEmpty() ? name + QStringLiteral("Text") : captionName);

@@ -57,5 +57,5 @@ void KZErrorsController::updateWindow()
     m_count->setText(
         text("ErrorsLogged", "Errors logged by the drive: %1. The most recent are listed.")
             .arg(qMax(drive.driveTotalErrors(), 0)));
-    fitDetailTableColumns(m_errorList);
+    fitDetailTableColumns(m_errorList, int(Column::Command));
 }

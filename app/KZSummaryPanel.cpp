@@ -6,6 +6,7 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -25,7 +26,7 @@ void makeFlat(QLineEdit *field)
     field->setReadOnly(true);
     field->setFrame(false);
     QPalette palette = field->palette();
-    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    palette.setColor(QPalette::Base, Qt::transparent);
     field->setPalette(palette);
 }
 
@@ -36,7 +37,7 @@ KZSummaryPanel::KZSummaryPanel(QWidget *parent) : QWidget(parent)
     setObjectName(QStringLiteral("summaryPanel"));
     auto *layout = new QVBoxLayout(this);
 
-    auto *statusForm = new QFormLayout;
+    auto *statusRow = new QHBoxLayout;
     m_status = new QLineEdit;
     m_status->setObjectName(QStringLiteral("overallSMARTStatus"));
     m_status->setReadOnly(true);
@@ -50,10 +51,11 @@ KZSummaryPanel::KZSummaryPanel(QWidget *parent) : QWidget(parent)
     auto *statusCaption = new QLabel(text("SummaryStatus", "Overall Status:"));
     statusCaption->setObjectName(QStringLiteral("overallSMARTStatusText"));
     statusCaption->setBuddy(m_status);
-    statusForm->addRow(statusCaption, m_status);
+    statusRow->addWidget(statusCaption, 0, Qt::AlignVCenter);
+    statusRow->addWidget(m_status, 1);
     m_fields.insert(m_status->objectName(), m_status);
     m_captions.insert(statusCaption->objectName(), statusCaption);
-    layout->addLayout(statusForm);
+    layout->addLayout(statusRow);
 
     m_reason = new QLabel;
     m_reason->setObjectName(QStringLiteral("statusReason"));

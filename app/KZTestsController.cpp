@@ -79,7 +79,7 @@ KZTestsController::KZTestsController(QWidget *parent)
     m_currentTestRemainingTime->setReadOnly(true);
     m_currentTestRemainingTime->setFrame(false);
     QPalette palette = m_currentTestRemainingTime->palette();
-    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    palette.setColor(QPalette::Base, Qt::transparent);
     m_currentTestRemainingTime->setPalette(palette);
     m_currentTestRemainingText->setBuddy(m_currentTestRemainingTime);
     controlsLayout->addWidget(m_currentTestStatusText);
@@ -147,7 +147,7 @@ void KZTestsController::reloadLog()
         rows.append(row);
     }
     m_model->setRows(rows);
-    fitDetailTableColumns(m_testList);
+    fitDetailTableColumns(m_testList, int(Column::Status));
 }
 
 void KZTestsController::updateWindow()
