@@ -48,9 +48,12 @@ void KZErrorsController::updateWindow()
     QList<KZDetailTableModel::Row> rows;
     const int count = KZDetailRows::errorRowCount(drive);
     for (int index = 0; index < count; ++index) {
+        const std::optional<KZSMARTErrorLog> entry = drive.driveErrorLog(quint64(index));
+        if (!entry)
+            break;
         KZDetailTableModel::Row row;
         for (int column = 0; column < KZDetailRows::errorColumnCount; ++column)
-            row.cells.append(KZDetailRows::errorCellText(drive, index, Column(column)));
+            row.cells.append(KZDetailRows::errorCellText(*entry, Column(column)));
         rows.append(row);
     }
     m_model->setRows(rows);

@@ -258,4 +258,5 @@ void KZSummaryPanel::showSummary(const KZDriveSummaryContent &content)
               content.errors);
     setButton(QStringLiteral("testsMoreInfo"), text("SummaryTestsGroup", "Self-Tests"),
               content.tests);
+    Q_EMIT summaryShown();
 }

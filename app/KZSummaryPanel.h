@@ -32,6 +32,8 @@ public:
     QPushButton *button(const QString &name) const;
 
 Q_SIGNALS:
+    // showSummary() has set every field and button.
+    void summaryShown();
     void showAllDriveInformation();
     void showAllAttributes();
     void showAllErrors();
