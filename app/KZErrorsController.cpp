@@ -35,7 +35,7 @@ KZErrorsController::KZErrorsController(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_count);
     layout->addWidget(m_errorList);
-    resize(680, 300);
+    resize(680, 260);
 }
 
 void KZErrorsController::updateWindow()
@@ -58,7 +58,7 @@ void KZErrorsController::updateWindow()
     }
     m_model->setRows(rows);
     m_count->setText(
-        text("ErrorsLogged", "Errors logged by the drive: %1. The most recent are listed.")
+        text("ErrorsLogged", "Errors logged by the drive: %1 (its log keeps the five most recent).")
             .arg(qMax(drive.driveTotalErrors(), 0)));
     fitDetailTableColumns(m_errorList, int(Column::Command));
 }
