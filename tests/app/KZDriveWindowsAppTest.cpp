@@ -148,7 +148,7 @@ TEST_F(DriveWindowsAppTest, DISABLED_Screenshots)
     app.drivesWindow()->show();
     app.driveBrowser()->selectDrive(1);
     QCoreApplication::processEvents();
-    ASSERT_TRUE(app.drivesWindow()->grab().save(folder + "/main-window.png"));
+    ASSERT_TRUE(app.drivesWindow()->grab().save(folder + "/main-window-failing.png"));
 
     KZDetailWindows *windows = app.detailWindows();
     const struct
