@@ -12,14 +12,14 @@
 #include "KZTestsControllerHost.h"
 
 #include <QComboBox>
-#include <QFutureWatcher>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QThreadPool>
 #include <QTimer>
-#include <QtConcurrent>
 
 namespace {
 
@@ -51,27 +51,38 @@ void KZTestsController::runDriveJob(Work work, Done done, bool keepsRunningMark)
     whenDrivesIdle([this, work = std::move(work), done = std::move(done), keepsRunningMark] {
         auto copy = std::make_shared<KZSMARTDrive>(*m_drive);
         const quint64 generation = m_host ? m_host->drivesGeneration() : 0;
-        auto *watcher = new QFutureWatcher<quint64>(this);
-        connect(watcher, &QFutureWatcher<quint64>::finished, this,
-                [this, watcher, copy, generation, done, keepsRunningMark] {
-                    const quint64 result = watcher->result();
-                    watcher->deleteLater();
-                    whenDrivesIdle([this, copy, generation, done, keepsRunningMark, result] {
-                        const bool refreshedMeanwhile =
-                            m_host && m_host->drivesGeneration() != generation;
-                        if (!refreshedMeanwhile)
-                            *m_drive = *copy;
-                        else if (keepsRunningMark)
-                            // The refresh read the drive afresh; keep only
-                            // what the start or abort decided.
-                            m_drive->setSelfTestInProgress(copy->testInProgress());
-                        m_jobRunning = false;
-                        m_testRunButton->setEnabled(true);
-                        done(result);
-                        Q_EMIT driveJobFinished();
-                    });
-                });
-        watcher->setFuture(QtConcurrent::run([copy, work] { return work(*copy); }));
+        QPointer<KZTestsController> self(this);
+        QThreadPool::globalInstance()->start(
+            [self, copy, work, done, generation, keepsRunningMark] {
+                const quint64 result = work(*copy);
+                QMetaObject::invokeMethod(
+                    qApp,
+                    [self, copy, done, generation, keepsRunningMark, result] {
+                        if (self)
+                            self->finishDriveJob(copy, generation, done, keepsRunningMark, result);
+                    },
+                    Qt::QueuedConnection);
+            });
+    });
+}
+
+void KZTestsController::finishDriveJob(const std::shared_ptr<KZSMARTDrive> &copy,
+                                       quint64 generation, const Done &done, bool keepsRunningMark,
+                                       quint64 result)
+{
+    whenDrivesIdle([this, copy, generation, done, keepsRunningMark, result] {
+        const bool refreshedMeanwhile = m_host && m_host->drivesGeneration() != generation;
+        if (!refreshedMeanwhile)
+            *m_drive = *copy;
+        else if (keepsRunningMark)
+            // The refresh read the drive afresh; keep only what the start or
+            // abort decided.
+            m_drive->setSelfTestInProgress(copy->testInProgress());
+        m_jobRunning = false;
+        m_testRunButton->setEnabled(true);
+        done(result);
+        if (!m_jobRunning)
+            Q_EMIT driveJobFinished();
     });
 }
 
@@ -238,12 +249,17 @@ void KZTestsController::testEnded()
     if (preferences.boolForKey(QStringLiteral("Blink1TestCompleted")) &&
         KZBlink1Controller::toolAvailable()) {
         // Four runs of the tool, one after the other: not on the GUI thread.
-        auto *watcher = new QFutureWatcher<void>(this);
-        connect(watcher, &QFutureWatcher<void>::finished, this, [this, watcher] {
-            watcher->deleteLater();
-            Q_EMIT ledSignalled();
+        QPointer<KZTestsController> self(this);
+        QThreadPool::globalInstance()->start([self] {
+            KZBlink1Controller::blueAlert();
+            QMetaObject::invokeMethod(
+                qApp,
+                [self] {
+                    if (self)
+                        Q_EMIT self->ledSignalled();
+                },
+                Qt::QueuedConnection);
         });
-        watcher->setFuture(QtConcurrent::run([] { KZBlink1Controller::blueAlert(); }));
     }
     updateWindow();
 }

@@ -86,6 +86,9 @@ private:
     // Runs `work` on a copy of the drive on a worker thread; `done` gets its
     // answer on the GUI thread once the copy is back in the drive.
     void runDriveJob(Work work, Done done, bool keepsRunningMark);
+    // Copies the job's drive back (unless a refresh came in between), then `done`.
+    void finishDriveJob(const std::shared_ptr<KZSMARTDrive> &copy, quint64 generation,
+                        const Done &done, bool keepsRunningMark, quint64 result);
     // Runs `action` now, or once no scan or update is busy with the drives.
     void whenDrivesIdle(std::function<void()> action);
     bool drivesBusy() const;
