@@ -1,0 +1,68 @@
+#include "KZAttributesController.h"
+
+#include "KZDetailRows.h"
+#include "KZDetailTableModel.h"
+#include "KZLocalization.h"
+#include "KZPreferences.h"
+#include "KZSMARTDrive.h"
+
+#include <QHeaderView>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+
+QString text(const char *key, const char *english)
+{
+    return KZLocalization::localizedString(QString::fromLatin1(key), QString::fromUtf8(english));
+}
+
+using Column = KZDetailRows::AttributeColumn;
+
+} // namespace
+
+KZAttributesController::KZAttributesController(QWidget *parent)
+    : KZDetailWindowController(parent),
+      m_model(new KZDetailTableModel(
+          {text("AttrID", "ID"), text("AttrName", "Attribute"), text("AttrFlag", "Flag"),
+           text("AttrValue", "Value"), text("AttrWorst", "Worst"), text("AttrThresh", "Threshold"),
+           text("AttrType", "Type"), text("AttrUpdated", "Updated"),
+           text("AttrFailed", "When Failed"), text("AttrRaw", "Raw Value"), text("AttrMin", "Min"),
+           text("AttrMax", "Max")},
+          {int(Column::ID), int(Column::Flag), int(Column::Value), int(Column::Worst),
+           int(Column::Thresh), int(Column::Raw), int(Column::Min), int(Column::Max)},
+          this))
+{
+    setObjectName(QStringLiteral("attributesWindow"));
+    m_attributesList = makeDetailTableView(m_model, QStringLiteral("attributesList"),
+                                           text("AttributesTable", "Attributes"));
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_attributesList);
+    resize(1000, 560);
+}
+
+void KZAttributesController::updateWindow()
+{
+    if (!m_drive)
+        return;
+    const KZSMARTDrive &drive = *m_drive;
+    setWindowTitle(KZDetailRows::windowTitle(drive, QStringLiteral("Attributes"),
+                                             QStringLiteral(" Attributes")));
+    const KZPreferences &preferences = KZPreferences::standard();
+    const bool ignore190 = preferences.boolForKey(QStringLiteral("IgnoreAttribute190"));
+    const bool ignore196 = preferences.boolForKey(QStringLiteral("IgnoreAttribute196"));
+
+    QList<KZDetailTableModel::Row> rows;
+    for (quint64 index = 0; index < quint64(qMax(drive.driveAttributeCount(), 0)); ++index) {
+        const KZSMARTAttribute *attribute = drive.driveAttribute(index);
+        if (!attribute)
+            break;
+        KZDetailTableModel::Row row;
+        for (int column = 0; column < KZDetailRows::attributeColumnCount; ++column)
+            row.cells.append(KZDetailRows::attributeCellText(*attribute, Column(column)));
+        row.tone = KZDetailRows::attributeRowTone(*attribute, drive, ignore190, ignore196);
+        rows.append(row);
+    }
+    m_model->setRows(rows);
+    fitDetailTableColumns(m_attributesList, int(Column::Name));
+}

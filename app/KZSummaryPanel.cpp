@@ -1,0 +1,231 @@
+#include "KZSummaryPanel.h"
+
+#include "KZDriveColours.h"
+#include "KZLocalization.h"
+
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QString text(const char *key, const char *english)
+{
+    return KZLocalization::localizedString(QString::fromLatin1(key), QString::fromUtf8(english));
+}
+
+} // namespace
+
+KZSummaryPanel::KZSummaryPanel(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("summaryPanel"));
+    auto *layout = new QVBoxLayout(this);
+
+    auto *statusRow = new QHBoxLayout;
+    m_status = new QLineEdit;
+    m_status->setObjectName(QStringLiteral("overallSMARTStatus"));
+    m_status->setReadOnly(true);
+    m_status->setAlignment(Qt::AlignCenter);
+    QFont statusFont = m_status->font();
+    statusFont.setBold(true);
+    statusFont.setPointSizeF(statusFont.pointSizeF() * 1.4);
+    m_status->setFont(statusFont);
+    m_status->setAutoFillBackground(true);
+    m_status->setMinimumHeight(QFontMetrics(statusFont).height() * 2);
+    auto *statusCaption = new QLabel(text("SummaryStatus", "Overall Status:"));
+    statusCaption->setObjectName(QStringLiteral("overallSMARTStatusText"));
+    statusCaption->setBuddy(m_status);
+    statusRow->addWidget(statusCaption, 0, Qt::AlignVCenter);
+    statusRow->addWidget(m_status, 1);
+    m_values.insert(m_status);
+    m_values.insert(statusCaption);
+    layout->addLayout(statusRow);
+
+    m_reason = new QLabel;
+    m_reason->setObjectName(QStringLiteral("statusReason"));
+    m_reason->setWordWrap(true);
+    m_reason->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_reason->setFocusPolicy(Qt::StrongFocus);
+    m_reason->hide();
+    layout->addWidget(m_reason);
+
+    auto *grid = new QGridLayout;
+    layout->addLayout(grid);
+    const auto group = [grid](const QString &title, int row, int column) {
+        auto *box = new QGroupBox(title);
+        auto *boxLayout = new QVBoxLayout(box);
+        auto *form = new QFormLayout;
+        form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+        boxLayout->addLayout(form);
+        grid->addWidget(box, row, column);
+        return std::pair{form, boxLayout};
+    };
+
+    const QString driveGroup = text("SummaryDriveGroup", "Drive");
+    auto [driveForm, driveBox] = group(driveGroup, 0, 0);
+    m_values.addRow(driveForm, QStringLiteral("driveModel"), text("SummaryModel", "Model:"));
+    m_values.addRow(driveForm, QStringLiteral("serialNumber"),
+                    text("SummarySerialNumber", "Serial Number:"));
+    m_values.addRow(driveForm, QStringLiteral("capacity"), text("SummaryCapacity", "Capacity:"));
+    m_values.addRow(driveForm, QStringLiteral("powerOnHours"),
+                    text("SummaryPowerOnHours", "Power On Hours:"));
+    m_values.addRow(driveForm, QStringLiteral("temperature"),
+                    text("TempCel", "Temperature (Celsius):"), QStringLiteral("temperatureText"));
+    addButton(driveBox, QStringLiteral("driveInformationShowAll"), driveGroup,
+              text("MoreInfo", "More Info"));
+
+    const QString attributesGroup = text("SummaryAttributesGroup", "Attributes");
+    auto [attributesForm, attributesBox] = group(attributesGroup, 0, 1);
+    m_values.addRow(attributesForm, QStringLiteral("pendingBadSectors"),
+                    text("SummaryPendingBadSectors", "Pending Bad Sectors:"),
+                    QStringLiteral("pendingBadSectorsText"));
+    m_values.addRow(attributesForm, QStringLiteral("removedBadSectors"),
+                    text("SummaryRemovedBadSectors", "Removed Bad Sectors:"),
+                    QStringLiteral("removedBadSectorsText"));
+    m_values.addRow(attributesForm, QStringLiteral("reallocatedBadSectors"),
+                    text("SummaryReallocatedBadSectors", "Reallocated Bad Sectors:"),
+                    QStringLiteral("reallocatedBadSectorsText"));
+    m_values.addRow(attributesForm, QStringLiteral("crcErrorCount"),
+                    text("SummaryCRCErrorCount", "Interface CRC Errors:"));
+    addButton(attributesBox, QStringLiteral("attributesShowAll"), attributesGroup,
+              text("ShowAll", "Show All"));
+
+    const QString errorsGroup = text("SummaryErrorsGroup", "Errors");
+    auto [errorsForm, errorsBox] = group(errorsGroup, 1, 0);
+    m_values.addRow(errorsForm, QStringLiteral("totalErrors"),
+                    text("SummaryTotalErrors", "Total Errors:"), QStringLiteral("totalErrorsText"));
+    m_values.addRow(errorsForm, QStringLiteral("lastErrorType"),
+                    text("SummaryLastErrorType", "Last Error Type:"));
+    m_values.addRow(errorsForm, QStringLiteral("lastErrorTime"),
+                    text("SummaryLastErrorTime", "Last Error At (Hours):"));
+    addButton(errorsBox, QStringLiteral("errorsShowAll"), errorsGroup, text("ShowAll", "Show All"));
+
+    const QString testsGroup = text("SummaryTestsGroup", "Self-Tests");
+    auto [testsForm, testsBox] = group(testsGroup, 1, 1);
+    m_values.addRow(testsForm, QStringLiteral("testCount"),
+                    text("SummaryTestCount", "Tests Logged:"));
+    m_values.addRow(testsForm, QStringLiteral("lastTestStatus"),
+                    text("SummaryLastTestStatus", "Last Test Status:"),
+                    QStringLiteral("lastTestStatusText"));
+    m_values.addRow(testsForm, QStringLiteral("lastTestTime"),
+                    text("SummaryLastTestTime", "Last Test At (Hours):"));
+    addButton(testsBox, QStringLiteral("testsMoreInfo"), testsGroup, text("MoreInfo", "More Info"));
+
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1, 1);
+    layout->addStretch(1);
+
+    connect(m_buttons.value(QStringLiteral("driveInformationShowAll")), &QPushButton::clicked, this,
+            &KZSummaryPanel::showAllDriveInformation);
+    connect(m_buttons.value(QStringLiteral("attributesShowAll")), &QPushButton::clicked, this,
+            &KZSummaryPanel::showAllAttributes);
+    connect(m_buttons.value(QStringLiteral("errorsShowAll")), &QPushButton::clicked, this,
+            &KZSummaryPanel::showAllErrors);
+    connect(m_buttons.value(QStringLiteral("testsMoreInfo")), &QPushButton::clicked, this,
+            &KZSummaryPanel::moreInfoTests);
+}
+
+QPushButton *KZSummaryPanel::addButton(QVBoxLayout *box, const QString &name, const QString &group,
+                                       const QString &title)
+{
+    auto *button = new QPushButton(title);
+    button->setObjectName(name);
+    button->setAccessibleName(group + QStringLiteral(": ") + title);
+    button->setEnabled(false);
+    box->addStretch(1);
+    box->addWidget(button, 0, Qt::AlignRight);
+    m_buttons.insert(name, button);
+    return button;
+}
+
+QLineEdit *KZSummaryPanel::field(const QString &name) const
+{
+    return m_values.field(name);
+}
+
+QLabel *KZSummaryPanel::caption(const QString &name) const
+{
+    return m_values.caption(name);
+}
+
+QPushButton *KZSummaryPanel::button(const QString &name) const
+{
+    return m_buttons.value(name);
+}
+
+void KZSummaryPanel::setJudgedValue(const QString &name, const QString &captionName,
+                                    const KZSummaryValue &value)
+{
+    m_values.setText(name, value.text);
+    KZDriveColours::applyTone(m_values.field(name), value.tone);
+    KZDriveColours::applyTone(m_values.caption(captionName), value.tone);
+}
+
+void KZSummaryPanel::setButton(const QString &name, const QString &group,
+                               const KZSummaryButton &state)
+{
+    QPushButton *button = m_buttons.value(name);
+    button->setEnabled(state.enabled);
+    button->setText(state.title);
+    button->setAccessibleName(group + QStringLiteral(": ") + state.title);
+    if (state.tone)
+        KZDriveColours::applyTone(button, *state.tone);
+}
+
+void KZSummaryPanel::showSummary(const KZDriveSummaryContent &content)
+{
+    if (content.temperatureCaption)
+        m_values.caption(QStringLiteral("temperatureText"))->setText(*content.temperatureCaption);
+    m_values.setText(QStringLiteral("driveModel"), content.model);
+    m_values.setText(QStringLiteral("serialNumber"), content.serialNumber);
+    m_values.setText(QStringLiteral("capacity"), content.capacity);
+    m_values.setText(QStringLiteral("powerOnHours"), content.powerOnHours);
+    m_values.setText(QStringLiteral("temperature"), content.temperature);
+    setJudgedValue(QStringLiteral("pendingBadSectors"), QStringLiteral("pendingBadSectorsText"),
+                   content.pendingBadSectors);
+    setJudgedValue(QStringLiteral("removedBadSectors"), QStringLiteral("removedBadSectorsText"),
+                   content.removedBadSectors);
+    setJudgedValue(QStringLiteral("reallocatedBadSectors"),
+                   QStringLiteral("reallocatedBadSectorsText"), content.reallocatedBadSectors);
+    m_values.setText(QStringLiteral("crcErrorCount"), content.crcErrorCount);
+    setJudgedValue(QStringLiteral("totalErrors"), QStringLiteral("totalErrorsText"),
+                   content.totalErrors);
+    m_values.setText(QStringLiteral("lastErrorType"), content.lastErrorType);
+    m_values.setText(QStringLiteral("lastErrorTime"), content.lastErrorTime);
+    m_values.setText(QStringLiteral("testCount"), content.testCount);
+    // Only the value of the last test status turns red, not its caption.
+    m_values.setText(QStringLiteral("lastTestStatus"), content.lastTestStatus.text);
+    KZDriveColours::applyTone(m_values.field(QStringLiteral("lastTestStatus")),
+                              content.lastTestStatus.tone);
+    m_values.setText(QStringLiteral("lastTestTime"), content.lastTestTime);
+
+    m_status->setText(content.status);
+    QPalette palette = m_status->palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Base,
+                         KZDriveColours::statusBackground(content.statusStyle));
+        palette.setColor(group, QPalette::Window,
+                         KZDriveColours::statusBackground(content.statusStyle));
+        palette.setColor(group, QPalette::Text, KZDriveColours::statusText(content.statusStyle));
+    }
+    m_status->setPalette(palette);
+    m_status->setToolTip(content.statusReason);
+    m_status->setAccessibleDescription(content.statusReason);
+    m_reason->setText(content.statusReason);
+    m_reason->setVisible(!content.statusReason.isEmpty());
+
+    setButton(QStringLiteral("driveInformationShowAll"), text("SummaryDriveGroup", "Drive"),
+              content.driveInformation);
+    setButton(QStringLiteral("attributesShowAll"), text("SummaryAttributesGroup", "Attributes"),
+              content.attributes);
+    setButton(QStringLiteral("errorsShowAll"), text("SummaryErrorsGroup", "Errors"),
+              content.errors);
+    setButton(QStringLiteral("testsMoreInfo"), text("SummaryTestsGroup", "Self-Tests"),
+              content.tests);
+    Q_EMIT summaryShown();
+}

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class KZSMARTDrive;
+
+// Which window shows a drive list: the main window (live drives) or the
+// report viewer (a saved report). The two differ in a few rules of the
+// outline and the summary panel.
+enum class KZDriveViewFlavour
+{
+    MainWindow,
+    ReportViewer
+};
+
+// The colour a text is drawn in: the normal text colour, or red for a value
+// judged bad.
+enum class KZTone
+{
+    Normal,
+    Alert
+};
+
+// The colours of the overall status field, one per status shown there.
+enum class KZStatusStyle
+{
+    Passed,      // white on green
+    Failing,     // black on yellow
+    Failed,      // white on red
+    Unknown,     // white on brown
+    Testing,     // black on orange
+    Unsupported, // white on blue
+    NoDrives     // white on black
+};
+
+// One value of the summary with the tone of the value and of its caption.
+struct KZSummaryValue
+{
+    QString text;
+    KZTone tone = KZTone::Normal;
+};
+
+// One of the four buttons under the summary. A tone of nothing leaves the
+// title's colour as the previous refresh set it.
+struct KZSummaryButton
+{
+    bool enabled = false;
+    QString title;
+    std::optional<KZTone> tone;
+};
+
+// Everything the summary panel shows for the selected drive.
+struct KZDriveSummaryContent
+{
+    // "Temperature (F):" or "Temperature (Celsius):"; nothing keeps the
+    // caption as it was.
+    std::optional<QString> temperatureCaption;
+    QString model;
+    QString serialNumber;
+    QString capacity;
+    QString powerOnHours;
+    QString temperature;
+    KZSummaryValue pendingBadSectors;
+    KZSummaryValue removedBadSectors;
+    KZSummaryValue reallocatedBadSectors;
+    QString crcErrorCount;
+    KZSummaryValue totalErrors;
+    QString lastErrorType;
+    QString lastErrorTime;
+    QString testCount;
+    KZSummaryValue lastTestStatus;
+    QString lastTestTime;
+
+    // The overall status field: its text ("PASSED", ..., "NO DRIVES") and colours.
+    QString status;
+    KZStatusStyle statusStyle = KZStatusStyle::NoDrives;
+    // Why the drive has that status: the error of a drive that could not be
+    // read, the failure reasons of a failing or failed drive; empty otherwise.
+    QString statusReason;
+
+    KZSummaryButton driveInformation;
+    KZSummaryButton attributes;
+    KZSummaryButton errors;
+    KZSummaryButton tests;
+};
+
+namespace KZDriveSummary {
+
+// The summary of `drive` (null when no drive is selected); `listEmpty` tells
+// whether the window lists no drives at all. `fahrenheit` is the preference
+// "DisplayTempInFahrenheit".
+KZDriveSummaryContent summarize(const KZSMARTDrive *drive, bool listEmpty,
+                                KZDriveViewFlavour flavour, bool fahrenheit);
+
+// A drive value, or "-" when it is -1 (not available).
+QString numberOrDash(qint64 value);
+
+// Whether a fail level (1 not failed, 2 failing, 3 failed) counts as bad.
+inline bool isBadLevel(qint32 level)
+{
+    return level == 2 || level == 3;
+}
+
+// Whether a self-test status names a failure ("failure", "Fatal" or "damage").
+bool isFailedTestStatus(const QString &status);
+
+} // namespace KZDriveSummary

@@ -1,0 +1,55 @@
+#pragma once
+
+// Drives read through the real smartctl from captures that twdr-forge writes
+// at test time, as the windows get them from the drive list.
+
+#include "KZSMARTDrive.h"
+#include "TestSupport.h"
+
+#include <QStringList>
+#include <memory>
+
+namespace ForgedDrives {
+
+// A drive read whole through the real smartctl from a capture file, with
+// the given partitions.
+inline std::shared_ptr<KZSMARTDrive> readCapture(const QString &capture,
+                                                 const QStringList &partitions = {})
+{
+    auto drive = std::make_shared<KZSMARTDrive>(KZSMARTDrive::initForCommandLine());
+    drive->setLocation(capture);
+    drive->setDriveAsFile(true);
+    drive->setSmartctlOverride(TestSupport::realSmartctl());
+    for (const QString &name : partitions)
+        drive->addPartitionName(name);
+    drive->updateInfo();
+    return drive;
+}
+
+// Forges a capture from a JSON drive description (in a folder of its own, as
+// `fileName`) and reads it as above.
+inline std::shared_ptr<KZSMARTDrive> read(const QByteArray &json,
+                                          const QStringList &partitions = {},
+                                          const QString &fileName = QStringLiteral("drive.twdr"))
+{
+    return readCapture(TestSupport::forge(json, fileName), partitions);
+}
+
+// A drive smartctl cannot read at all: a file that is not a capture, which
+// smartctl answers with "Syntax error: No information found".
+inline std::shared_ptr<KZSMARTDrive> unsupported()
+{
+    static int counter = 0;
+    return readCapture(TestSupport::writeFile(
+        TestSupport::homeDir() + QStringLiteral("/not-a-capture-%1.twdr").arg(++counter),
+        "This is not a capture.\n"));
+}
+
+// A description with the given attributes (JSON objects, comma-separated)
+// and further top-level keys.
+inline QByteArray withAttributes(const QByteArray &attributes, const QByteArray &extra = {})
+{
+    return "{" + extra + (extra.isEmpty() ? "" : ", ") + "\"attributes\": [" + attributes + "]}";
+}
+
+} // namespace ForgedDrives
