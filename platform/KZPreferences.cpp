@@ -204,9 +204,24 @@ QDateTime KZPreferences::dateForKey(const QString &key) const
 
 void KZPreferences::store(const QString &key, const QVariant &value)
 {
+    ChangeHook hook;
+    {
+        QMutexLocker locker(&m_mutex);
+        if (value.isValid())
+            m_settings->setValue(storageKey(key), value);
+        else
+            m_settings->remove(storageKey(key));
+        m_settings->sync();
+        hook = m_changeHook;
+    }
+    if (hook)
+        hook(key);
+}
+
+void KZPreferences::setChangeHook(ChangeHook hook)
+{
     QMutexLocker locker(&m_mutex);
-    m_settings->setValue(storageKey(key), value);
-    m_settings->sync();
+    m_changeHook = std::move(hook);
 }
 
 void KZPreferences::setBool(const QString &key, bool value)
@@ -231,9 +246,7 @@ void KZPreferences::setDate(const QString &key, const QDateTime &value)
 
 void KZPreferences::removeObjectForKey(const QString &key)
 {
-    QMutexLocker locker(&m_mutex);
-    m_settings->remove(storageKey(key));
-    m_settings->sync();
+    store(key, QVariant());
 }
 
 void KZPreferences::synchronize()

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantMap>
+#include <functional>
 #include <memory>
 
 // The preferences store both programs share. Registered defaults live only in
@@ -47,6 +48,12 @@ public:
     // Writes pending changes to the file.
     void synchronize();
 
+    // Called with the key after every change this store makes (a stored or
+    // removed value), on the thread that made it and outside the store's
+    // lock. The application posts its change notification from here.
+    using ChangeHook = std::function<void(const QString &key)>;
+    void setChangeHook(ChangeHook hook);
+
     QString fileName() const;
 
     // Interpretation of a stored or registered value as a boolean or integer.
@@ -54,9 +61,12 @@ public:
     static qint64 toInteger(const QVariant &value);
 
 private:
+    // The one write path: every setter and removeObjectForKey go through it.
+    // An invalid value removes the key.
     void store(const QString &key, const QVariant &value);
 
     mutable QMutex m_mutex;
     std::unique_ptr<QSettings> m_settings;
     QVariantMap m_registered;
+    ChangeHook m_changeHook;
 };

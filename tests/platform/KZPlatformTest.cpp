@@ -210,3 +210,28 @@ TEST(Log, StandardErrorIsAppendedToTheLogFile)
     EXPECT_TRUE(text.contains("written by the child"));
     EXPECT_TRUE(text.contains("raw stderr text"));
 }
+
+TEST(Preferences, EveryChangeReachesTheChangeHookOnce)
+{
+    KZPreferences preferences(freshPreferencesFile());
+    preferences.registerApplicationDefaults();
+    QStringList changed;
+    preferences.setChangeHook([&changed](const QString &key) { changed.append(key); });
+    preferences.setBool("PollDrives", false);
+    preferences.setInteger("PollingInterval", 7200);
+    preferences.setString("EmailHostName", "büro");
+    preferences.setDate("/dev/sda_TestEndTime", QDateTime::currentDateTime());
+    preferences.removeObjectForKey("PollDrives");
+    preferences.synchronize();
+    (void)preferences.boolForKey("AutoExpandDrives");
+    EXPECT_EQ(changed, (QStringList{"PollDrives", "PollingInterval", "EmailHostName",
+                                    "/dev/sda_TestEndTime", "PollDrives"}));
+    EXPECT_TRUE(preferences.boolForKey("PollDrives")); // removed: the default again
+    // The hook may write itself without deadlocking the store.
+    preferences.setChangeHook([&preferences](const QString &key) {
+        if (key != "Echo")
+            preferences.setString("Echo", key);
+    });
+    preferences.setBool("AutoExpandDrives", false);
+    EXPECT_EQ(preferences.stringForKey("Echo"), "AutoExpandDrives");
+}
