@@ -3,10 +3,9 @@
 #include "KZAppcastReader.h"
 #include "KZPreferences.h"
 #include "TestSupport.h"
+#include "WebTestServer.h"
 
 #include <QEventLoop>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTimer>
 
 namespace {
@@ -34,46 +33,6 @@ QByteArray enclosureItem(const QByteArray &version, const QByteArray &shortVersi
         item += " sparkle:shortVersionString=\"" + shortVersion + "\"";
     return item + " length=\"1\" type=\"application/octet-stream\"/></item>\n";
 }
-
-// python3's web server, serving one folder on a free port of 127.0.0.1.
-class WebServer
-{
-public:
-    WebServer()
-    {
-        m_process.setProgram(QStringLiteral("/usr/bin/python3"));
-        m_process.setArguments({"-u", "-m", "http.server", "0", "--bind", "127.0.0.1",
-                                "--directory", m_folder.path()});
-        m_process.setProcessChannelMode(QProcess::MergedChannels);
-        m_process.start();
-        if (!m_process.waitForStarted(10000))
-            return;
-        const QRegularExpression serving(QStringLiteral("port (\\d+)"));
-        QByteArray said;
-        while (m_port == 0 && m_process.waitForReadyRead(15000)) {
-            said += m_process.readAll();
-            const auto match = serving.match(QString::fromUtf8(said));
-            if (match.hasMatch())
-                m_port = match.captured(1).toInt();
-        }
-    }
-    ~WebServer()
-    {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    bool started() const { return m_port > 0; }
-    QUrl put(const QString &name, const QByteArray &content)
-    {
-        TestSupport::writeFile(m_folder.path() + '/' + name, content);
-        return QUrl(QStringLiteral("http://127.0.0.1:%1/%2").arg(m_port).arg(name));
-    }
-
-private:
-    QTemporaryDir m_folder;
-    QProcess m_process;
-    int m_port = 0;
-};
 
 KZUpdateCheckResult check(const QUrl &feed, const QString &current)
 {
@@ -149,14 +108,14 @@ TEST(Appcast, FeedIsChosenByThePreferencesAndChecksAreOffByDefault)
 
 TEST(Appcast, ChecksAFeedServedOnTheLoopback)
 {
-    WebServer server;
+    WebTestServer server;
     ASSERT_TRUE(server.started()) << "python3's http.server did not start";
     const QUrl feed =
         server.put("appcast.xml", feedOf(enclosureItem("0.1.0") + enclosureItem("9.1.0", "9.1")));
     const KZUpdateCheckResult found = check(feed, "0.1.0");
     ASSERT_EQ(found.outcome, KZUpdateCheckResult::Outcome::UpdateFound)
         << found.error.toStdString();
-    EXPECT_EQ(found.item.displayVersion, "9.1");
+    EXPECT_EQ(found.item.version, "9.1.0");
     EXPECT_EQ(check(feed, "9.1.0").outcome, KZUpdateCheckResult::Outcome::NoUpdate);
 
     struct Failure
