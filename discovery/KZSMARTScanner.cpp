@@ -358,6 +358,21 @@ std::optional<QString> KZSMARTScanner::findRootVolumeName()
     return std::nullopt;
 }
 
+bool KZSMARTScanner::skippedWhileTesting(const KZSMARTDrive &drive)
+{
+    return drive.driveAbortOfflineCollection() && drive.driveSelfTestExecutionInProgress();
+}
+
+qint64 KZSMARTScanner::progressNotificationCount() const
+{
+    qint64 count = 0;
+    for (const std::shared_ptr<KZSMARTDrive> &drive : m_drives) {
+        if (!skippedWhileTesting(*drive))
+            count += drive->driveFromFile() ? 6 : 7;
+    }
+    return count;
+}
+
 void KZSMARTScanner::updateDrives()
 {
     const bool showUnsupported = m_showUnsupportedDrives.value_or(
@@ -365,8 +380,7 @@ void KZSMARTScanner::updateDrives()
     QSet<QString> serialNumbers;
     for (qsizetype index = 0; index < m_drives.size(); ++index) {
         const std::shared_ptr<KZSMARTDrive> drive = m_drives.at(index);
-        // A drive that cannot be read while its self-test runs keeps its data.
-        if (drive->driveAbortOfflineCollection() && drive->driveSelfTestExecutionInProgress()) {
+        if (skippedWhileTesting(*drive)) {
             debugLog(QStringLiteral("Skipping drive %1 while its self-test runs.")
                          .arg(drive->driveLocation()));
             continue;

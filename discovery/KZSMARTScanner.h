@@ -59,6 +59,11 @@ public:
     bool scanForDrives();
     // Refreshes, filters and merges the drives.
     void updateDrives();
+    // How many "KZUpdateInfoProgressBar" notifications the next updateDrives()
+    // posts when every step succeeds: seven for a drive read from its device
+    // (six read steps and the raw capture), six for one replayed from a file,
+    // none for a drive left out while its self-test runs.
+    qint64 progressNotificationCount() const;
     KZDriveList &getDrives() { return m_drives; }
     const KZDriveList &getDrives() const { return m_drives; }
     void resetDrives() { m_drives.clear(); }
@@ -103,6 +108,8 @@ public:
     void setShowUnsupportedDrives(std::optional<bool> show) { m_showUnsupportedDrives = show; }
 
 private:
+    // A drive that cannot be read while its self-test runs keeps its data.
+    static bool skippedWhileTesting(const KZSMARTDrive &drive);
     bool scanMacOS();
     bool scanLinux();
     std::shared_ptr<KZSMARTDrive> makeDrive(const QString &location) const;

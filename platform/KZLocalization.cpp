@@ -59,6 +59,19 @@ void setPreferredLocalization(const QString &localization)
     preferred = localization;
 }
 
+QString localizationForLanguages(const QStringList &languages)
+{
+    for (const QString &language : languages) {
+        const QString code =
+            language.section(QLatin1Char('-'), 0, 0).section(QLatin1Char('_'), 0, 0).toLower();
+        if (code == QLatin1String("fr"))
+            return QStringLiteral("French");
+        if (code == QLatin1String("en"))
+            return QStringLiteral("English");
+    }
+    return QStringLiteral("English");
+}
+
 void clearTables()
 {
     QMutexLocker locker(&tablesMutex);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Looks user-visible texts up by key in a localisation table ("Main" or
 // "Attributes"). Tables are JSON objects of key -> text loaded from the
@@ -16,6 +17,10 @@ bool loadTable(const QString &table, const QString &jsonPath);
 // (the report widens its name column for "French", whose names are longer).
 QString preferredLocalization();
 void setPreferredLocalization(const QString &localization);
+// The localisation for the user's preferred languages, best first (such as
+// QLocale::uiLanguages()): "French" when French comes before English, else
+// "English" (the two localisations Tarnwell has).
+QString localizationForLanguages(const QStringList &languages);
 
 // Drops every loaded table, so every lookup gives its default again.
 void clearTables();

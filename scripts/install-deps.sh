@@ -7,7 +7,7 @@ set -euo pipefail
 # starts a bus with an invisible keyring prompt and waits for ever.
 packages=(
     cmake ninja-build g++ pkg-config clang libclang-rt-14-dev
-    qt6-base-dev
+    qt6-base-dev qt6-svg-dev
     libgtest-dev libbenchmark-dev
     smartmontools python3
     # secret store (QtKeychain over the Secret Service) and the drive list file

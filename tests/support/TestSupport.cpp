@@ -28,6 +28,15 @@ QString homeDir()
     return home().path();
 }
 
+void isolateHome()
+{
+    const QByteArray home = QFile::encodeName(homeDir());
+    qputenv("HOME", home);
+    qputenv("XDG_CONFIG_HOME", home + "/config");
+    qputenv("XDG_STATE_HOME", home + "/state");
+    qputenv("XDG_DATA_HOME", home + "/data");
+}
+
 QString corpusDir()
 {
     const QString dir = QStringLiteral(TARNWELL_CORPUS_DIR);
@@ -187,17 +196,3 @@ void FakeSmartctl::setAnswer(const QString &key, const QByteArray &text)
 }
 
 } // namespace TestSupport
-
-// Every test program runs with its own home and XDG folders, so no test
-// touches the preferences, log or captures of the person running them.
-int main(int argc, char **argv)
-{
-    const QByteArray home = QFile::encodeName(TestSupport::homeDir());
-    qputenv("HOME", home);
-    qputenv("XDG_CONFIG_HOME", home + "/config");
-    qputenv("XDG_STATE_HOME", home + "/state");
-    qputenv("XDG_DATA_HOME", home + "/data");
-    QCoreApplication application(argc, argv);
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -28,6 +28,9 @@ QString sourceDir();
 QString realSmartctl();
 // The temporary folder that stands in for the home folder of this test program.
 QString homeDir();
+// Points HOME and the XDG folders into homeDir(); the standard main() does
+// this before anything else.
+void isolateHome();
 
 // Writes a file (creating folders); returns its path.
 QString writeFile(const QString &path, const QByteArray &content);

@@ -1,0 +1,269 @@
+#include "KZPreferencesWindow.h"
+
+#include "KZAppController.h"
+#include "KZBlink1Controller.h"
+#include "KZPreferenceRules.h"
+#include "KZPreferences.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+KZPreferences &preferences()
+{
+    return KZPreferences::standard();
+}
+
+QGroupBox *group(const QString &title, QWidget *parent)
+{
+    auto *box = new QGroupBox(title, parent);
+    box->setAccessibleName(title);
+    new QVBoxLayout(box);
+    return box;
+}
+
+} // namespace
+
+KZPreferencesWindow::KZPreferencesWindow(KZAppController *controller, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_controller(controller)
+{
+    setObjectName(QStringLiteral("preferencesWindow"));
+    setWindowTitle(tr("Tarnwell Preferences"));
+    auto *layout = new QVBoxLayout(this);
+    m_tabs = new QTabWidget(this);
+    m_tabs->addTab(makeGeneralPage(), tr("General"));
+    m_tabs->addTab(makeChecksPage(), tr("Checks"));
+    m_tabs->addTab(makeAlertsPage(), tr("Alerts"));
+    layout->addWidget(m_tabs);
+
+    auto *buttons = new QDialogButtonBox(this);
+    m_resetButton = buttons->addButton(tr("Reset"), QDialogButtonBox::ResetRole);
+    m_resetButton->setToolTip(tr("Restore the default display, check and timer settings "
+                                 "(e-mail and blink(1) settings are kept)"));
+    QPushButton *close = buttons->addButton(QDialogButtonBox::Close);
+    connect(m_resetButton, &QPushButton::clicked, m_controller,
+            &KZAppController::resetPrefsToDefaults);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    layout->addWidget(buttons);
+    reload();
+}
+
+QCheckBox *KZPreferencesWindow::addCheckBox(const QString &key, const QString &caption,
+                                            QWidget *parent)
+{
+    auto *box = new QCheckBox(caption, parent);
+    box->setObjectName(key);
+    box->setAccessibleName(caption);
+    parent->layout()->addWidget(box);
+    m_checkBoxes.insert(key, box);
+    connect(box, &QCheckBox::toggled, this,
+            [key](bool checked) { preferences().setBool(key, checked); });
+    return box;
+}
+
+QLineEdit *KZPreferencesWindow::addLimitField(const QString &key, const QString &caption,
+                                              QWidget *parent)
+{
+    auto *row = new QWidget(parent);
+    auto *rowLayout = new QHBoxLayout(row);
+    rowLayout->setContentsMargins(24, 0, 0, 0);
+    auto *label = new QLabel(caption, row);
+    auto *field = new QLineEdit(row);
+    field->setObjectName(key);
+    field->setAccessibleName(caption);
+    field->setMaximumWidth(80);
+    field->setAlignment(Qt::AlignRight);
+    label->setBuddy(field);
+    rowLayout->addWidget(label);
+    rowLayout->addWidget(field);
+    rowLayout->addStretch(1);
+    parent->layout()->addWidget(row);
+    m_limitFields.insert(key, field);
+    connect(field, &QLineEdit::textEdited, this, [this, field, key] { limitEdited(field, key); });
+    return field;
+}
+
+void KZPreferencesWindow::limitEdited(QLineEdit *field, const QString &key)
+{
+    m_controller->textDidChange(field);
+    preferences().setInteger(key, field->text().toLongLong());
+}
+
+QWidget *KZPreferencesWindow::makeGeneralPage()
+{
+    auto *page = new QWidget(this);
+    auto *layout = new QVBoxLayout(page);
+
+    QGroupBox *display = group(tr("Drive list"), page);
+    addCheckBox(QStringLiteral("AutoExpandDrives"), tr("Show each drive's volumes in the list"),
+                display);
+    addCheckBox(QStringLiteral("ShowUnsupportedDrives"),
+                tr("Also list drives without S.M.A.R.T. support"), display);
+    addCheckBox(QStringLiteral("DisplayTempInFahrenheit"),
+                tr("Show temperatures in degrees Fahrenheit"), display);
+    layout->addWidget(display);
+
+    QGroupBox *timer = group(tr("Checks on a timer"), page);
+    auto *row = new QWidget(timer);
+    auto *rowLayout = new QHBoxLayout(row);
+    rowLayout->setContentsMargins(0, 0, 0, 0);
+    QCheckBox *poll = new QCheckBox(tr("Check all drives every"), row);
+    poll->setObjectName(QStringLiteral("PollDrives"));
+    poll->setAccessibleName(tr("Check all drives on a timer"));
+    m_checkBoxes.insert(QStringLiteral("PollDrives"), poll);
+    m_pollingHours = new QSpinBox(row);
+    m_pollingHours->setObjectName(QStringLiteral("PollingInterval"));
+    m_pollingHours->setRange(1, 24 * 7);
+    m_pollingHours->setSuffix(tr(" hours"));
+    m_pollingHours->setAccessibleName(tr("Hours between checks"));
+    rowLayout->addWidget(poll);
+    rowLayout->addWidget(m_pollingHours);
+    rowLayout->addStretch(1);
+    timer->layout()->addWidget(row);
+    auto *note = new QLabel(tr("A new interval takes effect when the timer next starts."), timer);
+    note->setEnabled(false);
+    note->setWordWrap(true);
+    timer->layout()->addWidget(note);
+    connect(poll, &QCheckBox::toggled, this, [this](bool checked) {
+        preferences().setBool(QStringLiteral("PollDrives"), checked);
+        m_pollingHours->setEnabled(checked);
+        if (checked != (m_controller->pollingTimer() != nullptr))
+            m_controller->toggleTimer();
+    });
+    connect(m_pollingHours, &QSpinBox::valueChanged, this, [](int hours) {
+        preferences().setInteger(QStringLiteral("PollingInterval"), qint64(hours) * 3600);
+    });
+    layout->addWidget(timer);
+
+    QGroupBox *troubleshooting = group(tr("Troubleshooting"), page);
+    QCheckBox *debug = addCheckBox(QStringLiteral("OutputDebugMessages"),
+                                   tr("Write debug messages to the log"), troubleshooting);
+    connect(debug, &QCheckBox::toggled, m_controller, &KZAppController::toggleDebug);
+    layout->addWidget(troubleshooting);
+
+    m_extraRows = new QVBoxLayout;
+    layout->addLayout(m_extraRows);
+    layout->addStretch(1);
+    return page;
+}
+
+QWidget *KZPreferencesWindow::makeChecksPage()
+{
+    auto *page = new QWidget(this);
+    auto *layout = new QVBoxLayout(page);
+
+    QGroupBox *attributes = group(tr("Attributes"), page);
+    addCheckBox(QStringLiteral("IgnoreAttribute190"),
+                tr("Never count attribute 190 (airflow temperature) as failing"), attributes);
+    addCheckBox(QStringLiteral("IgnoreAttribute196"),
+                tr("Never count attribute 196 (reallocation events) as failing"), attributes);
+    layout->addWidget(attributes);
+
+    QGroupBox *limits = group(tr("Limits"), page);
+    addCheckBox(QStringLiteral("CustomBadSectorCount"),
+                tr("Use my own limit for bad sectors (otherwise any bad sector counts)"), limits);
+    m_badSectorValue = addLimitField(QStringLiteral("CustomBadSectorCountValue"),
+                                     tr("Bad sectors allowed (0 to 1000):"), limits);
+    addCheckBox(QStringLiteral("CustomErrorCount"),
+                tr("Use my own limit for logged errors (otherwise 50)"), limits);
+    m_errorCountValue = addLimitField(QStringLiteral("CustomErrorCountValue"),
+                                      tr("Errors allowed (0 to 1000):"), limits);
+    layout->addWidget(limits);
+
+    QGroupBox *remember = group(tr("Only new problems"), page);
+    addCheckBox(QStringLiteral("RememberBadSectors"),
+                tr("Bad sectors above the limit count only when their number grew"), remember);
+    addCheckBox(QStringLiteral("RememberErrorCount"),
+                tr("Errors above the limit count only when their number grew"), remember);
+    addCheckBox(QStringLiteral("FailedTestIsNew"),
+                tr("A failed self-test counts only when it is new since the last check"), remember);
+    layout->addWidget(remember);
+    layout->addStretch(1);
+    return page;
+}
+
+QWidget *KZPreferencesWindow::makeAlertsPage()
+{
+    auto *page = new QWidget(this);
+    auto *layout = new QVBoxLayout(page);
+
+    QGroupBox *email = group(tr("E-mail me when"), page);
+    for (const auto &[key, caption] :
+         {std::pair{QStringLiteral("EmailDrivePassed"), tr("a check finds a drive passed")},
+          std::pair{QStringLiteral("EmailDriveFailing"), tr("a check finds a drive failing")},
+          std::pair{QStringLiteral("EmailDriveFailed"), tr("a check finds a drive failed")},
+          std::pair{QStringLiteral("EmailTestCompleted"), tr("a self-test has completed")}}) {
+        QCheckBox *box = addCheckBox(key, caption, email);
+        box->setAccessibleName(tr("E-mail me when %1").arg(caption));
+        connect(box, &QCheckBox::toggled, m_controller, &KZAppController::toggleEmailOptionsButton);
+    }
+    auto *buttonRow = new QWidget(email);
+    auto *buttonLayout = new QHBoxLayout(buttonRow);
+    buttonLayout->setContentsMargins(0, 6, 0, 0);
+    m_emailOptionsButton = new QPushButton(tr("E-mail Options..."), buttonRow);
+    m_emailTestButton = new QPushButton(tr("Send Test E-mail"), buttonRow);
+    buttonLayout->addWidget(m_emailOptionsButton);
+    buttonLayout->addWidget(m_emailTestButton);
+    buttonLayout->addStretch(1);
+    email->layout()->addWidget(buttonRow);
+    m_emailErrorMessage = new QLabel(email);
+    m_emailErrorMessage->setObjectName(QStringLiteral("emailErrorMessage"));
+    m_emailErrorMessage->setWordWrap(true);
+    m_emailErrorMessage->hide();
+    email->layout()->addWidget(m_emailErrorMessage);
+    connect(m_emailOptionsButton, &QPushButton::clicked, m_controller,
+            &KZAppController::showEmailOptions);
+    connect(m_emailTestButton, &QPushButton::clicked, m_controller, &KZAppController::testEmail);
+    layout->addWidget(email);
+
+    QGroupBox *blink1 = group(tr("Light the blink(1) LED when"), page);
+    for (const auto &[key, caption] :
+         {std::pair{QStringLiteral("Blink1DrivePassed"), tr("all drives passed (green)")},
+          std::pair{QStringLiteral("Blink1DriveFailing"), tr("a drive is failing (yellow)")},
+          std::pair{QStringLiteral("Blink1DriveFailed"), tr("a drive failed (red)")},
+          std::pair{QStringLiteral("Blink1TestCompleted"),
+                    tr("a self-test has completed (blue)")}}) {
+        QCheckBox *box = addCheckBox(key, caption, blink1);
+        box->setAccessibleName(tr("Light the blink(1) LED when %1").arg(caption));
+    }
+    if (!m_controller->blink1Available()) {
+        auto *missing = new QLabel(
+            tr("blink1-tool was not found at %1.").arg(KZBlink1Controller::toolPath()), blink1);
+        missing->setEnabled(false);
+        missing->setWordWrap(true);
+        blink1->layout()->addWidget(missing);
+    }
+    layout->addWidget(blink1);
+    layout->addStretch(1);
+    return page;
+}
+
+void KZPreferencesWindow::reload()
+{
+    for (auto it = m_checkBoxes.cbegin(); it != m_checkBoxes.cend(); ++it) {
+        const QSignalBlocker blocker(it.value());
+        it.value()->setChecked(preferences().boolForKey(it.key()));
+    }
+    for (auto it = m_limitFields.cbegin(); it != m_limitFields.cend(); ++it)
+        it.value()->setText(QString::number(preferences().integerForKey(it.key())));
+    {
+        const QSignalBlocker blocker(m_pollingHours);
+        const qint64 seconds = preferences().integerForKey(QStringLiteral("PollingInterval"));
+        m_pollingHours->setValue(int(std::clamp<qint64>((seconds + 1800) / 3600, 1, 24 * 7)));
+        m_pollingHours->setEnabled(preferences().boolForKey(QStringLiteral("PollDrives")));
+    }
+}

@@ -1,0 +1,103 @@
+#include "KZAppController.h"
+#include "KZApplicationService.h"
+#include "KZLog.h"
+#include "KZMessageBoxAlertPresenter.h"
+#include "KZPaths.h"
+#include "KZStatusIcons.h"
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char *argv[])
+{
+    // The command line is read first, so that --help, --version and a bad
+    // command line answer on the terminal rather than in the log.
+    QStringList arguments;
+    for (int index = 1; index < argc; ++index)
+        arguments.append(QString::fromLocal8Bit(argv[index]));
+    QString problem;
+    const std::optional<KZProgramOptions> options =
+        KZProgramOptions::parse(KZProgramOptions::Program::Application, arguments, &problem);
+    const QString usage = KZProgramOptions::usageText(KZProgramOptions::Program::Application,
+                                                      QStringLiteral("tarnwell"));
+    if (!options) {
+        std::fprintf(stderr, "tarnwell: %s\n%s", qPrintable(problem), qPrintable(usage));
+        return 1;
+    }
+    if (options->help) {
+        std::fputs(qPrintable(usage), stdout);
+        return 0;
+    }
+    if (options->version) {
+        std::puts("tarnwell " TARNWELL_VERSION);
+        return 0;
+    }
+
+    // From here on every log line of every part lands in the log file (its
+    // folder is made first, so the very first run logs too); broken pipes
+    // are ignored.
+    KZLog::redirectStandardErrorTo(KZPaths::logFile());
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tarnwell"));
+    QApplication::setApplicationVersion(QStringLiteral(TARNWELL_VERSION));
+    QApplication::setOrganizationDomain(QStringLiteral("tarnwell.org"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tarnwell.Tarnwell"));
+    QApplication::setWindowIcon(KZStatusIcons::icon(1));
+
+    // One instance: a second start hands its files to the first and ends,
+    // so two instances never scan, time and mail side by side.
+    KZApplicationService service;
+    switch (service.claim()) {
+    case KZApplicationService::Claim::Owned:
+        break;
+    case KZApplicationService::Claim::Taken: {
+        QString error;
+        if (KZApplicationService::forwardToRunningInstance(options->files, &error))
+            return 0;
+        KZLog::log(QStringLiteral("Tarnwell is already running but did not answer: %1").arg(error));
+        std::fprintf(stderr, "tarnwell: already running, but it did not answer: %s\n",
+                     qPrintable(error));
+        return 1;
+    }
+    case KZApplicationService::Claim::NoBus:
+        KZLog::log(QStringLiteral("No D-Bus session bus: running without the single-instance "
+                                  "service."));
+        break;
+    }
+
+    KZMessageBoxAlertPresenter presenter;
+    KZAlertPresenter::setCurrent(&presenter);
+
+    KZAppController::Environment environment;
+    environment.options = *options;
+    int status = 0;
+    {
+        KZAppController controller(environment);
+        controller.awakeFromNib();
+        presenter.setParentWindow(controller.drivesWindow());
+        service.setHandlers(
+            [&controller] { controller.activate(); },
+            [&controller](const QStringList &paths) { controller.openReportFiles(paths); });
+        controller.drivesWindow()->show();
+        QTimer::singleShot(0, &controller, [&controller, files = options->files] {
+            controller.applicationDidFinishLaunching();
+            if (!files.isEmpty())
+                controller.openReportFiles(files);
+        });
+        status = QApplication::exec();
+        service.setHandlers({}, {});
+    }
+    KZAlertPresenter::setCurrent(nullptr);
+    if (KZAppController::workerJobsRunning() > 0) {
+        // A smartctl that hangs must not keep the program from ending.
+        KZLog::log(QStringLiteral("Quitting while a drive check is still running."));
+        std::fflush(stderr);
+        std::_Exit(status);
+    }
+    return status;
+}

@@ -1,0 +1,15 @@
+#include "TestSupport.h"
+
+#include <QApplication>
+
+// The application's tests run a real QApplication on the offscreen platform
+// (no display needed) with private HOME and XDG folders.
+int main(int argc, char **argv)
+{
+    TestSupport::isolateHome();
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tarnwell"));
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

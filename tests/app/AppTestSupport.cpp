@@ -1,0 +1,238 @@
+#include "AppTestSupport.h"
+
+#include "KZAlertPresenter.h"
+#include "KZBlink1Controller.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QThread>
+
+#include <csignal>
+
+namespace AppTestSupport {
+
+ForgedMachine::ForgedMachine()
+{
+    static int counter = 0;
+    m_dir = TestSupport::homeDir() + QStringLiteral("/machine-%1").arg(++counter);
+    QDir().mkpath(m_dir);
+    writeListing();
+    const QByteArray dir = QFile::encodeName(m_dir);
+    // The device is the last argument; -V and the like have none.
+    m_lsblk =
+        TestSupport::writeScript("lsblk", "#!/bin/sh\nexec /bin/cat '" + dir + "/lsblk.txt'\n");
+    m_smartctl = TestSupport::writeScript(
+        "smartctl", "#!/bin/bash\n"
+                    "dir='" +
+                        dir +
+                        "'\n"
+                        "device=\"${@: -1}\"\n"
+                        "case \"$device\" in /dev/*) ;; *) exec '" +
+                        QFile::encodeName(TestSupport::realSmartctl()) +
+                        "' \"$@\";; esac\n"
+                        "name=$(basename \"$device\")\n"
+                        "if [ -e \"$dir/$name.hang\" ]; then\n"
+                        "    rm -f \"$dir/$name.hang\"\n"
+                        "    echo $$ > \"$dir/hanging.pid\"\n"
+                        "    unset FAKE_RECORD\n"
+                        "    exec '" +
+                        QFile::encodeName(TestSupport::fake(QStringLiteral("fake-smartctl-hang"))) +
+                        "' \"$@\"\n"
+                        "fi\n"
+                        "set -- \"${@:1:$#-1}\"\n"
+                        "exec '" +
+                        QFile::encodeName(TestSupport::realSmartctl()) +
+                        "' \"$@\" - < \"$dir/$name.twdr\"\n");
+}
+
+void ForgedMachine::writeListing()
+{
+    QByteArray listing;
+    for (const QString &name : std::as_const(m_names))
+        listing += "NAME=\"" + name.toUtf8() +
+                   "\" TYPE=\"disk\" PKNAME=\"\" MOUNTPOINT=\"\" "
+                   "LABEL=\"\" PATH=\"/dev/" +
+                   name.toUtf8() + "\"\n";
+    TestSupport::writeFile(m_dir + QStringLiteral("/lsblk.txt"), listing);
+}
+
+void ForgedMachine::addDrive(const QString &name, const QByteArray &json)
+{
+    const QString forged = TestSupport::forge(json, name + QStringLiteral(".twdr"));
+    QFile::remove(m_dir + QLatin1Char('/') + name + QStringLiteral(".twdr"));
+    QFile::copy(forged, m_dir + QLatin1Char('/') + name + QStringLiteral(".twdr"));
+    m_names.append(name);
+    writeListing();
+}
+
+void ForgedMachine::hangFirstRun(const QString &name)
+{
+    TestSupport::writeFile(m_dir + QLatin1Char('/') + name + QStringLiteral(".hang"), "");
+}
+
+bool ForgedMachine::hanging() const
+{
+    return QFileInfo::exists(m_dir + QStringLiteral("/hanging.pid"));
+}
+
+void ForgedMachine::release()
+{
+    const QString pidFile = m_dir + QStringLiteral("/hanging.pid");
+    const qint64 pid = TestSupport::readFile(pidFile).trimmed().toLongLong();
+    if (pid > 0)
+        ::kill(pid_t(pid), SIGKILL);
+    QFile::remove(pidFile);
+}
+
+namespace {
+
+QByteArray driveJson(const QString &model, const QString &serial, const QByteArray &health,
+                     qint64 reallocated)
+{
+    return QByteArrayLiteral("{\"identity\": {\"model\": \"") + model.toUtf8() +
+           "\", \"serial\": \"" + serial.toUtf8() +
+           "\", \"firmware\": \"FW01\", \"sectors\": 1953525168, \"rotationRate\": 7200},"
+           "\"smartEnabled\": true, \"health\": \"" +
+           health +
+           "\", \"attributes\": ["
+           "{\"id\": 5, \"flags\": \"0x0033\", \"value\": 100, \"worst\": 100, \"thresh\": 10, "
+           "\"raw\": " +
+           QByteArray::number(reallocated) +
+           "},"
+           "{\"id\": 9, \"flags\": \"0x0032\", \"value\": 90, \"worst\": 90, \"thresh\": 0, "
+           "\"raw\": 4242},"
+           "{\"id\": 194, \"flags\": \"0x0022\", \"value\": 35, \"worst\": 45, \"thresh\": 0, "
+           "\"raw\": 35}]}";
+}
+
+} // namespace
+
+QByteArray passedDrive(const QString &model, const QString &serial)
+{
+    return driveJson(model, serial, "passed", 0);
+}
+
+QByteArray failingDrive(const QString &model, const QString &serial)
+{
+    return driveJson(model, serial, "passed", 24);
+}
+
+QByteArray failedDrive(const QString &model, const QString &serial)
+{
+    return driveJson(model, serial, "failing", 0);
+}
+
+bool waitFor(const std::function<bool()> &condition, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+void AppTest::SetUp()
+{
+    if (TestSupport::realSmartctl().isEmpty())
+        GTEST_SKIP() << "smartctl is not installed";
+    m_blink1Record = TestSupport::homeDir() +
+                     QStringLiteral("/blink1-%1.txt").arg(QDateTime::currentMSecsSinceEpoch());
+    qputenv("FAKE_RECORD", QFile::encodeName(m_blink1Record));
+    environment.options.lsblk = machine.lsblk();
+    environment.options.smartctl = machine.smartctl();
+    environment.options.blink1Tool = TestSupport::fake(QStringLiteral("fake-blink1-tool"));
+    environment.keyboardModifiers = [this] { return modifiers; };
+    environment.clock = [this] { return clock; };
+    environment.applicationActive = [this] { return applicationActive; };
+
+    m_presenter.setPreAnswer([this](QMessageBox &box) {
+        ShownAlert alert;
+        alert.critical = box.icon() == QMessageBox::Critical;
+        alert.title = box.text();
+        alert.text = box.informativeText();
+        for (QAbstractButton *button : box.buttons())
+            alert.buttons.append(button->text());
+        alert.onGuiThread = QThread::currentThread() == qApp->thread();
+        QMutexLocker locker(&m_mutex);
+        m_alerts.append(alert);
+        return m_answers.isEmpty() ? 0 : m_answers.takeFirst();
+    });
+    KZAlertPresenter::setCurrent(&m_presenter);
+}
+
+void AppTest::TearDown()
+{
+    if (m_controller) {
+        m_controller.reset();
+        // Background work of the controller (secret store, checks) ends
+        // before the next test or the end of the program.
+        EXPECT_TRUE(waitFor([] { return KZAppController::workerJobsRunning() == 0; }));
+    }
+    KZAlertPresenter::setCurrent(nullptr);
+    KZBlink1Controller::setToolPath({});
+    qunsetenv("FAKE_RECORD");
+}
+
+KZAppController &AppTest::controller()
+{
+    if (!m_controller) {
+        m_controller = std::make_unique<KZAppController>(environment);
+        m_controller->awakeFromNib();
+    }
+    return *m_controller;
+}
+
+void AppTest::launch()
+{
+    QSignalSpy scanned(&controller(), &KZAppController::scanFinished);
+    controller().applicationDidFinishLaunching();
+    ASSERT_TRUE(waitFor([&] { return scanned.count() > 0; })) << "the first scan did not end";
+}
+
+void AppTest::updateAndWait()
+{
+    QSignalSpy updated(&controller(), &KZAppController::updateFinished);
+    controller().updateSMARTInfo();
+    ASSERT_TRUE(waitFor([&] { return updated.count() > 0; })) << "the update did not end";
+}
+
+QList<ShownAlert> AppTest::alerts() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_alerts;
+}
+
+void AppTest::answerNextAlerts(const QList<int> &answers)
+{
+    QMutexLocker locker(&m_mutex);
+    m_answers = answers;
+}
+
+QStringList AppTest::blink1Commands() const
+{
+    QStringList commands;
+    QStringList current;
+    const QStringList lines =
+        QString::fromUtf8(TestSupport::readFile(m_blink1Record)).split(QLatin1Char('\n'));
+    for (const QString &line : lines) {
+        if (line == QLatin1String("----")) {
+            commands.append(current.join(QLatin1Char(' ')));
+            current.clear();
+        } else if (!line.isEmpty()) {
+            current.append(line);
+        }
+    }
+    return commands;
+}
+
+} // namespace AppTestSupport

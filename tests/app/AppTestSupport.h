@@ -1,0 +1,106 @@
+#pragma once
+
+#include "KZAppController.h"
+#include "KZMessageBoxAlertPresenter.h"
+#include "TestSupport.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QMutex>
+#include <QString>
+#include <QStringList>
+#include <gtest/gtest.h>
+#include <memory>
+
+// Helpers of the windowed application's tests. The test programs run an
+// offscreen QApplication (their own main()) with private HOME and XDG folders.
+namespace AppTestSupport {
+
+// One alert the application showed, as the user would have seen it.
+struct ShownAlert
+{
+    bool critical = false;
+    QString title;
+    QString text;
+    QStringList buttons;
+    bool onGuiThread = false;
+};
+
+// Forged drives the application finds: an lsblk stand-in that lists them
+// as /dev/<name>, and a smartctl that hands each device's command to the
+// real smartctl with that drive's forged capture on its standard input.
+class ForgedMachine
+{
+public:
+    ForgedMachine();
+    // Adds a disk /dev/<name> whose capture is forged from the JSON description.
+    void addDrive(const QString &name, const QByteArray &json);
+    // From now on, the first smartctl run for /dev/<name> hangs (the
+    // tools/fakes stand-in) until release() ends it; later runs answer.
+    void hangFirstRun(const QString &name);
+    // Whether the hanging stand-in has started (and holds the worker).
+    bool hanging() const;
+    // Ends the hanging stand-in (it was started by the application under test).
+    void release();
+
+    QString lsblk() const { return m_lsblk; }
+    QString smartctl() const { return m_smartctl; }
+
+private:
+    void writeListing();
+    QString m_dir;
+    QString m_lsblk;
+    QString m_smartctl;
+    QStringList m_names;
+};
+
+// JSON descriptions for twdr-forge: a drive that passes, one that is failing
+// (reallocated sectors above the limit) and one that failed (its own
+// overall-health check).
+QByteArray passedDrive(const QString &model, const QString &serial);
+QByteArray failingDrive(const QString &model, const QString &serial);
+QByteArray failedDrive(const QString &model, const QString &serial);
+
+// Runs the event loop until `condition` holds; false when it still does not
+// after `timeoutMs` (generous: never a measure of speed).
+bool waitFor(const std::function<bool()> &condition, int timeoutMs = 180000);
+
+class AppTest : public testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The controller, made with the environment below and set up
+    // (awakeFromNib); not started.
+    KZAppController &controller();
+    // Start-up to the end of the first scan.
+    void launch();
+    // Starts an update as the user does and waits for its end.
+    void updateAndWait();
+
+    // What the controller is given; change before controller().
+    KZAppController::Environment environment;
+    ForgedMachine machine;
+    QDateTime clock = QDateTime(QDate(2026, 3, 14), QTime(9, 26, 53));
+    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+    bool applicationActive = true;
+
+    // Alerts shown so far, and the answers given to the next ones (button
+    // indexes, in order; 0 once they are used up).
+    QList<ShownAlert> alerts() const;
+    void answerNextAlerts(const QList<int> &answers);
+
+    // The blink(1) stand-in's recorded commands, one per run.
+    QStringList blink1Commands() const;
+
+private:
+    KZMessageBoxAlertPresenter m_presenter;
+    mutable QMutex m_mutex;
+    QList<ShownAlert> m_alerts;
+    QList<int> m_answers;
+    std::unique_ptr<KZAppController> m_controller;
+    QString m_blink1Record;
+};
+
+} // namespace AppTestSupport

@@ -1,0 +1,14 @@
+#include "TestSupport.h"
+
+#include <QCoreApplication>
+
+// Every test program runs with its own home and XDG folders, so no test
+// touches the preferences, log or captures of the person running them. A test
+// program that needs another application object defines its own main().
+int main(int argc, char **argv)
+{
+    TestSupport::isolateHome();
+    QCoreApplication application(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
