@@ -14,6 +14,8 @@ packages=(
     qtkeychain-qt6-dev libsecret-1-0 libplist++-dev libplist-dev libplist-utils
     # headless test session: D-Bus, gnome-keyring, virtual display
     gnome-keyring libsecret-tools dbus xvfb xauth
+    # a tray host for the tray monitor under the virtual display, and clicks on it
+    trayer xdotool
     # mail sender with TLS, and the SMTP server and certificates of the mail tests
     sendemail libio-socket-ssl-perl libnet-ssleay-perl python3-aiosmtpd openssl
 )

@@ -4,6 +4,7 @@
 #include "KZHealthHistory.h"
 #include "KZLoginItem.h"
 #include "KZPreferences.h"
+#include "KZSMARTDrive.h"
 #include "TestSupport.h"
 
 namespace {
@@ -121,6 +122,19 @@ TEST(MenuItemMenu, UnreadableDriveSaysSoWithItsReasonAndIsNotGreen)
     EXPECT_TRUE(reason.title.startsWith("smartctl did not answer within 120 s"));
     EXPECT_EQ(reason.title.size(), 80);
     EXPECT_EQ(menu.titles().at(4), "Last Updated: 07/12/2026 09:30");
+}
+
+TEST(MenuItemMenu, DriveWithoutAModelIsNamedByItsLocation)
+{
+    KZSMARTDrive drive = KZSMARTDrive::initForCommandLine();
+    drive.setLocation("/dev/sdd");
+    drive.addPartitionName("Data");
+    drive.addPartitionName("Media");
+    EXPECT_EQ(KZMenuItemDrive::fromDrive(drive).title, "sdd");
+    KZMenuItemMenu menu;
+    menu.showSnapshot(snapshotOf({KZMenuItemDrive::fromDrive(drive)}));
+    EXPECT_EQ(menu.items().first().title, "sdd");
+    EXPECT_EQ(menu.items().first().submenu, (QStringList{"Data", "Media"}));
 }
 
 TEST(HealthHistory, OnlyAWorseHealthIsReported)
