@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QMenu>
 #include <QProxyStyle>
+#include <QStyleOptionMenuItem>
 #include <QSystemTrayIcon>
 
 namespace {
@@ -19,16 +20,30 @@ public:
     int pixelMetric(PixelMetric metric, const QStyleOption *option,
                     const QWidget *widget) const override
     {
-        if (metric == PM_SmallIconSize && qobject_cast<const QMenu *>(widget))
-            return 32;
+        const auto *item = qstyleoption_cast<const QStyleOptionMenuItem *>(option);
+        if (metric == PM_SmallIconSize && qobject_cast<const QMenu *>(widget) &&
+            (!item || !item->icon.isNull()))
+            return iconSize;
         return QProxyStyle::pixelMetric(metric, option, widget);
     }
+    QSize sizeFromContents(ContentsType type, const QStyleOption *option, const QSize &size,
+                           const QWidget *widget) const override
+    {
+        QSize result = QProxyStyle::sizeFromContents(type, option, size, widget);
+        const auto *item = qstyleoption_cast<const QStyleOptionMenuItem *>(option);
+        if (type == CT_MenuItem && item && !item->icon.isNull())
+            result.setHeight(qMax(result.height(), iconSize + 4));
+        return result;
+    }
+
+private:
+    static constexpr int iconSize = 32;
 };
 
 // A menu has no indentation of its own: the level becomes leading blanks.
 QString indented(const QString &title, int level)
 {
-    return QString(level * 2, QChar(0x2002)) + title;
+    return QString(level * 4, QLatin1Char(' ')) + title;
 }
 
 } // namespace
@@ -45,7 +60,7 @@ QAction *KZTarnwellMenuItemController::actionNamed(const QString &title) const
     if (!m_twMenu)
         return nullptr;
     for (QAction *action : m_twMenu->actions()) {
-        if (action->text().trimmed() == title || action->text().remove(QChar(0x2002)) == title)
+        if (action->text().trimmed() == title)
             return action;
     }
     return nullptr;

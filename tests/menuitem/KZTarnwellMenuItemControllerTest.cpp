@@ -69,8 +69,7 @@ protected:
     {
         QStringList titles;
         for (QAction *action : m_controller->twMenu()->actions())
-            titles.append(action->isSeparator() ? QStringLiteral("-")
-                                                : action->text().remove(QChar(0x2002)));
+            titles.append(action->isSeparator() ? QStringLiteral("-") : action->text().trimmed());
         return titles;
     }
 
@@ -106,7 +105,7 @@ TEST_F(MenuItemControllerTest, MenuListsTheDrivesInReverseWithTheirStatusAndIcon
                      "Rescan For Drives", "Update Drives", "-", "Launch Tarnwell", "Quit"}));
     const QList<QAction *> actions = controller.twMenu()->actions();
     EXPECT_FALSE(actions.at(1)->isEnabled());
-    EXPECT_TRUE(actions.at(1)->text().startsWith(QChar(0x2002))); // indented
+    EXPECT_TRUE(actions.at(1)->text().startsWith("    ")); // indented
     EXPECT_FALSE(actions.at(7)->isEnabled());
     EXPECT_EQ(actions.last()->shortcut(), QKeySequence("Ctrl+Q"));
     ASSERT_TRUE(actions.at(4)->menu());
