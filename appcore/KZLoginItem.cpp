@@ -10,10 +10,30 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QSaveFile>
 #include <QStandardPaths>
 
-KZLoginItem::KZLoginItem() : m_program(siblingProgram(programName, QStringLiteral("menuitem"))) {}
+namespace {
+
+QMutex defaultProgramMutex;
+QString defaultProgram;
+
+} // namespace
+
+KZLoginItem::KZLoginItem()
+{
+    QMutexLocker locker(&defaultProgramMutex);
+    m_program = defaultProgram.isEmpty() ? siblingProgram(programName, QStringLiteral("menuitem"))
+                                         : defaultProgram;
+}
+
+void KZLoginItem::setDefaultProgram(const QString &program)
+{
+    QMutexLocker locker(&defaultProgramMutex);
+    defaultProgram = program;
+}
 
 QString KZLoginItem::autostartFile()
 {
@@ -109,6 +129,10 @@ bool KZLoginItem::setEnabled(bool enabled)
             QFile::remove(file);
             return fail(QStringLiteral("Cannot start the tray monitor: %1").arg(why));
         }
+        // Briefly, so that whoever asks next finds it running; a slow start
+        // is no failure (the entry stands and the monitor comes up).
+        if (!KZSessionBus::waitForName(KZSessionBus::menuItemName, true, m_startTimeoutMs))
+            KZLog::log(QStringLiteral("The tray monitor has not appeared on the session bus yet."));
         return true;
     }
 

@@ -14,7 +14,12 @@ public:
     static inline const QString programName = QStringLiteral("tarnwell-menu-item");
     static inline const QString entryName = QStringLiteral("org.tarnwell.TarnwellMenuItem.desktop");
 
+    // The monitor program: setDefaultProgram()'s, else tarnwell-menu-item
+    // beside this program.
     KZLoginItem();
+    // The program every login item made from now on starts (tests; empty:
+    // the one beside this program).
+    static void setDefaultProgram(const QString &program);
 
     static QString autostartFile();
     // The entry's text, starting the given program.
@@ -49,5 +54,6 @@ private:
     QString m_program;
     QStringList m_launchArguments;
     int m_stopTimeoutMs = 5000;
+    int m_startTimeoutMs = 10000;
     QString m_lastError;
 };

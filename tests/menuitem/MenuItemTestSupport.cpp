@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QThread>
 
 namespace MenuItemTestSupport {
@@ -85,6 +86,39 @@ bool Machine::held() const
 void Machine::release()
 {
     QFile::remove(m_dir + QStringLiteral("/hold"));
+}
+
+TrayHost::TrayHost()
+{
+    m_process.start(QStringLiteral("trayer"), {"--edge", "top", "--align", "right", "--SetDockType",
+                                               "true", "--width", "10", "--height", "24"});
+    m_process.waitForStarted(10000);
+    // trayer owns the tray selection once its window is up.
+    waitFor([] {
+        QProcess search;
+        search.start(QStringLiteral("xdotool"), {"search", "--classname", "trayer"});
+        return search.waitForFinished(10000) && search.exitCode() == 0;
+    });
+}
+
+TrayHost::~TrayHost()
+{
+    m_process.kill();
+    m_process.waitForFinished(5000);
+}
+
+bool TrayHost::available(QString *why)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        *why = QStringLiteral("no X display: run through scripts/with-test-session.sh");
+        return false;
+    }
+    if (QStandardPaths::findExecutable("trayer").isEmpty() ||
+        QStandardPaths::findExecutable("xdotool").isEmpty()) {
+        *why = QStringLiteral("trayer or xdotool is not installed");
+        return false;
+    }
+    return true;
 }
 
 namespace {

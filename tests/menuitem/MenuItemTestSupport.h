@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 
 #include <QByteArray>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -38,6 +39,19 @@ private:
     QString m_lsblk;
     QString m_smartctl;
     QList<QPair<QString, QStringList>> m_disks;
+};
+
+// trayer, the tray host of the virtual display, while the object lives;
+// available() is false without a display, trayer or xdotool.
+class TrayHost
+{
+public:
+    TrayHost();
+    ~TrayHost();
+    static bool available(QString *why);
+
+private:
+    QProcess m_process;
 };
 
 // twdr-forge descriptions: a drive that passes, one failing (reallocated

@@ -17,51 +17,21 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QStandardPaths>
 
 using namespace MenuItemTestSupport;
 
 namespace {
-
-// trayer, the tray host of the virtual display, for as long as a test runs.
-class TrayHost
-{
-public:
-    TrayHost()
-    {
-        m_process.start(QStringLiteral("trayer"),
-                        {"--edge", "top", "--align", "right", "--SetDockType", "true", "--width",
-                         "10", "--height", "24"});
-        m_process.waitForStarted(10000);
-        // trayer owns the tray selection once its window is up.
-        waitFor([] {
-            QProcess search;
-            search.start(QStringLiteral("xdotool"), {"search", "--classname", "trayer"});
-            return search.waitForFinished(10000) && search.exitCode() == 0;
-        });
-    }
-    ~TrayHost()
-    {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-
-private:
-    QProcess m_process;
-};
 
 class MenuItemProgramTest : public testing::Test
 {
 protected:
     void SetUp() override
     {
-        if (qEnvironmentVariableIsEmpty("DISPLAY"))
-            GTEST_SKIP() << "no X display: run through scripts/with-test-session.sh";
+        QString why;
+        if (!TrayHost::available(&why))
+            GTEST_SKIP() << why.toStdString();
         if (!KZSessionBus::isConnected())
             GTEST_SKIP() << "no D-Bus session bus: run through scripts/with-test-session.sh";
-        if (QStandardPaths::findExecutable("trayer").isEmpty() ||
-            QStandardPaths::findExecutable("xdotool").isEmpty())
-            GTEST_SKIP() << "trayer or xdotool is not installed";
         if (TestSupport::realSmartctl().isEmpty())
             GTEST_SKIP() << "smartctl is not installed";
         m_tray = std::make_unique<TrayHost>();
