@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Takes the README's screenshots of the windowed application under a virtual
+# display: a machine of forged drives (tools/twdr-forge captures replayed by
+# the real smartctl), private XDG folders, no window manager (windows are
+# captured without frames).
+#
+#   docs/screenshots/take.sh [BUILD_DIR]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=${1:-$root/build}
+out=$root/docs/screenshots
+
+if [ -z "${TARNWELL_SCREENSHOT_INSIDE:-}" ]; then
+    export TARNWELL_SCREENSHOT_INSIDE=1
+    exec xvfb-run -a -s "-screen 0 1366x768x24" "$0" "$build"
+fi
+
+work=$(mktemp -d)
+app_pid=
+cleanup() {
+    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+export HOME=$work XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state \
+    XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/runtime
+mkdir -p "$work/runtime" "$work/drives" && chmod 700 "$work/runtime"
+unset DBUS_SESSION_BUS_ADDRESS
+
+forge=$build/tools/twdr-forge/twdr-forge
+examples=$root/tools/twdr-forge/examples
+"$forge" "$examples/ssd.json" -o "$work/drives/nvme0n1.twdr" >/dev/null
+"$forge" "$examples/healthy.json" -o "$work/drives/sda.twdr" >/dev/null
+"$forge" "$examples/failing-health.json" -o "$work/drives/sdb.twdr" >/dev/null
+cat >"$work/lsblk.txt" <<'LIST'
+NAME="nvme0n1" TYPE="disk" PKNAME="" MOUNTPOINT="" LABEL="" PATH="/dev/nvme0n1"
+NAME="nvme0n1p1" TYPE="part" PKNAME="nvme0n1" MOUNTPOINT="/" LABEL="System" PATH="/dev/nvme0n1p1"
+NAME="sda" TYPE="disk" PKNAME="" MOUNTPOINT="" LABEL="" PATH="/dev/sda"
+NAME="sda1" TYPE="part" PKNAME="sda" MOUNTPOINT="/srv/photos" LABEL="Photos" PATH="/dev/sda1"
+NAME="sda2" TYPE="part" PKNAME="sda" MOUNTPOINT="/srv/backup" LABEL="Backup" PATH="/dev/sda2"
+NAME="sdb" TYPE="disk" PKNAME="" MOUNTPOINT="" LABEL="" PATH="/dev/sdb"
+NAME="sdb1" TYPE="part" PKNAME="sdb" MOUNTPOINT="/media/archive" LABEL="Archive" PATH="/dev/sdb1"
+LIST
+printf '#!/bin/sh\nexec cat %q\n' "$work/lsblk.txt" >"$work/lsblk"
+cat >"$work/smartctl" <<SMARTCTL
+#!/bin/bash
+device="\${@: -1}"
+case "\$device" in /dev/*) ;; *) exec /usr/sbin/smartctl "\$@";; esac
+set -- "\${@:1:\$#-1}"
+exec /usr/sbin/smartctl "\$@" - < "$work/drives/\$(basename "\$device").twdr"
+SMARTCTL
+chmod +x "$work/lsblk" "$work/smartctl"
+
+"$build/app/tarnwell" --lsblk "$work/lsblk" --smartctl "$work/smartctl" &
+app_pid=$!
+
+shoot() { # window-name-pattern file
+    local id
+    id=$(xdotool search --sync --onlyvisible --name "$1" | head -1)
+    sleep 1
+    import -window "$id" "$out/$2"
+    echo "wrote docs/screenshots/$2"
+}
+shoot 'Last Update' main-window.png
+main=$(xdotool search --onlyvisible --name 'Last Update' | head -1)
+xdotool windowfocus --sync "$main"
+xdotool key ctrl+comma
+shoot 'Tarnwell Preferences' preferences.png
+prefs=$(xdotool search --onlyvisible --name 'Tarnwell Preferences' | head -1)
+tab() { # x-of-the-tab file
+    xdotool mousemove --window "$prefs" "$1" 24 click 1
+    sleep 0.5
+    import -window "$prefs" "$out/$2"
+    echo "wrote docs/screenshots/$2"
+}
+tab 117 preferences-checks.png
+tab 180 preferences-alerts.png
