@@ -152,7 +152,7 @@ void KZAppController::setUpMenuExtraLink()
     // burst of changes is one notification.
     QPointer<KZAppController> guard(this);
     const std::shared_ptr<std::atomic<bool>> pending = link->changePending;
-    preferences().setChangeHook([guard, pending](const QString &) {
+    preferences().setChangeHook([guard, pending](const QStringList &) {
         if (pending->exchange(true))
             return;
         QMetaObject::invokeMethod(

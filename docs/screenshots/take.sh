@@ -5,7 +5,13 @@
 # captured without frames).
 #
 #   docs/screenshots/take.sh [BUILD_DIR]
+#
+# Needs xvfb-run, xdotool and ImageMagick's import (Debian: xvfb xdotool
+# imagemagick); only for the documentation, not for building or testing.
 set -euo pipefail
+for tool in xvfb-run xdotool import; do
+    command -v "$tool" >/dev/null || { echo "take.sh: $tool is missing" >&2; exit 1; }
+done
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build}
 out=$root/docs/screenshots

@@ -225,8 +225,8 @@ TEST_F(WindowsTest, EmailButtonsFollowTheEmailEvents)
 // once when it is shown; its timer ends once the window is closed.
 TEST_F(WindowsTest, LogWindowRedrawRule)
 {
+    KZAppController &app = controller(); // makes the log folder
     appendToLog("first line\n");
-    KZAppController &app = controller();
     QPlainTextEdit *text = app.logWindow()->logText();
     QSignalSpy redrawn(text, &QPlainTextEdit::textChanged);
 
