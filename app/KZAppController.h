@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class KZAppcastReader;
 class KZDetailWindows;
 class KZDriveBrowser;
 class KZEmailOptionsDialog;
@@ -23,6 +24,7 @@ class KZProgressSheet;
 class KZSMARTDrive;
 class KZTestEmailSheet;
 class QAction;
+class QCheckBox;
 class QLineEdit;
 class QMainWindow;
 class QProgressBar;
@@ -203,6 +205,18 @@ public:
     void toggleMenuExtra(QObject *sender);
     void setUpMenuExtraLink();
     void setUpUpdater();
+    //  - menuExtraDidUnload(): the monitor quit: the checkbox goes off;
+    //  - sendPrefsChangeToExtra(): posts "TWPrefsChanged" (after any change
+    //    of the preferences, coalesced on the GUI thread);
+    //  - updaterWillRelaunchApplication(): stops a running monitor and
+    //    stores "UpdateInProgress", so the next start restarts it;
+    //  - prefShowMenuExtra(): the preferences window's monitor checkbox;
+    //    updater(): the update feed reader (after setUpUpdater()).
+    void menuExtraDidUnload();
+    void sendPrefsChangeToExtra();
+    void updaterWillRelaunchApplication();
+    QCheckBox *prefShowMenuExtra() const;
+    KZAppcastReader *updater() const;
 
     QAction *fileOpenAction() const { return m_openAction; }
     QAction *fileSaveAction() const { return m_saveAction; }

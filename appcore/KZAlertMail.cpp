@@ -77,26 +77,20 @@ void addDrive(KZCheckSummary &summary, const KZCheckedDrive &drive, bool passedC
     }
 }
 
-QList<KZCheckedDrive> checkedDrives(const QList<const KZSMARTDrive *> &drives,
-                                    KZMailProgram program)
+QList<KZCheckedDrive> checkedDrives(const QList<const KZSMARTDrive *> &drives)
 {
     QList<KZCheckedDrive> result;
     for (const KZSMARTDrive *drive : drives)
-        result.append(KZCheckedDrive::fromDrive(*drive, program));
+        result.append(KZCheckedDrive::fromDrive(*drive));
     return result;
 }
 
 } // namespace
 
-KZCheckedDrive KZCheckedDrive::fromDrive(const KZSMARTDrive &drive, KZMailProgram program)
+KZCheckedDrive KZCheckedDrive::fromDrive(const KZSMARTDrive &drive)
 {
-    return {drive.driveHealth(),
-            drive.smartSupported(),
-            program == KZMailProgram::Application ? KZDriveStatus::displayName(drive)
-                                                  : KZAlertMail::menuItemDisplayName(drive),
-            drive.driveModel(),
-            drive.driveCapacity(),
-            drive.driveSerialNumber()};
+    return {drive.driveHealth(), drive.smartSupported(), KZDriveStatus::displayName(drive),
+            drive.driveModel(),  drive.driveCapacity(),  drive.driveSerialNumber()};
 }
 
 KZEmailEvents KZEmailEvents::fromPreferences(const KZPreferences &preferences)
@@ -111,7 +105,7 @@ namespace KZAlertMail {
 KZCheckSummary summarizeApplicationCheck(const QList<const KZSMARTDrive *> &drives,
                                          const KZEmailEvents &events)
 {
-    return summarizeApplicationCheck(checkedDrives(drives, KZMailProgram::Application), events);
+    return summarizeApplicationCheck(checkedDrives(drives), events);
 }
 
 KZCheckSummary summarizeApplicationCheck(const QList<KZCheckedDrive> &drives,
@@ -123,10 +117,21 @@ KZCheckSummary summarizeApplicationCheck(const QList<KZCheckedDrive> &drives,
     return summary;
 }
 
+QList<const KZSMARTDrive *> menuItemWalk(const QList<const KZSMARTDrive *> &drives)
+{
+    QList<const KZSMARTDrive *> walked;
+    for (const KZSMARTDrive *drive : drives) {
+        if (!drive->smartSupported())
+            break;
+        walked.append(drive);
+    }
+    return walked;
+}
+
 KZCheckSummary summarizeMenuItemCheck(const QList<const KZSMARTDrive *> &drives,
                                       const KZEmailEvents &events)
 {
-    return summarizeMenuItemCheck(checkedDrives(drives, KZMailProgram::MenuItem), events);
+    return summarizeMenuItemCheck(checkedDrives(drives), events);
 }
 
 KZCheckSummary summarizeMenuItemCheck(const QList<KZCheckedDrive> &drives,
@@ -139,23 +144,6 @@ KZCheckSummary summarizeMenuItemCheck(const QList<KZCheckedDrive> &drives,
         addDrive(summary, drive, true, events);
     }
     return summary;
-}
-
-QString menuItemDisplayName(const KZSMARTDrive &drive)
-{
-    const quint64 count = drive.drivePartitionCount();
-    if (count == 1)
-        return drive.partitionNameAtIndex(0);
-    const QString title = drive.driveModel().value_or(drive.driveLocationID());
-    QString name = fill("%@ with partitions ", "%@ with partitions ", title);
-    for (quint64 index = 0; index < count; ++index) {
-        name += drive.partitionNameAtIndex(index);
-        if (index + 2 < count)
-            name += QStringLiteral(", ");
-        else if (index + 1 < count)
-            name += QStringLiteral(", and ");
-    }
-    return name;
 }
 
 QString alertSubject(KZMailProgram program, int failingLines, int failedLines,

@@ -11,8 +11,7 @@ class KZPreferences;
 class KZSMARTDrive;
 
 // Which program composes the mail: the subjects differ ("Tarnwell Report" or
-// "Tarnwell Menu Item Report"), and so do the walk over the drives and the
-// display name of a drive without partitions.
+// "Tarnwell Menu Item Report"), and so does the walk over the drives.
 enum class KZMailProgram
 {
     Application,
@@ -40,8 +39,9 @@ struct KZCheckedDrive
     std::optional<QString> driveCapacity;
     std::optional<QString> driveSerialNumber;
 
-    // The drive's facts, named as the given program names drives.
-    static KZCheckedDrive fromDrive(const KZSMARTDrive &drive, KZMailProgram program);
+    // The drive's facts, named by its display name (the same in both
+    // programs: a drive without partitions is named by its model alone).
+    static KZCheckedDrive fromDrive(const KZSMARTDrive &drive);
 };
 
 // What a check found, for the alert mail and the persisted drive list.
@@ -64,17 +64,15 @@ KZCheckSummary summarizeApplicationCheck(const QList<const KZSMARTDrive *> &driv
 KZCheckSummary summarizeApplicationCheck(const QList<KZCheckedDrive> &drives,
                                          const KZEmailEvents &events);
 
-// The tray program: the walk ends at the first drive without SMART support;
-// names come from menuItemDisplayName().
+// The drives the tray program shows, mails and records: those before the
+// first drive without SMART support.
+QList<const KZSMARTDrive *> menuItemWalk(const QList<const KZSMARTDrive *> &drives);
+
+// The tray program: the walk ends at the first drive without SMART support.
 KZCheckSummary summarizeMenuItemCheck(const QList<const KZSMARTDrive *> &drives,
                                       const KZEmailEvents &events);
 KZCheckSummary summarizeMenuItemCheck(const QList<KZCheckedDrive> &drives,
                                       const KZEmailEvents &events);
-
-// The tray program's name of a drive: a single partition's name, else
-// "<model or location> with partitions " followed by the partition names
-// (nothing after the final blank when there are none).
-QString menuItemDisplayName(const KZSMARTDrive &drive);
 
 // The subject chosen by the counts of added lines (not of drives), filled
 // with the host name.

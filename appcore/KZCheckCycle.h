@@ -23,9 +23,23 @@ enum class KZBlink1Signal
     Red
 };
 
-// The application's side of a check that needs no window: what its update
-// does once every drive has been read.
+// What a check does once every drive has been read, in the application and
+// in the tray program, without a window.
 namespace KZCheckCycle {
+
+// A drive that S.M.A.R.T. answers for but whose health could not be
+// determined (an undetermined health, a read that failed): never shown as
+// passed.
+bool couldNotBeRead(const KZSMARTDrive &drive);
+
+// The tray program's status of one drive for its icon and LED: its health
+// when 1, 2 or 3; a drive that could not be read counts as failing; any
+// other health as passed.
+int menuItemDriveStatus(const KZSMARTDrive &drive);
+
+// The tray program's overall status of the drives it walked: 3 when one
+// failed, else 2 when one is failing (or could not be read), else 1.
+int menuItemOverallStatus(const QList<const KZSMARTDrive *> &walked);
 
 // The LED signal for the merged status: failing (2) gives yellow and failed
 // (3) red when their "Blink1…" key is on, else nothing; any other status
@@ -52,12 +66,17 @@ struct Options
     std::function<void(const KZMailResult &)> mailFinished;
     // The preferences read (the standard store when null).
     KZPreferences *preferences = nullptr;
+    // Whose check it is. The tray program walks the drives only up to the
+    // first one without SMART support, signals the LED once per walked drive
+    // (so the last drive whose event is on decides) and mails its own subjects.
+    KZMailProgram program = KZMailProgram::Application;
 };
 
 struct Result
 {
     int mergedStatus = 1;
-    KZBlink1Signal blink1 = KZBlink1Signal::None;
+    KZBlink1Signal blink1 = KZBlink1Signal::None; // the last signal sent
+    QList<KZBlink1Signal> blink1Signals;          // every signal decided, in order
     KZCheckSummary summary;
     QString checkTime;
     bool driveListWritten = false;
@@ -77,8 +96,8 @@ bool selfTestWarningCalledFor(const QStringList &driveLocations, const QDateTime
 
 // After a check of `drives` (in list order): lights the LED by the merged
 // status when the tool is there, composes the lines and records, writes the
-// persisted drive list, and sends the alert mail with the application's
-// subjects when at least one line was added ("EmailDrive…" keys decide).
+// persisted drive list, and sends the alert mail with the program's subjects
+// when at least one line was added ("EmailDrive…" keys decide).
 Result finishUpdate(const QList<const KZSMARTDrive *> &drives, const Options &options = {});
 
 } // namespace KZCheckCycle

@@ -367,3 +367,74 @@ std::optional<QStringList> KZTask::parseCommandLine(const QString &program,
     // whole answer.
     return splitLines(QString::fromUtf8(collected));
 }
+
+bool KZTask::launchDetached(const QString &program, const QStringList &arguments, QString *error)
+{
+    auto fail = [error](const QString &reason) {
+        if (error)
+            *error = reason;
+        return false;
+    };
+    // Everything the children need is prepared here: between fork and exec
+    // only async-signal-safe calls are made.
+    const QByteArray programBytes = QFile::encodeName(program);
+    std::vector<QByteArray> argumentBytes{programBytes};
+    for (const QString &argument : arguments)
+        argumentBytes.push_back(argument.toUtf8());
+    std::vector<char *> argv;
+    for (QByteArray &bytes : argumentBytes)
+        argv.push_back(bytes.data());
+    argv.push_back(nullptr);
+
+    int statusPipe[2];
+    if (::pipe2(statusPipe, O_CLOEXEC) != 0)
+        return fail(QStringLiteral("cannot create a pipe: %1").arg(systemError(errno)));
+    FileDescriptor statusRead(statusPipe[0]);
+    FileDescriptor statusWrite(statusPipe[1]);
+
+    // The middle child starts the program and exits at once, so the program
+    // is never this process's child and never left as a zombie.
+    const pid_t middle = ::fork();
+    if (middle < 0)
+        return fail(QStringLiteral("cannot fork: %1").arg(systemError(errno)));
+    if (middle == 0) {
+        ::setsid();
+        const pid_t grandchild = ::fork();
+        if (grandchild == 0) {
+            sigset_t none;
+            sigemptyset(&none);
+            ::sigprocmask(SIG_SETMASK, &none, nullptr);
+            ::signal(SIGPIPE, SIG_DFL);
+            const int devNull = ::open("/dev/null", O_RDONLY);
+            if (devNull >= 0) {
+                ::dup2(devNull, STDIN_FILENO);
+                if (devNull != STDIN_FILENO)
+                    ::close(devNull);
+            }
+            ::execve(programBytes.constData(), argv.data(), environ);
+            const int reason = errno;
+            [[maybe_unused]] const ssize_t written =
+                ::write(statusWrite.get(), &reason, sizeof reason);
+            ::_exit(127);
+        }
+        if (grandchild < 0) {
+            const int reason = errno;
+            [[maybe_unused]] const ssize_t written =
+                ::write(statusWrite.get(), &reason, sizeof reason);
+        }
+        ::_exit(0);
+    }
+    statusWrite.reset();
+    int middleStatus = 0;
+    while (::waitpid(middle, &middleStatus, 0) < 0 && errno == EINTR) {
+    }
+    // End of file without a number: the program was executed.
+    int reason = 0;
+    ssize_t got = 0;
+    do {
+        got = ::read(statusRead.get(), &reason, sizeof reason);
+    } while (got < 0 && errno == EINTR);
+    if (got == ssize_t(sizeof reason))
+        return fail(QStringLiteral("cannot run %1: %2").arg(program, systemError(reason)));
+    return true;
+}

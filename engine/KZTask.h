@@ -73,6 +73,13 @@ public:
     // The last run printed text whose last line has no line feed.
     bool outputCutOff() const { return m_outputCutOff; }
 
+    // Starts a program that outlives this one (another of Tarnwell's
+    // programs): in a session of its own, with standard input from
+    // /dev/null and this process's standard output and error, never waited
+    // for. False (with the reason) when it could not be started.
+    static bool launchDetached(const QString &program, const QStringList &arguments,
+                               QString *error = nullptr);
+
     // The line-splitting rule every parser indexes into: the first line is
     // always kept (even empty); later lines drop leading tab, LF and CR
     // characters and empty lines vanish; an unterminated last piece is

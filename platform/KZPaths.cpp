@@ -22,6 +22,11 @@ QString preferencesFile()
     return xdgFolder("XDG_CONFIG_HOME", ".config") + QStringLiteral("/Tarnwell/Tarnwell.conf");
 }
 
+QString autostartFolder()
+{
+    return xdgFolder("XDG_CONFIG_HOME", ".config") + QStringLiteral("/autostart");
+}
+
 QString logFolder()
 {
     return xdgFolder("XDG_STATE_HOME", ".local/state") + QStringLiteral("/Tarnwell");

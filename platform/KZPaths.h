@@ -7,6 +7,8 @@ namespace KZPaths {
 
 // $XDG_CONFIG_HOME/Tarnwell/Tarnwell.conf — the preferences of both programs.
 QString preferencesFile();
+// $XDG_CONFIG_HOME/autostart — desktop entries of programs started at login.
+QString autostartFolder();
 // $XDG_STATE_HOME/Tarnwell — the log file and the per-drive raw captures.
 QString logFolder();
 // $XDG_STATE_HOME/Tarnwell/Tarnwell.log

@@ -25,6 +25,15 @@ QString storageKey(const QString &key)
     return escaped;
 }
 
+QString keyOfEntry(const QString &storageKey)
+{
+    QString key = storageKey;
+    key.replace(QStringLiteral("%5C"), QStringLiteral("\\"));
+    key.replace(QStringLiteral("%2F"), QStringLiteral("/"));
+    key.replace(QStringLiteral("%25"), QStringLiteral("%"));
+    return key;
+}
+
 QString hostName()
 {
     const QString name = QSysInfo::machineHostName();
@@ -222,6 +231,8 @@ void KZPreferences::writeLocked()
     if (m_pending.isEmpty())
         return;
     const QHash<QString, std::optional<QVariant>> changes = std::exchange(m_pending, {});
+    for (auto it = changes.cbegin(); it != changes.cend(); ++it)
+        m_unannounced.append(keyOfEntry(it.key()));
     if (!m_settings) {
         for (auto it = changes.cbegin(); it != changes.cend(); ++it) {
             if (it.value())
@@ -272,11 +283,33 @@ KZPreferences::Batch::Batch(KZPreferences &preferences) : m_preferences(preferen
 
 KZPreferences::Batch::~Batch()
 {
-    QMutexLocker locker(&m_preferences.m_mutex);
-    if (--m_preferences.m_batchDepth > 0)
-        return;
-    m_preferences.m_batchOriginals.clear();
-    m_preferences.writeLocked();
+    {
+        QMutexLocker locker(&m_preferences.m_mutex);
+        if (--m_preferences.m_batchDepth > 0)
+            return;
+        m_preferences.m_batchOriginals.clear();
+        m_preferences.writeLocked();
+    }
+    m_preferences.announceChanges();
+}
+
+void KZPreferences::setChangeHook(ChangeHook hook)
+{
+    QMutexLocker locker(&m_mutex);
+    m_changeHook = std::move(hook);
+}
+
+void KZPreferences::announceChanges()
+{
+    QStringList keys;
+    ChangeHook hook;
+    {
+        QMutexLocker locker(&m_mutex);
+        keys = std::exchange(m_unannounced, {});
+        hook = m_changeHook;
+    }
+    if (hook && !keys.isEmpty())
+        hook(keys);
 }
 
 bool KZPreferences::toBool(const QVariant &value)
@@ -357,9 +390,12 @@ QDateTime KZPreferences::dateForKey(const QString &key) const
 
 void KZPreferences::store(const QString &key, const QVariant &value)
 {
-    QMutexLocker locker(&m_mutex);
-    readLocked();
-    changeLocked(key, value);
+    {
+        QMutexLocker locker(&m_mutex);
+        readLocked();
+        changeLocked(key, value);
+    }
+    announceChanges();
 }
 
 void KZPreferences::setBool(const QString &key, bool value)
@@ -384,9 +420,12 @@ void KZPreferences::setDate(const QString &key, const QDateTime &value)
 
 void KZPreferences::removeObjectForKey(const QString &key)
 {
-    QMutexLocker locker(&m_mutex);
-    readLocked();
-    changeLocked(key, std::nullopt);
+    {
+        QMutexLocker locker(&m_mutex);
+        readLocked();
+        changeLocked(key, std::nullopt);
+    }
+    announceChanges();
 }
 
 qint64 KZPreferences::addToInteger(const QString &key, qint64 delta, qint64 floor)
@@ -396,15 +435,20 @@ qint64 KZPreferences::addToInteger(const QString &key, qint64 delta, qint64 floo
     const std::optional<QVariant> stored = storedLocked(storageKey(key));
     const qint64 value = qMax(toInteger(stored ? *stored : m_registered.value(key)) + delta, floor);
     changeLocked(key, value);
+    locker.unlock();
+    announceChanges();
     return value;
 }
 
 void KZPreferences::synchronize()
 {
-    QMutexLocker locker(&m_mutex);
-    writeLocked();
-    if (m_settings)
-        m_settings->sync();
+    {
+        QMutexLocker locker(&m_mutex);
+        writeLocked();
+        if (m_settings)
+            m_settings->sync();
+    }
+    announceChanges();
 }
 
 QString KZPreferences::fileName() const

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantMap>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -74,6 +75,13 @@ public:
     // Writes pending changes to the file and reads the other program's.
     void synchronize();
 
+    // Called, outside the store's lock and on the thread that wrote, with
+    // the keys whose change has just reached the file (a stored or removed
+    // value; a change that leaves a value as it was is none). The
+    // application posts its change notification from here.
+    using ChangeHook = std::function<void(const QStringList &keys)>;
+    void setChangeHook(ChangeHook hook);
+
     // The file, or an empty text for a store in memory.
     QString fileName() const;
 
@@ -104,6 +112,9 @@ private:
     void changeLocked(const QString &key, const std::optional<QVariant> &value);
     // The one way changes reach the file.
     void writeLocked();
+    // Hands the keys written since the last call to the change hook; called
+    // by every public operation that may write, once it has let go of the lock.
+    void announceChanges();
     void store(const QString &key, const QVariant &value);
 
     mutable QMutex m_mutex;
@@ -115,4 +126,6 @@ private:
     // The values the keys changed in the running batch had before it began.
     QHash<QString, std::optional<QVariant>> m_batchOriginals;
     int m_batchDepth = 0;
+    ChangeHook m_changeHook;
+    QStringList m_unannounced; // keys written, not yet handed to the hook
 };

@@ -25,6 +25,8 @@ packages=(
     # reading disks as a normal user: pkexec and polkit (the real pkexec test
     # starts its own polkitd on a private system bus)
     polkitd pkexec
+    # a tray host for the tray monitor under the virtual display, and clicks on it
+    trayer xdotool
     # mail sender with TLS, and the SMTP server and certificates of the mail tests
     sendemail libio-socket-ssl-perl libnet-ssleay-perl python3-aiosmtpd openssl
     # checks of the desktop entries

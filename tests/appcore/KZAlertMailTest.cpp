@@ -106,25 +106,21 @@ TEST(AlertMail, UndeterminedHealthAddsNothing)
     EXPECT_EQ(summary.problemCount, 0);
 }
 
-TEST(AlertMail, MenuItemNamesAlwaysListPartitions)
+TEST(AlertMail, BothProgramsNameDrivesByTheDisplayName)
 {
+    // The tray program once named a drive without partitions "M with
+    // partitions " with nothing after it; it now names drives as the
+    // application does, in mail lines and drive list records alike.
     KZSMARTDrive disk = KZSMARTDrive::initForCommandLine();
     disk.setLocation("/dev/sdc");
-    EXPECT_EQ(menuItemDisplayName(disk), "sdc with partitions ");
+    const auto name = [&disk] { return KZCheckedDrive::fromDrive(disk).displayName; };
+    EXPECT_EQ(name(), "sdc");
     disk.addPartitionName("A");
-    EXPECT_EQ(menuItemDisplayName(disk), "A");
+    EXPECT_EQ(name(), "A");
     disk.addPartitionName("B");
-    EXPECT_EQ(menuItemDisplayName(disk), "sdc with partitions A, and B");
+    EXPECT_EQ(name(), "sdc with partitions A, and B");
     disk.addPartitionName("C");
-    EXPECT_EQ(menuItemDisplayName(disk), "sdc with partitions A, B, and C");
-
-    const KZCheckedDrive application = KZCheckedDrive::fromDrive(disk, KZMailProgram::Application);
-    EXPECT_EQ(application.displayName, "sdc with partitions A, B, and C");
-    KZSMARTDrive plain = KZSMARTDrive::initForCommandLine();
-    plain.setLocation("/dev/sdd");
-    EXPECT_EQ(KZCheckedDrive::fromDrive(plain, KZMailProgram::Application).displayName, "sdd");
-    EXPECT_EQ(KZCheckedDrive::fromDrive(plain, KZMailProgram::MenuItem).displayName,
-              "sdd with partitions ");
+    EXPECT_EQ(name(), "sdc with partitions A, B, and C");
 }
 
 TEST(AlertMail, TestMessage)

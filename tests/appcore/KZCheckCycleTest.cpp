@@ -1,6 +1,7 @@
 #include "KZCheckCycle.h"
 #include "AlertTestSupport.h"
 #include "KZBlink1Controller.h"
+#include "KZMenuItemMenu.h"
 #include "KZPreferences.h"
 #include "KZSMARTDrive.h"
 #include "TestSupport.h"
@@ -40,16 +41,68 @@ std::unique_ptr<KZSMARTDrive> readDrive(const QByteArray &model, const QByteArra
     return drive;
 }
 
+// A drive refreshed as a scan refreshes it; a section without an answer
+// holds only its heading.
+std::unique_ptr<KZSMARTDrive> refreshedDrive(QMap<QString, QByteArray> answers)
+{
+    static std::vector<std::unique_ptr<FakeSmartctl>> fakes;
+    for (const char *key : {"A", "l-error", "l-selftest", "capture"}) {
+        if (!answers.contains(key))
+            answers.insert(key, banner + "=== START OF READ SMART DATA SECTION ===\n");
+    }
+    fakes.push_back(std::make_unique<FakeSmartctl>(answers));
+    auto drive = std::make_unique<KZSMARTDrive>(KZSMARTDrive::initForCommandLine());
+    drive->setLocation("/dev/sdq");
+    drive->setSmartctlOverride(fakes.back()->program());
+    drive->updateInfo();
+    return drive;
+}
+
+QByteArray identity(const QByteArray &model)
+{
+    return banner + "=== START OF INFORMATION SECTION ===\nDevice Model:     " + model +
+           "\nSerial Number:    SN-" + model +
+           "\nUser Capacity:    500,107,862,016 bytes [500 GB]\n";
+}
+
+// Failing by its self-test status byte (the read element failed).
+std::unique_ptr<KZSMARTDrive> failingDrive(const QByteArray &model)
+{
+    return refreshedDrive(
+        {{"i", identity(model)},
+         {"H", banner + passed},
+         {"c", banner + "=== START OF READ SMART DATA SECTION ===\nGeneral SMART Values:\n"
+                        "Self-test execution status:      ( 121)\tThe previous self-test "
+                        "completed having\n\t\t\t\t\tthe read element of the test failed.\n"
+                        "Total time to complete Offline \ndata collection: \t\t(  600) "
+                        "seconds.\n"}});
+}
+
+std::unique_ptr<KZSMARTDrive> unsupportedDrive()
+{
+    const QByteArray refused = banner + "Smartctl open device: /dev/sdq failed: No such device\n";
+    QMap<QString, QByteArray> answers;
+    for (const char *key : {"i", "H", "c", "A", "l-error", "l-selftest", "capture"})
+        answers.insert(key, refused);
+    return refreshedDrive(answers);
+}
+
 class CheckCycleTest : public testing::Test
 {
 protected:
-    void SetUp() override
+    void SetUp() override { makePreferences(false); }
+
+    // The tray monitor's defaults: no blink(1) keys, the port as a text.
+    void makePreferences(bool menuItem)
     {
         static int counter = 0;
         ++counter;
         m_preferences = std::make_unique<KZPreferences>(
             TestSupport::homeDir() + QStringLiteral("/cycle-%1.conf").arg(counter));
-        m_preferences->registerApplicationDefaults();
+        if (menuItem)
+            m_preferences->registerMenuItemDefaults();
+        else
+            m_preferences->registerApplicationDefaults();
         m_preferences->setString("EmailHostName", "büro");
         m_preferences->setString("EmailFromAddress", "monitor@example.org");
         m_preferences->setString("EmailToAddress", "admin@example.org");
@@ -66,6 +119,13 @@ protected:
         m_options.mailSender.setPasswordLookup(
             [](const auto &, const auto &) { return std::optional<QString>(); });
         m_options.checkTime = QDateTime(QDate(2026, 12, 7), QTime(9, 30));
+        if (menuItem) {
+            m_options.program = KZMailProgram::MenuItem;
+            m_options.mailSender = KZMailSender(KZMailSender::Copy::MenuItem);
+            m_options.mailSender.setSenderProgram(m_recorder.program);
+            m_options.mailSender.setPasswordLookup(
+                [](const auto &, const auto &) { return std::optional<QString>(); });
+        }
     }
     void TearDown() override
     {
@@ -237,4 +297,90 @@ TEST_F(CheckCycleTest, AlertMailReachesARealServer)
     ASSERT_EQ(messages.size(), 1);
     EXPECT_EQ(messages.first()["subject"].toString(), "Tarnwell Report (büro): FAILED DRIVES!");
     EXPECT_EQ(messages.first()["body"].toString().trimmed(), "GOOD DISK: PASSED\nBAD DISK: FAILED");
+}
+
+// ---- the tray monitor's check ----
+
+TEST_F(CheckCycleTest, MenuItemWalkEndsAtTheFirstUnsupportedDrive)
+{
+    makePreferences(true);
+    for (const char *key :
+         {"EmailDrivePassed", "EmailDriveFailed", "Blink1DrivePassed", "Blink1DriveFailed"})
+        m_preferences->setBool(key, true);
+    const auto good = readDrive("GOOD DISK", passed);
+    const auto unsupported = unsupportedDrive();
+    const auto bad = readDrive("BAD DISK", failed);
+    ASSERT_FALSE(unsupported->smartSupported());
+    const auto result =
+        KZCheckCycle::finishUpdate({good.get(), unsupported.get(), bad.get()}, m_options);
+    EXPECT_EQ(result.mergedStatus, 1);
+    EXPECT_EQ(result.blink1Signals, QList<KZBlink1Signal>{KZBlink1Signal::Green});
+    EXPECT_EQ(result.summary.problemCount, 0);
+    EXPECT_FALSE(driveList().contains("BAD DISK"));
+    ASSERT_TRUE(result.mail);
+    EXPECT_EQ(*result.mail, (QStringList{"Tarnwell Menu Item Report (büro): All drives passed.",
+                                         "GOOD DISK: PASSED\n"}));
+}
+
+TEST_F(CheckCycleTest, MenuItemYellowNeverReplacesRedButTheLastDriveLightsTheLed)
+{
+    makePreferences(true);
+    m_preferences->setBool("Blink1DriveFailing", true);
+    m_preferences->setBool("Blink1DriveFailed", true);
+    const auto failing = failingDrive("SLOW DISK");
+    const auto bad = readDrive("BAD DISK", failed);
+    ASSERT_EQ(failing->driveHealth(), 2);
+    using Signals = QList<KZBlink1Signal>;
+    const auto failedFirst = KZCheckCycle::finishUpdate({bad.get(), failing.get()}, m_options);
+    EXPECT_EQ(failedFirst.mergedStatus, 3);
+    EXPECT_EQ(failedFirst.blink1Signals, (Signals{KZBlink1Signal::Red, KZBlink1Signal::Yellow}));
+    EXPECT_EQ(failedFirst.blink1, KZBlink1Signal::Yellow);
+    const auto failingFirst = KZCheckCycle::finishUpdate({failing.get(), bad.get()}, m_options);
+    EXPECT_EQ(failingFirst.mergedStatus, 3);
+    EXPECT_EQ(failingFirst.blink1, KZBlink1Signal::Red);
+    EXPECT_EQ(failingFirst.summary.problemCount, 2);
+}
+
+TEST_F(CheckCycleTest, MenuItemMailsNothingForAnUnmailedFailedDriveButRecordsIt)
+{
+    makePreferences(true);
+    m_preferences->setBool("EmailDriveFailing", true);
+    const auto bad = readDrive("BAD DISK", failed);
+    const auto result = KZCheckCycle::finishUpdate({bad.get()}, m_options);
+    EXPECT_FALSE(result.mail.has_value());
+    EXPECT_FALSE(m_recorder.wasRun());
+    EXPECT_TRUE(driveList().contains("<string>FAILED</string>"));
+    EXPECT_TRUE(driveList().contains("<string>BAD DISK</string>"));
+}
+
+TEST_F(CheckCycleTest, MenuItemLedIsOffByDefault)
+{
+    // The blink(1) keys are not registered in the monitor: a passed drive
+    // switches the LED off and a failed one leaves it alone.
+    makePreferences(true);
+    const auto good = readDrive("GOOD DISK", passed);
+    const auto bad = readDrive("BAD DISK", failed);
+    const auto result = KZCheckCycle::finishUpdate({good.get(), bad.get()}, m_options);
+    EXPECT_EQ(result.blink1Signals,
+              (QList<KZBlink1Signal>{KZBlink1Signal::Off, KZBlink1Signal::None}));
+    EXPECT_EQ(ledCommands(), QStringList{"--quiet --off"});
+}
+
+TEST_F(CheckCycleTest, MenuItemNeverCallsAnUnreadableDriveHealthy)
+{
+    makePreferences(true);
+    m_preferences->setBool("EmailDrivePassed", true);
+    m_preferences->setBool("Blink1DriveFailing", true);
+    const auto unknown = readDrive("ODD DISK", "=== START ===\nno verdict here\n");
+    ASSERT_EQ(unknown->driveHealth(), 0);
+    ASSERT_TRUE(KZCheckCycle::couldNotBeRead(*unknown));
+    const auto result = KZCheckCycle::finishUpdate({unknown.get()}, m_options);
+    EXPECT_EQ(result.mergedStatus, 2);
+    EXPECT_EQ(result.blink1, KZBlink1Signal::Yellow);
+    EXPECT_FALSE(result.mail.has_value());
+    EXPECT_EQ(result.summary.problemCount, 0);
+    const KZMenuItemDrive shown = KZMenuItemDrive::fromDrive(*unknown);
+    EXPECT_TRUE(shown.couldNotBeRead);
+    EXPECT_EQ(shown.title, "ODD DISK");
+    EXPECT_EQ(shown.status, 2);
 }

@@ -6,6 +6,9 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QThread>
+
+#include <unistd.h>
 
 using TestSupport::readFile;
 using TestSupport::writeFile;
@@ -293,4 +296,27 @@ TEST(KZTaskInput, TextNeverAppearsInTheArgumentList)
     ASSERT_FALSE(lines->isEmpty());
     EXPECT_TRUE(lines->first().contains("visible"));
     EXPECT_FALSE(lines->join('\n').contains("hidden-secret"));
+}
+
+TEST(KZTaskLaunch, DetachedProgramRunsInItsOwnSessionAndIsNeverOurChild)
+{
+    const QString report = TestSupport::homeDir() + "/detached-report.txt";
+    const QString script = writeScript(
+        "detached", "#!/bin/sh\nread line\necho \"$PPID $(ps -o sid= -p $$) ${line:-none} $1\" > "
+                    "\"$2.tmp\"\nmv \"$2.tmp\" \"$2\"\n");
+    QString error;
+    ASSERT_TRUE(KZTask::launchDetached(script, {"a b", report}, &error)) << error.toStdString();
+    QElapsedTimer waited;
+    waited.start();
+    while (!QFileInfo::exists(report) && waited.elapsed() < 30000)
+        QThread::msleep(20);
+    const QStringList fields = QString::fromUtf8(readFile(report)).simplified().split(' ');
+    ASSERT_EQ(fields.size(), 5) << readFile(report).toStdString();
+    EXPECT_NE(fields.at(0).toLongLong(), qint64(::getpid()));
+    EXPECT_NE(fields.at(1).toLongLong(), qint64(::getsid(0)));
+    EXPECT_EQ(fields.at(2), "none");                     // standard input is /dev/null
+    EXPECT_EQ(fields.at(3) + ' ' + fields.at(4), "a b"); // arguments pass unsplit
+
+    EXPECT_FALSE(KZTask::launchDetached("/no/such/program", {}, &error));
+    EXPECT_TRUE(error.contains("No such file")) << error.toStdString();
 }

@@ -325,8 +325,23 @@ check "pkexec refusal runs nothing" [ ! -s "$tmp/out" ]
 FAKE_PKEXEC_ANSWER=dismissed "$fakes/fake-pkexec" /bin/echo x 2>/dev/null >/dev/null
 check "pkexec dismissed status" [ $? -eq 126 ]
 
+# ---------------------------------------------------------------- replay
+
+if [ -x /usr/sbin/smartctl ] && [ -f "$root/resources/samples/healthy.twdr" ]; then
+    mkdir -p "$tmp/replay"
+    cp "$root/resources/samples/healthy.twdr" "$tmp/replay/sda.twdr"
+    FAKE_REPLAY_DIR="$tmp/replay" "$fakes/fake-smartctl-replay" -H /dev/sda >"$tmp/out"
+    check "replay -H result" contains "$tmp/out" "self-assessment test result: PASSED"
+    FAKE_REPLAY_DIR="$tmp/replay" "$fakes/fake-smartctl-replay" -i /dev/sdb >"$tmp/out"
+    check "replay without a capture" contains "$tmp/out" "Smartctl open device: /dev/sdb failed: No such device"
+    "$fakes/fake-smartctl-replay" -V >"$tmp/out"
+    check "replay -V is smartctl's" contains "$tmp/out" "smartmontools"
+else
+    echo "smartctl or the sample capture missing: skipping the checks of fake-smartctl-replay"
+fi
+
 for f in fake-smartctl-corpus fake-smartctl-ambiguous fake-smartctl-hang fake-smartctl-selfkill \
-    fake-smartctl-script fake-blink1-tool fake-pkexec fake-smartctl-behind-helper; do
+    fake-smartctl-script fake-smartctl-replay fake-blink1-tool fake-pkexec fake-smartctl-behind-helper; do
     check "$f is executable" [ -x "$fakes/$f" ]
 done
 

@@ -413,3 +413,40 @@ TEST(Log, StandardErrorIsAppendedToTheLogFile)
     EXPECT_TRUE(text.contains("written by the child"));
     EXPECT_TRUE(text.contains("raw stderr text"));
 }
+
+TEST(Preferences, EveryChangeReachesTheChangeHookOnceItIsWritten)
+{
+    KZPreferences preferences(freshPreferencesFile());
+    preferences.registerApplicationDefaults();
+    QStringList changed;
+    preferences.setChangeHook([&changed](const QStringList &keys) { changed += keys; });
+    preferences.setBool("PollDrives", false);
+    preferences.setBool("PollDrives", false); // no change
+    preferences.setInteger("PollingInterval", 7200);
+    preferences.setDate("/dev/sda_TestEndTime", QDateTime::currentDateTime());
+    preferences.addToInteger("TestsInProgress", 1);
+    preferences.removeObjectForKey("PollDrives");
+    (void)preferences.boolForKey("AutoExpandDrives");
+    EXPECT_EQ(changed, (QStringList{"PollDrives", "PollingInterval", "/dev/sda_TestEndTime",
+                                    "TestsInProgress", "PollDrives"}));
+    EXPECT_TRUE(preferences.boolForKey("PollDrives")); // removed: the default again
+
+    // A batch announces its changes when it writes them, at its end.
+    changed.clear();
+    {
+        KZPreferences::Batch batch(preferences);
+        preferences.setString("EmailHostName", "büro");
+        preferences.setInteger("/dev/sdb_LastErrorCount", 3);
+        EXPECT_TRUE(changed.isEmpty());
+    }
+    changed.sort();
+    EXPECT_EQ(changed, (QStringList{"/dev/sdb_LastErrorCount", "EmailHostName"}));
+
+    // The hook may write itself without deadlocking the store.
+    preferences.setChangeHook([&preferences](const QStringList &keys) {
+        if (!keys.contains("Echo"))
+            preferences.setString("Echo", keys.join(','));
+    });
+    preferences.setBool("AutoExpandDrives", false);
+    EXPECT_EQ(preferences.stringForKey("Echo"), "AutoExpandDrives");
+}

@@ -1,0 +1,173 @@
+#include "KZMenuItemMenu.h"
+
+#include "KZCheckCycle.h"
+#include "KZLocalization.h"
+#include "KZSMARTDrive.h"
+
+namespace {
+
+QString text(const char *key, const char *defaultText)
+{
+    return KZLocalization::localizedString(QString::fromLatin1(key),
+                                           QString::fromUtf8(defaultText));
+}
+
+KZMenuItemEntry separator()
+{
+    KZMenuItemEntry entry;
+    entry.kind = KZMenuItemEntry::Kind::Separator;
+    entry.enabled = false;
+    return entry;
+}
+
+KZMenuItemEntry command(const QString &title, KZMenuItemAction action,
+                        const QString &keyEquivalent = {})
+{
+    KZMenuItemEntry entry;
+    entry.kind = KZMenuItemEntry::Kind::Command;
+    entry.title = title;
+    entry.action = action;
+    entry.keyEquivalent = keyEquivalent;
+    return entry;
+}
+
+KZMenuItemEntry statusLine(const QString &title)
+{
+    KZMenuItemEntry entry;
+    entry.kind = KZMenuItemEntry::Kind::Status;
+    entry.title = title;
+    entry.enabled = false;
+    entry.indentation = 3;
+    return entry;
+}
+
+// A long reason (a whole smartctl line) is cut so the menu stays narrow.
+QString shortened(const QString &reason)
+{
+    constexpr qsizetype limit = 80;
+    const QString simplified = reason.simplified();
+    if (simplified.size() <= limit)
+        return simplified;
+    return simplified.left(limit - 1) + QChar(0x2026);
+}
+
+} // namespace
+
+KZMenuItemDrive KZMenuItemDrive::fromDrive(const KZSMARTDrive &drive)
+{
+    KZMenuItemDrive shown;
+    shown.title = drive.driveModel().value_or(drive.driveLocationID());
+    shown.partitions = drive.partitionNames();
+    shown.status = KZCheckCycle::menuItemDriveStatus(drive);
+    shown.couldNotBeRead = KZCheckCycle::couldNotBeRead(drive);
+    if (shown.couldNotBeRead)
+        shown.reason = drive.getLastSMARTErrorMessage().value_or(QString());
+    return shown;
+}
+
+KZMenuItemMenu::KZMenuItemMenu()
+{
+    resetMenu();
+}
+
+QStringList KZMenuItemMenu::titles() const
+{
+    QStringList result;
+    for (const KZMenuItemEntry &entry : m_items)
+        result.append(entry.kind == KZMenuItemEntry::Kind::Separator ? QStringLiteral("-")
+                                                                     : entry.title);
+    return result;
+}
+
+void KZMenuItemMenu::resetMenu()
+{
+    m_items = {
+        separator(),
+        separator(),
+        command(text("RescanDrives", "Rescan For Drives"), KZMenuItemAction::ScanForDrives),
+        command(text("UpdateDrives", "Update Drives"), KZMenuItemAction::UpdateDrives),
+        separator(),
+        command(text("LaunchTW", "Launch Tarnwell"), KZMenuItemAction::LaunchTarnwell),
+        command(text("QuitTW", "Quit"), KZMenuItemAction::Quit, QStringLiteral("q")),
+    };
+}
+
+void KZMenuItemMenu::insertItem(qsizetype index, const KZMenuItemEntry &entry)
+{
+    m_items.insert(qBound<qsizetype>(0, index, m_items.size()), entry);
+}
+
+void KZMenuItemMenu::insertMessage(const QString &title)
+{
+    KZMenuItemEntry entry;
+    entry.kind = KZMenuItemEntry::Kind::Message;
+    entry.title = title;
+    insertItem(0, entry);
+}
+
+QString KZMenuItemMenu::statusText(const KZMenuItemDrive &drive)
+{
+    if (drive.couldNotBeRead)
+        return text("OverallStatusUnreadable", "Overall Status: could not be read!");
+    switch (drive.status) {
+    case 2:
+        return text("OverallStatusFailing", "Overall Status: FAILING!");
+    case 3:
+        return text("OverallStatusFailed", "Overall Status: FAILED!");
+    default:
+        return text("OverallStatusPassed", "Overall Status: Passed");
+    }
+}
+
+QString KZMenuItemMenu::lastUpdatedText(const QString &time)
+{
+    QString format = text("LastUpdated", "Last Updated: %@");
+    const qsizetype position = format.indexOf(QStringLiteral("%@"));
+    return position < 0 ? format : format.replace(position, 2, time);
+}
+
+void KZMenuItemMenu::showSnapshot(const KZMenuItemSnapshot &snapshot)
+{
+    resetMenu();
+    switch (snapshot.outcome) {
+    case KZMenuItemSnapshot::Outcome::ScanFailed:
+        insertMessage(text("ErrorScanningForDrives", "Error Scanning for Drives"));
+        return;
+    case KZMenuItemSnapshot::Outcome::NoDrives:
+        insertMessage(text("NoDrivesFound", "No drives found"));
+        return;
+    case KZMenuItemSnapshot::Outcome::Drives:
+        break;
+    }
+    for (const KZMenuItemDrive &drive : snapshot.drives) {
+        KZMenuItemEntry item;
+        item.kind = KZMenuItemEntry::Kind::Drive;
+        item.title = drive.title;
+        item.iconStatus = drive.status;
+        // A drive named by its one volume needs no list of volumes; an empty
+        // list would open as an empty box.
+        item.hasSubmenu = drive.partitions.size() >= 2;
+        if (item.hasSubmenu)
+            item.submenu = drive.partitions;
+        else if (drive.partitions.size() == 1)
+            item.title = drive.partitions.first();
+        insertItem(0, item);
+        insertItem(1, statusLine(statusText(drive)));
+        if (drive.couldNotBeRead && !drive.reason.trimmed().isEmpty())
+            insertItem(2, statusLine(shortened(drive.reason)));
+    }
+    KZMenuItemEntry updated;
+    updated.kind = KZMenuItemEntry::Kind::LastUpdated;
+    updated.title = lastUpdatedText(snapshot.lastUpdated);
+    updated.enabled = false;
+    insertItem(count() - 6, updated);
+}
+
+void KZMenuItemMenu::appendUpdateAvailable()
+{
+    KZMenuItemEntry entry;
+    entry.kind = KZMenuItemEntry::Kind::UpdateAvailable;
+    entry.title = text("UpdateAvailable", "An update is available");
+    entry.action = KZMenuItemAction::LaunchTarnwell;
+    insertItem(count(), entry);
+}

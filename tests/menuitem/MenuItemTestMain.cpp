@@ -1,0 +1,16 @@
+#include "TestSupport.h"
+
+#include <QApplication>
+
+// The monitor's in-process tests run a real QApplication on the offscreen
+// platform (no tray there: the menu exists all the same) with private HOME
+// and XDG folders.
+int main(int argc, char **argv)
+{
+    TestSupport::isolateHome();
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tarnwell-menu-item"));
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,192 @@
+#include "MenuItemTestSupport.h"
+
+#include "KZPaths.h"
+#include "KZPreferences.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QThread>
+
+namespace MenuItemTestSupport {
+
+Machine::Machine()
+{
+    static int counter = 0;
+    m_dir = TestSupport::homeDir() + QStringLiteral("/machine-%1").arg(++counter);
+    QDir().mkpath(m_dir);
+    writeListing();
+    const QByteArray dir = QFile::encodeName(m_dir);
+    m_lsblk =
+        TestSupport::writeScript("lsblk", "#!/bin/sh\nexec /bin/cat '" + dir + "/lsblk.txt'\n");
+    m_smartctl = TestSupport::writeScript(
+        "smartctl",
+        "#!/bin/sh\ndir='" + dir +
+            "'\n"
+            "if [ -e \"$dir/hold\" ]; then\n"
+            "    : > \"$dir/held\"\n"
+            "    while [ -e \"$dir/hold\" ]; do sleep 0.05; done\n"
+            "fi\n"
+            "unset FAKE_RECORD\n"
+            "FAKE_REPLAY_DIR=\"$dir\" FAKE_SMARTCTL='" +
+            QFile::encodeName(TestSupport::realSmartctl()) + "' exec '" +
+            QFile::encodeName(TestSupport::fake(QStringLiteral("fake-smartctl-replay"))) +
+            "' \"$@\"\n");
+}
+
+void Machine::writeListing()
+{
+    QByteArray listing;
+    for (const auto &[name, volumes] : std::as_const(m_disks)) {
+        const QByteArray disk = name.toUtf8();
+        listing += "NAME=\"" + disk +
+                   "\" TYPE=\"disk\" PKNAME=\"\" MOUNTPOINT=\"\" LABEL=\"\" "
+                   "PATH=\"/dev/" +
+                   disk + "\"\n";
+        for (qsizetype index = 0; index < volumes.size(); ++index) {
+            const QByteArray part = disk + QByteArray::number(index + 1);
+            const QByteArray label = volumes.at(index).toUtf8();
+            listing += "NAME=\"" + part + "\" TYPE=\"part\" PKNAME=\"" + disk +
+                       "\" MOUNTPOINT=\"/media/" + label + "\" LABEL=\"" + label +
+                       "\" PATH=\"/dev/" + part + "\"\n";
+        }
+    }
+    TestSupport::writeFile(m_dir + QStringLiteral("/lsblk.txt"), listing);
+}
+
+void Machine::addDrive(const QString &name, const QByteArray &json, const QStringList &volumes)
+{
+    setDrive(name, json);
+    m_disks.append({name, volumes});
+    writeListing();
+}
+
+void Machine::setDrive(const QString &name, const QByteArray &json)
+{
+    const QString forged = TestSupport::forge(json, name + QStringLiteral(".twdr"));
+    const QString target = m_dir + QLatin1Char('/') + name + QStringLiteral(".twdr");
+    QFile::remove(target);
+    QFile::copy(forged, target);
+}
+
+void Machine::hold()
+{
+    QFile::remove(m_dir + QStringLiteral("/held"));
+    TestSupport::writeFile(m_dir + QStringLiteral("/hold"), "");
+}
+
+bool Machine::held() const
+{
+    return QFileInfo::exists(m_dir + QStringLiteral("/held"));
+}
+
+void Machine::release()
+{
+    QFile::remove(m_dir + QStringLiteral("/hold"));
+}
+
+TrayHost::TrayHost()
+{
+    m_process.start(QStringLiteral("trayer"), {"--edge", "top", "--align", "right", "--SetDockType",
+                                               "true", "--width", "10", "--height", "24"});
+    m_process.waitForStarted(10000);
+    // trayer owns the tray selection once its window is up.
+    waitFor([] {
+        QProcess search;
+        search.start(QStringLiteral("xdotool"), {"search", "--classname", "trayer"});
+        return search.waitForFinished(10000) && search.exitCode() == 0;
+    });
+}
+
+TrayHost::~TrayHost()
+{
+    m_process.kill();
+    m_process.waitForFinished(5000);
+}
+
+bool TrayHost::available(QString *why)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        *why = QStringLiteral("no X display: run through scripts/with-test-session.sh");
+        return false;
+    }
+    if (QStandardPaths::findExecutable("trayer").isEmpty() ||
+        QStandardPaths::findExecutable("xdotool").isEmpty()) {
+        *why = QStringLiteral("trayer or xdotool is not installed");
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+QByteArray driveJson(const QString &model, const QString &serial, const QByteArray &health,
+                     qint64 reallocated)
+{
+    QByteArray identity = "\"serial\": \"" + serial.toUtf8() + "\"";
+    if (!model.isEmpty())
+        identity = "\"model\": \"" + model.toUtf8() + "\", " + identity;
+    return "{\"identity\": {" + identity +
+           ", \"firmware\": \"FW01\", \"sectors\": 1953525168}, \"health\": \"" + health +
+           "\", \"attributes\": ["
+           "{\"id\": 5, \"flags\": \"0x0033\", \"value\": 100, \"worst\": 100, \"thresh\": 10, "
+           "\"raw\": " +
+           QByteArray::number(reallocated) +
+           "},"
+           "{\"id\": 9, \"flags\": \"0x0032\", \"value\": 90, \"worst\": 90, \"thresh\": 0, "
+           "\"raw\": 4242}]}";
+}
+
+} // namespace
+
+QByteArray passedDrive(const QString &model, const QString &serial)
+{
+    return driveJson(model, serial, "passed", 0);
+}
+
+QByteArray failingDrive(const QString &model, const QString &serial)
+{
+    return driveJson(model, serial, "passed", 24);
+}
+
+QByteArray failedDrive(const QString &model, const QString &serial)
+{
+    return driveJson(model, serial, "failing", 0);
+}
+
+bool waitFor(const std::function<bool()> &condition, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+void writePreferences(const QVariantMap &values)
+{
+    QFile::remove(KZPaths::preferencesFile());
+    KZPreferences preferences(KZPaths::preferencesFile());
+    preferences.setString("EmailFromAddress", "monitor@example.org");
+    preferences.setString("EmailToAddress", "admin@example.org");
+    preferences.setString("EmailSMTPAddress", "127.0.0.1");
+    preferences.setString("EmailHostName", "Prüfstand");
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        preferences.setString(it.key(), it.value().toString());
+    preferences.synchronize();
+}
+
+QString recordingProgram(const QString &file)
+{
+    return TestSupport::writeScript("recorder", "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" +
+                                                    QFile::encodeName(file) + "'\n");
+}
+
+} // namespace MenuItemTestSupport

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "TestSupport.h"
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// Helpers of the tray monitor's tests.
+namespace MenuItemTestSupport {
+
+// Disks the monitor finds: an lsblk stand-in listing /dev/<name> with its
+// volumes, and a smartctl that replays each disk's forged capture through
+// the real smartctl (tools/fakes/fake-smartctl-replay). Captures can be
+// changed between updates, and smartctl runs can be held.
+class Machine
+{
+public:
+    Machine();
+    // Adds /dev/<name>, forged from the JSON description, with mounted
+    // volumes of these labels.
+    void addDrive(const QString &name, const QByteArray &json, const QStringList &volumes = {});
+    // Replaces the capture of /dev/<name>.
+    void setDrive(const QString &name, const QByteArray &json);
+    // From now on every smartctl run waits until release().
+    void hold();
+    // Whether a held run is waiting.
+    bool held() const;
+    void release();
+
+    QString lsblk() const { return m_lsblk; }
+    QString smartctl() const { return m_smartctl; }
+
+private:
+    void writeListing();
+    QString m_dir;
+    QString m_lsblk;
+    QString m_smartctl;
+    QList<QPair<QString, QStringList>> m_disks;
+};
+
+// trayer, the tray host of the virtual display, while the object lives;
+// available() is false without a display, trayer or xdotool.
+class TrayHost
+{
+public:
+    TrayHost();
+    ~TrayHost();
+    static bool available(QString *why);
+
+private:
+    QProcess m_process;
+};
+
+// twdr-forge descriptions: a drive that passes, one failing (reallocated
+// sectors above the limit), one failed (its own health check).
+QByteArray passedDrive(const QString &model, const QString &serial);
+QByteArray failingDrive(const QString &model, const QString &serial);
+QByteArray failedDrive(const QString &model, const QString &serial);
+
+// Runs the event loop until the condition holds; false when it still does
+// not after timeoutMs (generous: never a measure of speed).
+bool waitFor(const std::function<bool()> &condition, int timeoutMs = 120000);
+
+// Replaces the preferences file with these values and the e-mail settings
+// of the SMTP server on 127.0.0.1 (port 25 unless given).
+void writePreferences(const QVariantMap &values);
+
+// A script that records its arguments (one per line) into <file>.
+QString recordingProgram(const QString &file);
+
+} // namespace MenuItemTestSupport
+
+#define SKIP_WITHOUT_SMARTCTL_FOR_MONITOR()                                                        \
+    do {                                                                                           \
+        if (TestSupport::realSmartctl().isEmpty())                                                 \
+            GTEST_SKIP() << "smartctl is not installed";                                           \
+    } while (0)
