@@ -286,6 +286,19 @@ int KZCommandLineTool::capture(const QStringList &arguments)
     // The capture run of a drive: "-r ataioctl,2 -a" and the device, or "-"
     // with the capture file on standard input.
     KZSMARTDrive drive = makeDrive(source);
+    if (drive.driveFromFile()) {
+        // A file without command blocks, such as the capture of an NVMe
+        // drive, says itself what it is; smartctl would only find no blocks.
+        QFile sourceFile(drive.driveLocation());
+        const QString sourceText = sourceFile.open(QIODevice::ReadOnly)
+                                       ? QString::fromUtf8(sourceFile.readAll())
+                                       : QString();
+        const KZSavedReport::CaptureContent content = KZSavedReport::captureContent(sourceText);
+        if (content == KZSavedReport::CaptureContent::NVMeDrive ||
+            content == KZSavedReport::CaptureContent::SCSIDrive)
+            return fail(KZSavedReport::unreplayableReason(sourceText).value_or(QString()) +
+                        QStringLiteral("; nothing was written"));
+    }
     drive.setArgumentCode(KZSMARTDrive::RawCapture);
     const std::optional<QString> program = drive.getsmartctlPath();
     if (!program || !QFileInfo(*program).isExecutable())
@@ -310,14 +323,10 @@ int KZCommandLineTool::capture(const QStringList &arguments)
         return fail(QStringLiteral("%1 gave no readable output").arg(*program));
     const QString rawText = QString::fromUtf8(rawFile.readAll());
     const QString report = KZSavedReport::cutBlocks(rawText);
-    if (report.isEmpty()) {
-        // smartctl says why after its two banner lines, as in
-        // "Smartctl open device: /dev/sdz failed: No such device".
-        const QStringList lines = rawText.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        const QString reason = lines.size() > 2 ? lines.at(2).trimmed() : QString();
-        return fail(QStringLiteral("the capture holds no command blocks%1; nothing was written")
-                        .arg(reason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(reason)));
-    }
+    if (const std::optional<QString> problem = KZSavedReport::unreplayableReason(rawText);
+        problem || report.isEmpty())
+        return fail(problem.value_or(QStringLiteral("the capture holds no command blocks")) +
+                    QStringLiteral("; nothing was written"));
     QString writeError;
     if (!KZSavedReport::writeSavedReport(options.output, report, &writeError))
         return fail(QStringLiteral("cannot write %1: %2").arg(options.output, writeError));

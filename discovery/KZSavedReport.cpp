@@ -56,6 +56,46 @@ QString cutBlocks(const QString &rawText)
     return report;
 }
 
+CaptureContent captureContent(const QString &rawText)
+{
+    if (!blockList(rawText).isEmpty())
+        return CaptureContent::CommandBlocks;
+    bool vendor = false, product = false;
+    for (const QStringView line : QStringView(rawText).split(QLatin1Char('\n'))) {
+        if (line.contains(QLatin1String("(NVMe Log 0x")) ||
+            line.startsWith(QLatin1String("PCI Vendor")) ||
+            line.startsWith(QLatin1String("NVMe Version:")))
+            return CaptureContent::NVMeDrive;
+        if (line.startsWith(QLatin1String("SMART Health Status:")))
+            return CaptureContent::SCSIDrive;
+        vendor = vendor || line.startsWith(QLatin1String("Vendor:"));
+        product = product || line.startsWith(QLatin1String("Product:"));
+    }
+    return vendor && product ? CaptureContent::SCSIDrive : CaptureContent::Nothing;
+}
+
+std::optional<QString> unreplayableReason(const QString &rawText)
+{
+    switch (captureContent(rawText)) {
+    case CaptureContent::CommandBlocks:
+        return std::nullopt;
+    case CaptureContent::NVMeDrive:
+        return QStringLiteral("the drive is an NVMe drive, and smartctl replays captures of ATA "
+                              "drives only, so no report can be saved from it");
+    case CaptureContent::SCSIDrive:
+        return QStringLiteral("the drive is a SCSI or SAS drive, and smartctl replays captures "
+                              "of ATA drives only, so no report can be saved from it");
+    case CaptureContent::Nothing:
+        break;
+    }
+    // smartctl says why after its two banner lines, as in
+    // "Smartctl open device: /dev/sdz failed: No such device".
+    const QStringList lines = rawText.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QString reason = lines.size() > 2 ? lines.at(2).trimmed() : QString();
+    return QStringLiteral("the capture holds no command blocks") +
+           (reason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(reason));
+}
+
 bool writeSavedReport(const QString &path, const QString &reportText, QString *errorMessage)
 {
     QSaveFile file(path);

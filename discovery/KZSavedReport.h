@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <optional>
 
 // A saved report (TWDR file) is cut out of a drive's raw smartctl capture: it
 // keeps only the command-report blocks, each from its "REPORT-IOCTL:" line to
@@ -20,6 +21,23 @@ QList<qsizetype> prepareSaveFile(const QString &rawCapturePath);
 
 // The blocks of a raw capture text back to back, without the text between them.
 QString cutBlocks(const QString &rawText);
+
+// What a raw capture holds. smartctl writes and replays command blocks of ATA
+// commands only: the capture of an NVMe or a SCSI / SAS drive is smartctl's
+// text report alone, which no replay can read back.
+enum class CaptureContent
+{
+    CommandBlocks, // a report can be saved from it
+    NVMeDrive,
+    SCSIDrive,
+    Nothing, // no blocks, and no drive that smartctl could report on
+};
+CaptureContent captureContent(const QString &rawText);
+
+// Why a raw capture cannot be saved as a report that smartctl replays, as a
+// sentence for the user (without a final full stop), or nothing when it can.
+// The capture command and saving a drive from the application both say this.
+std::optional<QString> unreplayableReason(const QString &rawText);
 
 // Writes a saved report whole or not at all (the file appears only when
 // everything was written). False with a message when it cannot be written.

@@ -21,6 +21,7 @@ const QString lifetimeKey = QStringLiteral("occurred at disk power-on lifetime:"
 const QString activityKey = QStringLiteral("When the command that caused the error occurred, ");
 const QString lbaKey = QStringLiteral("at LBA = ");
 const QString truncatedText = QStringLiteral("Error log truncated- stopping read.");
+const QString nvmeLogKey = QStringLiteral("Error Information (NVMe Log 0x01");
 
 // The integer a text starts with (after blanks), or 0.
 qint32 leadingInt(const QString &text)
@@ -181,6 +182,13 @@ void KZSMARTDrive::parseErrorLog()
             m_errorCount = leadingInt(line.mid(countKey.size()));
             debugLog(QStringLiteral("Found log count."));
             checkErrorCount();
+        }
+        if (line.startsWith(nvmeLogKey)) {
+            // NVMe entries are shown but not judged: most are the drive's
+            // answers to the host's own probing, and its media errors reach
+            // the judgement through the attributes and the health check.
+            readNVMeErrorLog(*lines, index);
+            break;
         }
         if (line.startsWith(entryStart)) {
             // An "Error " line among the first five is a message of smartctl,

@@ -46,9 +46,12 @@ void KZSMARTDrive::parseInfo()
     debugLog(QStringLiteral("Parsing information."));
 
     bool family = false, model = false, serial = false, firmware = false, capacity = false,
-         rotation = false, ata = false, sata = false;
+         rotation = false, ata = false, sata = false, vendor = false;
     bool reenabledSeen = false;
     QString value;
+    // SCSI and SAS devices name their maker and product on lines of their
+    // own ("Vendor:", "Product:"); the model is both, as in "HPE LOGICAL VOLUME".
+    QString vendorName;
 
     for (const QString &line : *lines) {
         if (!family && line.contains(QLatin1String("Model Family"))) {
@@ -64,13 +67,27 @@ void KZSMARTDrive::parseInfo()
             model = true;
             debugLog(QStringLiteral("Found device model."));
         }
-        if (!serial && line.contains(QLatin1String("Serial Number"))) {
+        if (!vendor && line.startsWith(QLatin1String("Vendor:"))) {
+            vendorName = parseLine(line);
+            vendor = true;
+            debugLog(QStringLiteral("Found vendor."));
+        }
+        if (!model && line.startsWith(QLatin1String("Product:"))) {
+            value = parseLine(line);
+            storeOnce(m_model,
+                      vendorName.isEmpty() ? value : vendorName + QLatin1Char(' ') + value);
+            model = true;
+            debugLog(QStringLiteral("Found device model."));
+        }
+        if (!serial && (line.contains(QLatin1String("Serial Number")) ||
+                        line.contains(QLatin1String("Serial number")))) {
             value = parseLine(line);
             storeOnce(m_serialNumber, value);
             serial = true;
             debugLog(QStringLiteral("Found serial number."));
         }
-        if (!firmware && line.contains(QLatin1String("Firmware Version"))) {
+        if (!firmware && (line.contains(QLatin1String("Firmware Version")) ||
+                          (vendor && line.startsWith(QLatin1String("Revision:"))))) {
             value = parseLine(line);
             storeOnce(m_firmwareVersion, value);
             firmware = true;
@@ -174,6 +191,7 @@ void KZSMARTDrive::readNVMeCapacity(const QStringList &identityLines)
 
 void KZSMARTDrive::parseHealth()
 {
+    m_healthCheckFailed = false;
     m_argumentCode = OverallHealth;
     const std::optional<QStringList> lines = runSMARTbinary(false);
     if (!lines) {
@@ -188,23 +206,40 @@ void KZSMARTDrive::parseHealth()
         return;
     }
     const QString marker = QStringLiteral("result: ");
+    // SCSI and SAS devices answer with a status line instead of a test
+    // result: "OK", or the device's failure prediction.
+    const QString scsiMarker = QStringLiteral("SMART Health Status:");
     for (qsizetype index = 3; index < lines->size(); ++index) {
         const QString &line = lines->at(index);
         const qsizetype at = line.indexOf(marker);
-        if (at < 0)
-            continue;
-        m_overallHealth = line.mid(at + marker.size());
-        if (m_overallHealth->contains(QLatin1String("PASSED"))) {
-            m_health = 1;
-            debugLog(QStringLiteral("Found PASSED health."));
-        } else if (m_overallHealth->contains(QLatin1String("FAILED"))) {
-            m_health = 3;
-            debugLog(QStringLiteral("Found FAILED health."));
-        } else {
-            m_health = 0;
-            debugLog(QStringLiteral("Could not find health."));
+        if (at >= 0) {
+            m_overallHealth = line.mid(at + marker.size());
+            if (m_overallHealth->contains(QLatin1String("PASSED"))) {
+                m_health = 1;
+                debugLog(QStringLiteral("Found PASSED health."));
+            } else if (m_overallHealth->contains(QLatin1String("FAILED"))) {
+                m_health = 3;
+                m_healthCheckFailed = true;
+                debugLog(QStringLiteral("Found FAILED health."));
+            } else {
+                m_health = 0;
+                debugLog(QStringLiteral("Could not find health."));
+            }
+            return;
         }
-        return;
+        const qsizetype scsiAt = line.indexOf(scsiMarker);
+        if (scsiAt >= 0) {
+            m_overallHealth = line.mid(scsiAt + scsiMarker.size()).trimmed();
+            if (*m_overallHealth == QLatin1String("OK")) {
+                m_health = 1;
+                debugLog(QStringLiteral("Found PASSED health."));
+            } else {
+                m_health = 3;
+                m_healthCheckFailed = true;
+                debugLog(QStringLiteral("Found FAILED health."));
+            }
+            return;
+        }
     }
     debugLog(notReturned);
     m_health = 0;

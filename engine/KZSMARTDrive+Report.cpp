@@ -87,6 +87,9 @@ QString KZSMARTDrive::description() const
     if (errors.isEmpty()) {
         text += QStringLiteral("No errors logged.\n");
     } else {
+        // NVMe entries are rows of one table.
+        if (errors.first().isNVMe())
+            text += KZSMARTErrorLog::nvmeHeading() + QLatin1Char('\n');
         for (const KZSMARTErrorLog &entry : errors)
             text += entry.description() + QLatin1Char('\n');
     }

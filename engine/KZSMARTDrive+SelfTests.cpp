@@ -12,6 +12,7 @@
 namespace {
 
 const QString revisionKey = QStringLiteral("SMART Self-test log structure revision number");
+const QString nvmeLogKey = QStringLiteral("Self-test Log (NVMe Log 0x06");
 const QString testsInProgressKey = QStringLiteral("TestsInProgress");
 
 // The integer a text starts with (after blanks), or 0.
@@ -26,7 +27,8 @@ bool isFailedStatus(const std::optional<QString> &status)
 {
     return status &&
            (status->contains(QLatin1String("failure")) ||
-            status->contains(QLatin1String("Fatal")) || status->contains(QLatin1String("damage")));
+            status->contains(QLatin1String("Fatal")) || status->contains(QLatin1String("damage")) ||
+            status->contains(QLatin1String("failed segment")));
 }
 
 } // namespace
@@ -88,6 +90,7 @@ void KZSMARTDrive::parseSelftestLog()
     m_selfTestCount = 0;
 
     bool revisionFound = false;
+    bool nvme = false;
     for (const QString &line : *lines) {
         if (!revisionFound) {
             if (line.contains(QLatin1String("Disabled"))) {
@@ -105,15 +108,27 @@ void KZSMARTDrive::parseSelftestLog()
                 m_selfTestLogRevision = leadingInt(line.mid(revisionKey.size()));
                 debugLog(QStringLiteral("Found SMART self test log revision."));
             }
+            if (line.startsWith(nvmeLogKey)) {
+                // An NVMe drive's log has no structure revision.
+                m_selfTestLog->clear();
+                revisionFound = true;
+                nvme = true;
+                m_selfTestLogRevision = 0;
+                debugLog(QStringLiteral("Found NVMe self test log."));
+            }
         }
         if (revisionFound) {
-            if (line.startsWith(QLatin1String("No self-tests have been logged"))) {
+            if (line.startsWith(QLatin1String("No self-tests have been logged")) ||
+                (nvme && line.startsWith(QLatin1String("No Self-tests Logged")))) {
                 m_selfTestLog.reset();
                 debugLog(QStringLiteral("Done parsing self test log."));
                 return;
             }
             if (line.startsWith(QLatin1Char('#'))) {
                 m_selfTestLog->append(parseSelfTestLine(line));
+                debugLog(QStringLiteral("Found self test log entry."));
+            } else if (nvme && isNVMeSelfTestRow(line)) {
+                m_selfTestLog->append(parseNVMeSelfTestLine(line));
                 debugLog(QStringLiteral("Found self test log entry."));
             }
         }

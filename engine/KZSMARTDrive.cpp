@@ -27,6 +27,8 @@ const char *const openFailureMarkers[] = {
 
 const QString ambiguousText = QStringLiteral("SMART support is: Ambiguous");
 const QString syntaxErrorText = QStringLiteral("Syntax error: No information found");
+const QString healthCheckFailure =
+    QStringLiteral("SMART overall-health self-assessment test failed");
 const QString ambiguousFailure =
     QStringLiteral("SMART support is ambiguous but SMART cannot be enabled.");
 
@@ -314,6 +316,7 @@ void KZSMARTDrive::updateInfo()
     m_testsFail = false;
     m_health = 1;
     m_exceptionOccurred = false;
+    const qsizetype reasonsBefore = m_failureReasonsText ? m_failureReasonsText->size() : 0;
 
     struct Step
     {
@@ -351,6 +354,13 @@ void KZSMARTDrive::updateInfo()
             m_exceptionOccurred = true;
         }
     }
+
+    // A drive that only its overall-health check judged failed (NVMe and SAS
+    // drives, whose other data are not judged) still says why, once.
+    const qsizetype reasonsAfter = m_failureReasonsText ? m_failureReasonsText->size() : 0;
+    if (m_healthCheckFailed && m_health == 3 && reasonsAfter == reasonsBefore &&
+        !(m_failureReasonsText && m_failureReasonsText->contains(healthCheckFailure)))
+        addFailureReasonsString(healthCheckFailure);
 
     if (m_exceptionOccurred)
         showAlert(KZLocalization::localizedString(

@@ -210,6 +210,8 @@ public:
     std::optional<QString> driveLastErrorType() const;
     qint32 driveLastErrorTime() const;
     std::optional<KZSMARTErrorLog> driveErrorLog(quint64 index) const;
+    // One row of an NVMe drive's error information table.
+    static KZSMARTErrorLog parseNVMeErrorLine(const QString &line);
 
     // Self-test log ("-l selftest") and self-test control.
     void parseSelftestLog();
@@ -224,6 +226,9 @@ public:
     std::optional<KZSMARTSelfTestLog> driveSelfTestLog(quint64 index) const;
     std::optional<QString> driveLastTestStatus() const;
     qint32 driveLastTestTime() const;
+    // One row of an NVMe drive's self-test table; `number` counts from 1 as
+    // for ATA rows, so it is smartctl's "Num" plus 1.
+    static KZSMARTSelfTestLog parseNVMeSelfTestLine(const QString &line);
 
 private:
     void debugLog(const QString &message) const;
@@ -281,6 +286,8 @@ private:
     std::optional<QString> m_bundlePath;
     bool m_enableCommandLineOption = false;
     std::optional<QStringList> m_failureReasonsText;
+    // The last overall-health check said the drive failed.
+    bool m_healthCheckFailed = false;
 
     QString m_smartctlOverride;
     OutputProvider m_outputProvider;
@@ -308,7 +315,10 @@ private:
     // moves index to the entry's last line. An entry cut short is dropped.
     ErrorLogWalk readErrorLogEntry(const QStringList &lines, qsizetype &index);
     void checkErrorCount();
+    // Reads the NVMe error table that follows its heading at start.
+    void readNVMeErrorLog(const QStringList &lines, qsizetype start);
     static KZSMARTSelfTestLog parseSelfTestLine(const QString &line);
+    static bool isNVMeSelfTestRow(const QString &line);
 
     // Tests set the fields that the capability parse would fill.
     friend struct KZSMARTDriveTesting;

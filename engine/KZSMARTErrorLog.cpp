@@ -63,11 +63,98 @@ QJsonObject KZSMARTErrorLog::toJSON() const
     for (const KZSMARTErrorCommand &command : getErrorCommands())
         commands.append(command.toJSON());
     object.insert(QStringLiteral("errorCommands"), commands);
+    if (m_nvme) {
+        object.insert(QStringLiteral("nvme"), true);
+        object.insert(QStringLiteral("logIndex"), m_logIndex);
+        object.insert(QStringLiteral("submissionQueueID"), m_submissionQueueID);
+        object.insert(QStringLiteral("commandID"), m_commandID);
+        object.insert(QStringLiteral("statusField"), m_statusField);
+        object.insert(QStringLiteral("parameterErrorLocation"), m_parameterErrorLocation);
+        object.insert(QStringLiteral("namespaceID"), m_namespaceID);
+        object.insert(QStringLiteral("vendorSpecific"), m_vendorSpecific);
+        object.insert(QStringLiteral("message"),
+                      m_message ? QJsonValue(*m_message) : QJsonValue(QJsonValue::Null));
+    }
     return object;
+}
+
+std::optional<QString> KZSMARTErrorLog::nvmeStatusText(qint32 statusField)
+{
+    // Status codes of the NVM Express base specification that drives report
+    // in their error log; the host's own probing gives most of them.
+    struct Status
+    {
+        int type;
+        int code;
+        const char *text;
+    };
+    static const Status statuses[] = {
+        {0, 0x00, "Successful Completion"},
+        {0, 0x01, "Invalid Command Opcode"},
+        {0, 0x02, "Invalid Field in Command"},
+        {0, 0x03, "Command ID Conflict"},
+        {0, 0x04, "Data Transfer Error"},
+        {0, 0x05, "Commands Aborted due to Power Loss Notification"},
+        {0, 0x06, "Internal Error"},
+        {0, 0x07, "Command Abort Requested"},
+        {0, 0x08, "Command Aborted due to SQ Deletion"},
+        {0, 0x0b, "Invalid Namespace or Format"},
+        {0, 0x0c, "Command Sequence Error"},
+        {0, 0x80, "LBA Out of Range"},
+        {0, 0x81, "Capacity Exceeded"},
+        {0, 0x82, "Namespace Not Ready"},
+        {1, 0x01, "Invalid Queue Identifier"},
+        {1, 0x02, "Invalid Queue Size"},
+        {1, 0x06, "Invalid Firmware Slot"},
+        {1, 0x07, "Invalid Firmware Image"},
+        {1, 0x09, "Invalid Log Page"},
+        {1, 0x0a, "Invalid Format"},
+        {1, 0x0e, "Feature Not Changeable"},
+        {1, 0x1d, "Device Self-test In Progress"},
+        {2, 0x80, "Write Fault"},
+        {2, 0x81, "Unrecovered Read Error"},
+        {2, 0x82, "End-to-end Guard Check Error"},
+        {2, 0x83, "End-to-end Application Tag Check Error"},
+        {2, 0x84, "End-to-end Reference Tag Check Error"},
+        {2, 0x85, "Compare Failure"},
+        {2, 0x86, "Access Denied"},
+        {2, 0x87, "Deallocated or Unwritten Logical Block"},
+    };
+    const int code = (statusField >> 1) & 0xff;
+    const int type = (statusField >> 9) & 0x7;
+    for (const Status &status : statuses) {
+        if (status.type == type && status.code == code)
+            return QString::fromLatin1(status.text);
+    }
+    return std::nullopt;
+}
+
+QString KZSMARTErrorLog::nvmeHeading()
+{
+    return QStringLiteral(
+        "Num   ErrCount  SQId   CmdId  Status  PELoc          LBA  NSID    VS  Message");
 }
 
 QString KZSMARTErrorLog::description() const
 {
+    if (m_nvme) {
+        // One row under nvmeHeading(); "-" for what the entry does not give.
+        const auto decimal = [](qint64 value, int width) {
+            return (value < 0 ? QStringLiteral("-") : QString::number(value)).rightJustified(width);
+        };
+        const auto hex = [](qint64 value, int digits, int width) {
+            return (value < 0 ? QStringLiteral("-")
+                              : QStringLiteral("0x") + QString::number(value, 16).rightJustified(
+                                                           digits, QLatin1Char('0')))
+                .rightJustified(width);
+        };
+        return QStringLiteral("%1 %2 %3  %4  %5  %6 %7 %8 %9  %10")
+            .arg(decimal(m_logIndex, 3), decimal(m_number, 10), decimal(m_submissionQueueID, 5),
+                 hex(m_commandID, 4, 6), hex(m_statusField, 4, 6),
+                 hex(m_parameterErrorLocation, 3, 5), decimal(m_lba, 12), decimal(m_namespaceID, 5),
+                 hex(m_vendorSpecific, 2, 5))
+            .arg(m_message.value_or(QStringLiteral("-")));
+    }
     QString text = QString::asprintf("Error %d occured at disk power-on lifetime: %d hours\n",
                                      m_number, m_time);
     text += QStringLiteral("  When the command that caused the error occurred, %1\n")

@@ -11,6 +11,11 @@
 // One logged error of the ATA error log: when it happened, what the drive was
 // doing, the registers after the failing command with their decoded error
 // types, and up to five of the commands that led to it.
+//
+// An NVMe drive's error information entry uses the same record: `number` is
+// the entry's error count (the drive numbers its errors as an ATA drive does),
+// `time` is -1 (NVMe entries carry no power-on time), `lba` is -1 where the
+// entry names none, and the NVMe fields below hold the rest of the row.
 class KZSMARTErrorLog
 {
 public:
@@ -55,8 +60,12 @@ public:
     void setRegisterCH(quint32 value) { m_registerCH = value; }
     quint32 getRegisterDH() const { return m_registerDH; }
     void setRegisterDH(quint32 value) { m_registerDH = value; }
-    // The readable texts of the two error type codes.
-    QString getError1() const { return errorTypeToString(m_error1); }
+    // The readable texts of the two error type codes; for an NVMe entry with a
+    // status message, the first is that message.
+    QString getError1() const
+    {
+        return m_nvme && m_message ? *m_message : errorTypeToString(m_error1);
+    }
     void setError1(qint32 code) { m_error1 = code; }
     QString getError2() const { return errorTypeToString(m_error2); }
     void setError2(qint32 code) { m_error2 = code; }
@@ -79,11 +88,42 @@ public:
     // The name of the first command printed, or nothing without commands.
     std::optional<QString> getLastErrorCommand() const;
 
+    // NVMe error information entries. Numbers that the entry does not give
+    // ("-" in smartctl's table) are -1.
+    bool isNVMe() const { return m_nvme; }
+    void setNVMe(bool nvme) { m_nvme = nvme; }
+    // The row of the table ("Num"): 0 is the newest entry.
+    qint32 getLogIndex() const { return m_logIndex; }
+    void setLogIndex(qint32 value) { m_logIndex = value; }
+    qint32 getSubmissionQueueID() const { return m_submissionQueueID; }
+    void setSubmissionQueueID(qint32 value) { m_submissionQueueID = value; }
+    qint32 getCommandID() const { return m_commandID; }
+    void setCommandID(qint32 value) { m_commandID = value; }
+    // The 16-bit status field as printed: phase tag in bit 0, status code in
+    // bits 1 to 8, status code type in bits 9 to 11, "do not retry" in bit 15.
+    qint32 getStatusField() const { return m_statusField; }
+    void setStatusField(qint32 value) { m_statusField = value; }
+    qint32 getParameterErrorLocation() const { return m_parameterErrorLocation; }
+    void setParameterErrorLocation(qint32 value) { m_parameterErrorLocation = value; }
+    qint64 getNamespaceID() const { return m_namespaceID; }
+    void setNamespaceID(qint64 value) { m_namespaceID = value; }
+    qint32 getVendorSpecific() const { return m_vendorSpecific; }
+    void setVendorSpecific(qint32 value) { m_vendorSpecific = value; }
+    // What the status means, as smartctl printed it or decoded from the status field.
+    const std::optional<QString> &getMessage() const { return m_message; }
+    void setMessage(const QString &value) { m_message = value; }
+    // The English meaning of an NVMe status field, or nothing for a code not known here.
+    static std::optional<QString> nvmeStatusText(qint32 statusField);
+    // The heading of the rows that describe NVMe entries, without a line feed.
+    static QString nvmeHeading();
+
     // The localised text of an error type code ("Unknown" for codes outside the table).
     static QString errorTypeToString(qint32 code);
 
-    // Every field under its own name, the commands as an array of objects.
-    // The entry's block of the plain-text report.
+    // Every field under its own name, the commands as an array of objects
+    // (the NVMe fields only for an NVMe entry).
+    // The entry's block of the plain-text report; for an NVMe entry, its row
+    // under nvmeHeading().
     QString description() const;
     QJsonObject toJSON() const;
 
@@ -103,4 +143,13 @@ private:
     qint32 m_sectors = 0;
     qint64 m_lba = 0;
     std::optional<QList<KZSMARTErrorCommand>> m_errorCommands;
+    bool m_nvme = false;
+    qint32 m_logIndex = 0;
+    qint32 m_submissionQueueID = -1;
+    qint32 m_commandID = -1;
+    qint32 m_statusField = 0;
+    qint32 m_parameterErrorLocation = -1;
+    qint64 m_namespaceID = -1;
+    qint32 m_vendorSpecific = -1;
+    std::optional<QString> m_message;
 };

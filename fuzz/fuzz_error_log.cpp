@@ -1,5 +1,6 @@
-// The ATA error log parse ("-l error") of arbitrary output never crashes and
-// keeps every entry readable: at most five commands each, the index access
+// The error log parse ("-l error", ATA and NVMe) of arbitrary output never
+// crashes and keeps every entry readable: at most five commands each (none for
+// an NVMe entry, which also has no time and is never judged), the index access
 // agreeing with the list, every entry and command convertible to JSON. The
 // first input byte chooses the drive and the settings: bit 0 its health step
 // said FAILED, bit 1 the drive has a serial number, then "CustomErrorCount"
@@ -73,7 +74,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(entry.getLastErrorCommand().has_value() ==
                    (!commands.isEmpty() && commands.first().getCommand().has_value()));
         FUZZ_CHECK(!entry.getError1().isEmpty() && !entry.getError2().isEmpty());
-        FUZZ_CHECK(entry.getLBA() >= 0);
+        if (entry.isNVMe()) {
+            FUZZ_CHECK(commands.isEmpty() && entry.getTime() == -1 && entry.getLBA() >= -1);
+            FUZZ_CHECK(entry.getNumber() <= drive.driveTotalErrors());
+            FUZZ_CHECK(!drive.driveErrorsFail());
+            FUZZ_CHECK(entry.description().count(QLatin1Char('\n')) == 0);
+        } else {
+            FUZZ_CHECK(entry.getLBA() >= 0);
+        }
         const QJsonObject json = entry.toJSON();
         FUZZ_CHECK(json.value(QStringLiteral("errorCommands")).toArray().size() == commands.size());
         for (const KZSMARTErrorCommand &command : commands)

@@ -404,6 +404,44 @@ TEST(CaptureCommand, SourcesWithoutBlocksWriteNothing)
     EXPECT_EQ(readFile(target), "keep me\n");
 }
 
+TEST(CaptureCommand, NVMeAndScsiDrivesAreNamedAsWhatCannotBeReplayed)
+{
+    SKIP_WITHOUT_CORPUS();
+    const QString nvme = TestSupport::corpusFile("nvme/ed_nvme_MZVLW256_74_errlog-selftestlog.txt");
+    const QString sas =
+        TestSupport::corpusFile("usb-or-odd/glouton_71_HPE-LOGICAL-VOLUME_health-OK.txt");
+    ASSERT_FALSE(nvme.isEmpty());
+    ASSERT_FALSE(sas.isEmpty());
+    const QString fake = TestSupport::fake("fake-smartctl-corpus");
+    struct Case
+    {
+        QString report; // what the drive answers
+        QString source; // a device, or a file that holds the drive's text
+        const char *kind;
+    };
+    const Case cases[] = {
+        {nvme, "/dev/nvme0", "NVMe drive"},
+        {sas, "/dev/sdq", "SCSI or SAS drive"},
+        // The application's raw capture of an NVMe drive is its text alone.
+        {nvme, nvme, "NVMe drive"},
+    };
+    const QString target = TestSupport::homeDir() + "/captures/nvme.twdr";
+    QDir().mkpath(QFileInfo(target).path());
+    writeFile(target, "keep me\n");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.source.toStdString());
+        qputenv("FAKE_SMARTCTL_REPORT", QFile::encodeName(c.report));
+        const ToolRun run = runCli({"capture", "--smartctl", fake, c.source, "-o", target});
+        EXPECT_EQ(run.exitCode, 3);
+        EXPECT_TRUE(run.err.contains(c.source + ": the drive is an " + c.kind) ||
+                    run.err.contains(c.source + ": the drive is a " + c.kind))
+            << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("nothing was written"));
+        EXPECT_EQ(readFile(target), "keep me\n");
+    }
+    qunsetenv("FAKE_SMARTCTL_REPORT");
+}
+
 TEST(CaptureCommand, UnwritableTargetIsReported)
 {
     SKIP_WITHOUT_SMARTCTL();

@@ -564,35 +564,49 @@ TEST(DriveList, TwoScannedDeviceNodesOfOneDiskMerge)
 {
     // Two device nodes that smartctl reports with one serial number, as the
     // paths of a multipath disk do: the scan lists both, the update keeps one.
+    // SAS disks, the usual multipath disks, name themselves with SCSI labels.
     const QByteArray banner = "smartctl 7.3 2022-02-28 r5338 [x86_64-linux-6.1.0] (local build)\n"
                               "Copyright (C) 2002-22, Bruce Allen, Christian Franke\n\n";
     const QByteArray nothingMore = banner + "=== START OF READ SMART DATA SECTION ===\n";
-    TestSupport::FakeSmartctl fake(
-        {{"i", banner + "=== START OF INFORMATION SECTION ===\n"
-                        "Device Model:     MULTIPATH DISK\nSerial Number:    MP0001\n"},
-         {"H", banner + "=== START OF READ SMART DATA SECTION ===\n"
-                        "SMART overall-health self-assessment test result: PASSED\n"},
-         {"c", nothingMore},
-         {"A", nothingMore},
-         {"l-error", nothingMore},
-         {"l-selftest", nothingMore},
-         {"capture", nothingMore}});
-    const QString listing = writeFile(
-        TestSupport::homeDir() + "/linux/multipath.txt",
-        "NAME=\"sdx\" TYPE=\"disk\" PKNAME=\"\" MOUNTPOINT=\"\" LABEL=\"\" PATH=\"/dev/sdx\"\n"
-        "NAME=\"mpatha\" TYPE=\"mpath\" PKNAME=\"sdx\" MOUNTPOINT=\"/data\" LABEL=\"\" "
-        "PATH=\"/dev/mapper/mpatha\"\n"
-        "NAME=\"sdy\" TYPE=\"disk\" PKNAME=\"\" MOUNTPOINT=\"\" LABEL=\"\" PATH=\"/dev/sdy\"\n"
-        "NAME=\"mpatha\" TYPE=\"mpath\" PKNAME=\"sdy\" MOUNTPOINT=\"/data\" LABEL=\"\" "
-        "PATH=\"/dev/mapper/mpatha\"\n");
-    KZSMARTScanner scanner = linuxScanner(catScript("lsblk", listing));
-    scanner.setSmartctlOverride(fake.program());
-    ASSERT_TRUE(scanner.scanForDrives());
-    ASSERT_EQ(locations(scanner), QStringList({"/dev/sdx", "/dev/sdy"}));
-    scanner.updateDrives();
-    ASSERT_EQ(locations(scanner), QStringList({"/dev/sdx"}));
-    EXPECT_EQ(scanner.getDrives()[0]->partitionNames(), QStringList({"/data"}));
-    EXPECT_EQ(KZDriveStatus::getDriveStatus(*scanner.getDrives()[0]), "PASSED");
+    struct Disk
+    {
+        QByteArray identity;
+        QByteArray health;
+    };
+    const Disk disks[] = {
+        {"Device Model:     MULTIPATH DISK\nSerial Number:    MP0001\n",
+         "SMART overall-health self-assessment test result: PASSED\n"},
+        {"Vendor:               SEAGATE\nProduct:              ST4000NM0023\n"
+         "Serial number:        Z1Z0MP0001\n",
+         "SMART Health Status: OK\n"},
+    };
+    for (const Disk &disk : disks) {
+        SCOPED_TRACE(disk.identity.constData());
+        TestSupport::FakeSmartctl fake(
+            {{"i", banner + "=== START OF INFORMATION SECTION ===\n" + disk.identity},
+             {"H", banner + "=== START OF READ SMART DATA SECTION ===\n" + disk.health},
+             {"c", nothingMore},
+             {"A", nothingMore},
+             {"l-error", nothingMore},
+             {"l-selftest", nothingMore},
+             {"capture", nothingMore}});
+        const QString listing = writeFile(
+            TestSupport::homeDir() + "/linux/multipath.txt",
+            "NAME=\"sdx\" TYPE=\"disk\" PKNAME=\"\" MOUNTPOINT=\"\" LABEL=\"\" PATH=\"/dev/sdx\"\n"
+            "NAME=\"mpatha\" TYPE=\"mpath\" PKNAME=\"sdx\" MOUNTPOINT=\"/data\" LABEL=\"\" "
+            "PATH=\"/dev/mapper/mpatha\"\n"
+            "NAME=\"sdy\" TYPE=\"disk\" PKNAME=\"\" MOUNTPOINT=\"\" LABEL=\"\" PATH=\"/dev/sdy\"\n"
+            "NAME=\"mpatha\" TYPE=\"mpath\" PKNAME=\"sdy\" MOUNTPOINT=\"/data\" LABEL=\"\" "
+            "PATH=\"/dev/mapper/mpatha\"\n");
+        KZSMARTScanner scanner = linuxScanner(catScript("lsblk", listing));
+        scanner.setSmartctlOverride(fake.program());
+        ASSERT_TRUE(scanner.scanForDrives());
+        ASSERT_EQ(locations(scanner), QStringList({"/dev/sdx", "/dev/sdy"}));
+        scanner.updateDrives();
+        ASSERT_EQ(locations(scanner), QStringList({"/dev/sdx"}));
+        EXPECT_EQ(scanner.getDrives()[0]->partitionNames(), QStringList({"/data"}));
+        EXPECT_EQ(KZDriveStatus::getDriveStatus(*scanner.getDrives()[0]), "PASSED");
+    }
 }
 
 TEST(DriveList, DriveRunningASelfTestKeepsItsData)

@@ -129,3 +129,47 @@ TEST(SavedReport, RealCaptureCutsIntoReplayableBlocks)
     EXPECT_EQ(report.count("DATA END ("), raw.count("DATA END ("));
     EXPECT_FALSE(report.contains("Copyright"));
 }
+
+TEST(SavedReport, CapturesOfNVMeAndScsiDrivesCannotBeReplayed)
+{
+    struct Case
+    {
+        QString raw;
+        KZSavedReport::CaptureContent content;
+        const char *reason; // a part of the sentence, or nothing when it can be replayed
+    };
+    const QString nvme = banner + "=== START OF INFORMATION SECTION ===\n"
+                                  "Model Number:                       SAMSUNG MZVLW256HEHP\n"
+                                  "PCI Vendor/Subsystem ID:            0x144d\n";
+    const QString nvmeHealthOnly = banner + "=== START OF SMART DATA SECTION ===\n"
+                                            "SMART/Health Information (NVMe Log 0x02)\n";
+    const QString scsi = banner +
+                         "=== START OF INFORMATION SECTION ===\n"
+                         "Vendor:               HPE\nProduct:              LOGICAL VOLUME\n";
+    const QString scsiHealth = banner + "=== START OF READ SMART DATA SECTION ===\n"
+                                        "SMART Health Status: OK\n";
+    const Case cases[] = {
+        {banner + block("IDENTIFY DEVICE") + nvme, KZSavedReport::CaptureContent::CommandBlocks,
+         nullptr},
+        {nvme, KZSavedReport::CaptureContent::NVMeDrive, "NVMe drive"},
+        {nvmeHealthOnly, KZSavedReport::CaptureContent::NVMeDrive, "NVMe drive"},
+        {scsi, KZSavedReport::CaptureContent::SCSIDrive, "SCSI or SAS drive"},
+        {scsiHealth, KZSavedReport::CaptureContent::SCSIDrive, "SCSI or SAS drive"},
+        {banner + "Vendor:  only a vendor\n", KZSavedReport::CaptureContent::Nothing,
+         "no command blocks (Vendor:  only a vendor)"},
+        {banner + "Smartctl open device: /dev/sdz failed: No such device\n",
+         KZSavedReport::CaptureContent::Nothing,
+         "the capture holds no command blocks (Smartctl open device: /dev/sdz failed: No such "
+         "device)"},
+        {QString(), KZSavedReport::CaptureContent::Nothing, "the capture holds no command blocks"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.raw.toStdString());
+        EXPECT_EQ(KZSavedReport::captureContent(c.raw), c.content);
+        const std::optional<QString> reason = KZSavedReport::unreplayableReason(c.raw);
+        ASSERT_EQ(reason.has_value(), c.reason != nullptr);
+        if (reason) {
+            EXPECT_TRUE(reason->contains(QString::fromLatin1(c.reason))) << reason->toStdString();
+        }
+    }
+}

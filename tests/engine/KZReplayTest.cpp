@@ -232,3 +232,111 @@ TEST(CorpusReplay, UsbReportsThatCannotBeOpenedAreUnsupported)
     EXPECT_FALSE(drive.smartSupported());
     EXPECT_TRUE(drive.getLastSMARTErrorMessage().has_value());
 }
+
+TEST(CorpusReplay, NVMeAndScsiRecordingsReadWhole)
+{
+    SKIP_WITHOUT_CORPUS();
+    const QString healthFailed = QStringLiteral("SMART overall-health self-assessment test failed");
+    // Counts read from the recordings with grep and awk: table rows below the
+    // "Error Information (NVMe Log 0x01" and "Self-test Log (NVMe Log 0x06"
+    // headings, the ErrCount of the newest row, the verdict of "-H".
+    struct Recording
+    {
+        const char *file;
+        int health;
+        int errors;
+        int errorCount;
+        const char *firstError;
+        int selfTests;
+        int firstTestHours;
+    };
+    const Recording recordings[] = {
+        {"nvme/ed_nvme_970EVOPlus_cw0x0d.txt", 3, 0, 0, nullptr, 0, 0},
+        // 2,905 errors, all answers to the host's probing: shown, not judged.
+        {"nvme/ed_nvme_MZVLW256_74_errlog-selftestlog.txt", 1, 16, 2905, "Invalid Field in Command",
+         0, 0},
+        {"nvme/ed_nvme_PM1725_cw0x04-media2137.txt", 3, 0, 0, nullptr, 0, 0},
+        {"nvme/ed_nvme_PM1725b_74_selftest.txt", 1, 0, 0, nullptr, 2, 16682},
+        {"nvme/ed_nvme_SSDPEDMW400G4_cw0x08-70.txt", 3, 0, 0, nullptr, 0, 0},
+        {"nvme/ed_nvme_THNSN5512_cw0x01-spare-below-threshold.txt", 3, 0, 0, nullptr, 0, 0},
+        {"nvme/ed_nvme_TS512GMTE220S_cw0x09-FAILED-media75664.txt", 3, 0, 0, nullptr, 0, 0},
+        {"nvme/glouton_72_KXG50ZNV512G.txt", 1, 0, 0, nullptr, 0, 0},
+        {"nvme/glouton_74_darwin_APPLE-AP0512R.txt", 1, 0, 0, nullptr, 0, 0},
+        {"nvme/pve_66_nvme_HA_NSIDffffffff.txt", 1, 0, 0, nullptr, 0, 0},
+        {"nvme/pysmart_66_WDS100T2B0C_nvme-whitespace-collapsed.txt", 1, 0, 0, nullptr, 0, 0},
+        {"nvme/pysmart_72_970EVOPlus_pve.txt", 1, 0, 0, nullptr, 0, 0},
+        {"nvme/pysmart_73_win_NetacNVMe.txt", 1, 0, 0, nullptr, 0, 0},
+        {"nvme/pysmart_74_darwin_APPLE-AP0512Z_getlogpage-failed.txt", 1, 0, 0, nullptr, 0, 0},
+        {"nvme/pysmart_75_TSC3AN1T0.txt", 1, 0, 0, nullptr, 0, 0},
+        // smartctl before 7.4 prints no message: the status 0xc005 is decoded.
+        {"nvme/pysmart_pre74_KBG30ZMV256G.txt", 1, 1, 2597, "Invalid Field in Command", 1, 8737},
+        {"usb-or-odd/pysmart_75_sntasmedia_SamsungT7-usb-nvme.txt", 1, 0, 0, nullptr, 0, 0},
+        // SCSI and SAS devices. Only the HPE volume reports a health status;
+        // the others give no answer to "-H", so the refresh's 1 stays.
+        {"usb-or-odd/glouton_71_HPE-LOGICAL-VOLUME_health-OK.txt", 1, 0, 0, nullptr, 0, 0},
+        {"usb-or-odd/glouton_71_DellVirtualDisk_unavailable.txt", 1, 0, 0, nullptr, 0, 0},
+        {"usb-or-odd/glouton_73_HP-P410i_unavailable.txt", 1, 0, 0, nullptr, 0, 0},
+        {"usb-or-odd/pysmart_73_MR9361_unavailable-with-cmdline.txt", 1, 0, 0, nullptr, 0, 0},
+        {"usb-or-odd/lide_73_IOMEGA-ZIP100_i_unavailable.txt", 1, 0, 0, nullptr, 0, 0},
+    };
+    for (const Recording &want : recordings) {
+        const QString report = TestSupport::corpusFile(QString::fromLatin1(want.file));
+        if (report.isEmpty()) {
+            ADD_FAILURE() << want.file << " is missing from the corpus";
+            continue;
+        }
+        SCOPED_TRACE(want.file);
+        KZSMARTDrive drive = corpusDrive(report);
+        TestSupport::StderrCapture log; // sections the recording lacks log short outputs
+        drive.updateInfo();
+
+        const QString vendor = reportValue(report, "Vendor");
+        const bool scsi = !vendor.isEmpty();
+        const QString model = scsi ? vendor + ' ' + reportValue(report, "Product")
+                                   : reportValue(report, "Model Number");
+        const QString serial = reportValue(report, scsi ? "Serial number" : "Serial Number");
+        // Values keep what the line holds after the label (a carriage return too).
+        EXPECT_EQ(drive.driveModel().value_or(QString()).trimmed(), model);
+        EXPECT_EQ(drive.driveSerialNumber().value_or(QString()).trimmed(), serial);
+        const QString capacity = reportValue(report, "User Capacity");
+        if (scsi && !capacity.isEmpty()) {
+            EXPECT_TRUE(capacity.endsWith("[" + drive.driveCapacity().value_or("?") + "]"));
+        }
+        if (scsi) {
+            EXPECT_EQ(drive.driveFirmwareVersion().value_or(QString()).trimmed(),
+                      reportValue(report, "Revision"));
+        }
+        EXPECT_EQ(drive.driveIsNVMe(), !scsi && !model.isEmpty());
+
+        EXPECT_EQ(drive.driveHealth(), want.health);
+        EXPECT_EQ(drive.failureReasons().value_or(QStringList()),
+                  want.health == 3 ? QStringList{healthFailed} : QStringList());
+
+        const QList<KZSMARTErrorLog> errors =
+            drive.driveErrorLogEntries().value_or(QList<KZSMARTErrorLog>());
+        ASSERT_EQ(errors.size(), want.errors);
+        EXPECT_EQ(drive.driveTotalErrors(), want.errorCount);
+        EXPECT_FALSE(drive.driveErrorsFail());
+        if (want.firstError) {
+            EXPECT_TRUE(errors.first().isNVMe());
+            EXPECT_EQ(errors.first().getNumber(), want.errorCount);
+            EXPECT_EQ(drive.driveLastErrorType(), QString::fromLatin1(want.firstError));
+            EXPECT_EQ(drive.driveLastErrorTime(), -1);
+            // Entries are the rows newest first, one error number apart.
+            for (qsizetype at = 0; at < errors.size(); ++at) {
+                EXPECT_EQ(errors[at].getLogIndex(), at);
+                EXPECT_EQ(errors[at].getNumber(), want.errorCount - at);
+            }
+        }
+
+        EXPECT_EQ(drive.driveTestsCount(), quint64(want.selfTests));
+        EXPECT_FALSE(drive.driveTestsFail());
+        if (want.selfTests > 0) {
+            const KZSMARTSelfTestLog first = *drive.driveSelfTestLog(0);
+            EXPECT_EQ(first.getNumber(), 1);
+            EXPECT_EQ(first.getStatus(), QStringLiteral("Completed without error"));
+            EXPECT_EQ(first.getLifetime(), want.firstTestHours);
+            EXPECT_EQ(first.getLBA(), -1);
+        }
+    }
+}

@@ -6,6 +6,8 @@
 #include "KZSMARTSelfTestLog.h"
 #include "TestSupport.h"
 
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QRegularExpression>
 
 namespace {
@@ -219,4 +221,37 @@ TEST(DriveReport, ForgedDriveReportHasEverySection)
     EXPECT_EQ(lines[testHeading - 2], "Self Test Log:");
     EXPECT_TRUE(lines[testHeading + 1].startsWith("# 1  Short offline"));
     EXPECT_EQ(lines.last(), "");
+}
+
+TEST(DriveReport, NVMeErrorEntriesAreRowsOfOneTable)
+{
+    const QByteArray heading =
+        "Num   ErrCount  SQId   CmdId  Status  PELoc          LBA  NSID    VS  Message\n";
+    const QByteArray rows =
+        "  0       2905     0  0x2014  0x4004      -            0     0     -  Invalid Field in "
+        "Command\n"
+        "  1       2904     0  0x0012  0x4212  0x028            0     -     -  Invalid Log Page\n";
+    const TestSupport::FakeSmartctl fake(
+        {{"l-error", TestSupport::smartctlBanner +
+                         "=== START OF SMART DATA SECTION ===\n"
+                         "Error Information (NVMe Log 0x01, 16 of 64 "
+                         "entries)\n" +
+                         heading + rows}});
+    KZSMARTDrive drive = KZSMARTDrive::initForCommandLine();
+    drive.setLocation("/dev/nvme0");
+    drive.setSmartctlOverride(fake.program());
+    drive.parseErrorLog();
+    const QString report = drive.description();
+    // The rows read back as smartctl printed them, under its heading.
+    EXPECT_TRUE(report.contains("Error Count: 2905\nError Log: \n" + heading + rows))
+        << report.toStdString();
+
+    const QJsonObject entry = drive.toJSON()["errorLog"].toArray()[1].toObject();
+    EXPECT_TRUE(entry["nvme"].toBool());
+    EXPECT_EQ(entry["number"].toInt(), 2904);
+    EXPECT_EQ(entry["time"].toInt(), -1);
+    EXPECT_EQ(entry["statusField"].toInt(), 0x4212);
+    EXPECT_EQ(entry["parameterErrorLocation"].toInt(), 0x28);
+    EXPECT_EQ(entry["namespaceID"].toInt(), -1);
+    EXPECT_EQ(entry["message"].toString(), "Invalid Log Page");
 }

@@ -433,32 +433,87 @@ TEST(Identity, EveryDisabledLineAfterTheAtaVersionSwitchesSmartOn)
     EXPECT_FALSE(text.contains("SMART cannot be reenabled."));
 }
 
+TEST(Identity, ScsiLabelsGiveTheIdentityWithTheSameRules)
+{
+    // SCSI and SAS devices print "Vendor:", "Product:", "Revision:" and
+    // "Serial number:"; the first model line counts and a field is filled once.
+    const QByteArray scsi = "=== START OF INFORMATION SECTION ===\n"
+                            "Vendor:               SEAGATE\n"
+                            "Product:              ST4000NM0023\n"
+                            "Revision:             0004\n"
+                            "Compliance:           SPC-4\n"
+                            "User Capacity:        4,000,787,030,016 bytes [4.00 TB]\n"
+                            "Rotation Rate:        7200 rpm\n"
+                            "Serial number:        Z1Z0ABCD0000C4130001\n"
+                            "Product:              SECOND PRODUCT\n"
+                            "Temperature Warning:  Disabled or Not Supported\n";
+    FakeSmartctl fake({{"i", banner + scsi}});
+    KZSMARTDrive drive = commandLineDrive(fake);
+    drive.parseInfo();
+    EXPECT_EQ(drive.driveModel(), QStringLiteral("SEAGATE ST4000NM0023"));
+    EXPECT_EQ(drive.driveSerialNumber(), QStringLiteral("Z1Z0ABCD0000C4130001"));
+    EXPECT_EQ(drive.driveFirmwareVersion(), QStringLiteral("0004"));
+    EXPECT_EQ(drive.driveCapacity(), QStringLiteral("4.00 TB"));
+    EXPECT_EQ(drive.driveRotationRate(), QStringLiteral("7200 rpm"));
+    EXPECT_FALSE(drive.driveIsNVMe());
+    // No "-s on" run: "Disabled" only counts after an ATA version line.
+    EXPECT_EQ(fake.calls().size(), 1);
+
+    QByteArray renamed = scsi;
+    renamed.replace("SEAGATE", "OTHER").replace("Z1Z0ABCD0000C4130001", "CHANGED");
+    fake.setAnswer("i", banner + renamed);
+    drive.parseInfo();
+    EXPECT_EQ(drive.driveModel(), QStringLiteral("SEAGATE ST4000NM0023"));
+    EXPECT_EQ(drive.driveSerialNumber(), QStringLiteral("Z1Z0ABCD0000C4130001"));
+
+    // An ATA model line before a product line is the model.
+    FakeSmartctl mixed({{"i", banner + "Device Model:     ATA FIRST\nVendor: V\nProduct: P\n"}});
+    KZSMARTDrive ata = commandLineDrive(mixed);
+    ata.parseInfo();
+    EXPECT_EQ(ata.driveModel(), QStringLiteral("ATA FIRST"));
+}
+
 TEST(Health, ReadsTheVerdictFromTheResultLine)
 {
     struct Case
     {
         QByteArray output;
         int health;
+        QString overallHealth;
     };
+    const QString healthFailed = QStringLiteral("SMART overall-health self-assessment test failed");
     const Case cases[] = {
-        {banner + passedHealth, 1},
+        {banner + passedHealth, 1, "PASSED"},
         {banner + "=== START OF READ SMART DATA SECTION ===\n"
                   "SMART overall-health self-assessment test result: FAILED!\n"
                   "Drive failure expected in less than 24 hours. SAVE ALL DATA.\n",
-         3},
-        {banner + "=== START OF READ SMART DATA SECTION ===\nSMART Health Status: OK\n", 0},
+         3, "FAILED!"},
+        // SCSI and SAS devices: "OK", or anything else for a failure prediction.
+        {banner + "=== START OF READ SMART DATA SECTION ===\nSMART Health Status: OK\n", 1, "OK"},
+        {banner + "=== START OF READ SMART DATA SECTION ===\n"
+                  "SMART Health Status: FAILURE PREDICTION THRESHOLD EXCEEDED [asc=5d, ascq=0]\n",
+         3, "FAILURE PREDICTION THRESHOLD EXCEEDED [asc=5d, ascq=0]"},
         {banner + "=== START OF READ SMART DATA SECTION ===\n"
                   "SMART overall-health self-assessment test result: UNKNOWN\n",
-         0},
+         0, "UNKNOWN"},
         // The result on index 2 is never looked at.
-        {banner + "SMART overall-health self-assessment test result: PASSED\nsomething\n", 0},
-        {banner + "only one line\n", 0},
+        {banner + "SMART overall-health self-assessment test result: PASSED\nsomething\n", 0,
+         QString()},
+        {banner + "SMART Health Status: OK\nsomething\n", 0, QString()},
+        {banner + "only one line\n", 0, QString()},
     };
     for (const Case &c : cases) {
         FakeSmartctl fake({{"H", c.output}});
         KZSMARTDrive drive = commandLineDrive(fake);
         drive.updateInfo();
         EXPECT_EQ(drive.driveHealth(), c.health) << c.output.constData();
+        EXPECT_EQ(drive.driveOverallHealth().value_or(QString()), c.overallHealth);
+        // A drive that only the health check judged failed says why, once
+        // however often it is refreshed.
+        drive.updateInfo();
+        EXPECT_EQ(drive.failureReasons().value_or(QStringList()),
+                  c.health == 3 ? QStringList{healthFailed} : QStringList())
+            << c.output.constData();
     }
 }
 
