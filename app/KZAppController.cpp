@@ -294,7 +294,7 @@ void KZAppController::textDidChange(QLineEdit *field)
 {
     const int cursor = field->cursorPosition();
     const QString before = field->text();
-    const QString after = KZPreferenceRules::sanitizeCustomLimitText(before);
+    const QString after = KZPreferenceRules::customLimitFieldText(before);
     if (after == before)
         return;
     field->setText(after);

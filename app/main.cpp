@@ -7,10 +7,47 @@
 
 #include <QApplication>
 #include <QMainWindow>
+#include <QSocketNotifier>
 #include <QTimer>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void quitOnSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
+}
+
+// SIGTERM (the session ending) and SIGINT end the run like Quit does, so the
+// window's place is remembered and nothing is cut off halfway.
+void installQuitSignals(QObject *context)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, context);
+    QObject::connect(notifier, &QSocketNotifier::activated, context, [] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t read = ::read(signalPipe[0], &byte, 1);
+        KZLog::log(QStringLiteral("Quitting on a signal."));
+        QCoreApplication::quit();
+    });
+    struct sigaction action = {};
+    action.sa_handler = quitOnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -69,6 +106,8 @@ int main(int argc, char *argv[])
                                   "service."));
         break;
     }
+
+    installQuitSignals(&application);
 
     KZMessageBoxAlertPresenter presenter;
     KZAlertPresenter::setCurrent(&presenter);

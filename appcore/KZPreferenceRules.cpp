@@ -70,6 +70,11 @@ QString sanitizeCustomLimitText(const QString &text)
     return digits;
 }
 
+QString customLimitFieldText(const QString &text)
+{
+    return QString::number(sanitizeCustomLimitText(text).toInt());
+}
+
 bool emailOptionsEnabled(const KZPreferences &preferences)
 {
     for (const char *key :

@@ -33,6 +33,9 @@ void resetPrefsToDefaults(KZPreferences &preferences);
 // The text a custom-limit field holds after an edit: only its decimal
 // digits, as a number from 0 to 1000; "0" when nothing is left.
 QString sanitizeCustomLimitText(const QString &text);
+// What a custom-limit field shows after an edit: the filtered number without
+// leading zeros, so typing into a field that shows "0" gives the number typed.
+QString customLimitFieldText(const QString &text);
 
 // The e-mail options and test buttons are enabled when any of the four
 // e-mail events is switched on.

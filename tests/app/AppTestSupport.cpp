@@ -2,6 +2,10 @@
 
 #include "KZAlertPresenter.h"
 #include "KZBlink1Controller.h"
+#include "KZDriveListFile.h"
+#include "KZLocalization.h"
+#include "KZPaths.h"
+#include "KZPreferences.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -67,6 +71,13 @@ void ForgedMachine::addDrive(const QString &name, const QByteArray &json)
     const QString forged = TestSupport::forge(json, name + QStringLiteral(".twdr"));
     QFile::remove(m_dir + QLatin1Char('/') + name + QStringLiteral(".twdr"));
     QFile::copy(forged, m_dir + QLatin1Char('/') + name + QStringLiteral(".twdr"));
+    m_names.append(name);
+    writeListing();
+}
+
+void ForgedMachine::addUnreadableDrive(const QString &name)
+{
+    TestSupport::writeFile(m_dir + QLatin1Char('/') + name + QStringLiteral(".twdr"), "");
     m_names.append(name);
     writeListing();
 }
@@ -145,6 +156,13 @@ void AppTest::SetUp()
 {
     if (TestSupport::realSmartctl().isEmpty())
         GTEST_SKIP() << "smartctl is not installed";
+    // Every test starts from nothing stored (also when one program runs
+    // several tests): no preferences, no log, no drive list.
+    QFile::remove(KZPreferences::standard().fileName());
+    KZPreferences::standard().synchronize();
+    QFile::remove(KZPaths::logFile());
+    QFile::remove(KZDriveListFile::filePath());
+    KZLocalization::setPreferredLocalization(QStringLiteral("English"));
     m_blink1Record = TestSupport::homeDir() +
                      QStringLiteral("/blink1-%1.txt").arg(QDateTime::currentMSecsSinceEpoch());
     qputenv("FAKE_RECORD", QFile::encodeName(m_blink1Record));
@@ -172,12 +190,10 @@ void AppTest::SetUp()
 
 void AppTest::TearDown()
 {
-    if (m_controller) {
-        m_controller.reset();
-        // Background work of the controller (secret store, checks) ends
-        // before the next test or the end of the program.
-        EXPECT_TRUE(waitFor([] { return KZAppController::workerJobsRunning() == 0; }));
-    }
+    m_controller.reset();
+    // Background work of the controllers (secret store, checks) ends before
+    // the next test or the end of the program.
+    EXPECT_TRUE(waitFor([] { return KZAppController::workerJobsRunning() == 0; }));
     KZAlertPresenter::setCurrent(nullptr);
     KZBlink1Controller::setToolPath({});
     qunsetenv("FAKE_RECORD");

@@ -35,6 +35,8 @@ public:
     ForgedMachine();
     // Adds a disk /dev/<name> whose capture is forged from the JSON description.
     void addDrive(const QString &name, const QByteArray &json);
+    // Adds a disk /dev/<name> that answers no smartctl command.
+    void addUnreadableDrive(const QString &name);
     // From now on, the first smartctl run for /dev/<name> hangs (the
     // tools/fakes stand-in) until release() ends it; later runs answer.
     void hangFirstRun(const QString &name);

@@ -112,6 +112,12 @@ TEST(PreferenceRules, CustomLimitFieldsKeepOnlyANumberUpTo1000)
     EXPECT_EQ(sanitizeCustomLimitText("00001001"), "1000");
     EXPECT_EQ(sanitizeCustomLimitText("99999999999999999999999999"), "1000");
     EXPECT_EQ(sanitizeCustomLimitText(" 7 ½ ٣"), "7");
+    // The field itself drops leading zeros: typing after the "0" of an
+    // emptied field gives the number typed.
+    EXPECT_EQ(KZPreferenceRules::customLimitFieldText("0123"), "123");
+    EXPECT_EQ(KZPreferenceRules::customLimitFieldText("0"), "0");
+    EXPECT_EQ(KZPreferenceRules::customLimitFieldText(""), "0");
+    EXPECT_EQ(KZPreferenceRules::customLimitFieldText("05000"), "1000");
 }
 
 TEST(PreferenceRules, EmailButtonsFollowTheFourEvents)
