@@ -34,6 +34,23 @@ QString localized(const char *key, const char *english)
 // What smartctl says for a file that holds no capture it can replay.
 const QString unreadableFileError = QStringLiteral("Syntax error: No information found");
 
+// The loading sheet: the user cannot close it, but quitting the application
+// (which closes every window) is not held up by it.
+class LoadingSheet : public KZProgressSheet
+{
+public:
+    using KZProgressSheet::KZProgressSheet;
+
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        if (event->spontaneous())
+            event->ignore();
+        else
+            event->accept();
+    }
+};
+
 } // namespace
 
 // The progress notifications come from the replaying thread (of this
@@ -74,7 +91,7 @@ KZSMARTDataReportDocument::KZSMARTDataReportDocument(Hooks hooks, QWidget *paren
         m_detailWindows->show(KZDetailWindows::Kind::Tests, m_browser->selectedDrive());
     });
 
-    m_loadingSheet = new KZProgressSheet(tr("Loading the report..."), false, this);
+    m_loadingSheet = new LoadingSheet(tr("Loading the report..."), false, this);
     m_loadingSheet->setObjectName(QStringLiteral("loadingSheet"));
     m_loadingSheet->progressBar()->setObjectName(QStringLiteral("loadingProgressBar"));
 

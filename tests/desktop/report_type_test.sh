@@ -44,7 +44,7 @@ if ! DESTDIR=$work/root cmake --install "$build" --prefix /usr >"$work/install.l
 fi
 data=$work/root/usr/share
 for file in mime/packages/org.tarnwell.Tarnwell.xml applications/org.tarnwell.Tarnwell.desktop \
-    icons/hicolor/scalable/mimetypes/$type.svg; do
+    icons/hicolor/scalable/mimetypes/application-x-tarnwell-report.svg; do
     [[ -f $data/$file ]] || fail "not installed: share/$file"
 done
 update-mime-database "$data/mime" || fail "update-mime-database rejected the package"
