@@ -66,10 +66,12 @@ KZSMARTDataReportDocument::KZSMARTDataReportDocument(Hooks hooks, QWidget *paren
 {
     setObjectName(QStringLiteral("documentWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
-    resize(900, 560);
+    resize(1060, 560);
 
     m_browser = new KZDriveBrowser(KZDriveViewFlavour::ReportViewer, this);
     setCentralWidget(m_browser);
+    // A report holds one drive: the outline needs less room than the summary.
+    m_browser->setSizes({260, 800});
 
     KZDetailWindows::Hooks windowHooks;
     windowHooks.refreshWindow = [this] { m_browser->refreshWindow(); };
