@@ -1,11 +1,11 @@
 #include "KZDriveListFile.h"
 
+#include "KZAtomicFile.h"
 #include "KZPaths.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 
 #include <plist/plist.h>
 
@@ -90,14 +90,7 @@ bool write(const QString &checkTime, qint64 problemCount,
     QDir().mkpath(QFileInfo(path).absolutePath());
     // Written to a temporary file and renamed over the old one: a reader
     // sees the old list or the new one, never a part.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(xml) != xml.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return KZAtomicFile::write(path, xml);
 }
 
 } // namespace KZDriveListFile

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QStandardPaths>
+#include <QThreadPool>
 
 namespace {
 
@@ -375,17 +376,32 @@ qint64 KZSMARTScanner::progressNotificationCount() const
 
 void KZSMARTScanner::updateDrives()
 {
+    // The whole update reads the preferences once and writes what its drives
+    // remembered once, when it ends.
+    const KZPreferences::Batch preferences;
     const bool showUnsupported = m_showUnsupportedDrives.value_or(
         KZPreferences::standard().boolForKey(QStringLiteral("ShowUnsupportedDrives")));
-    QSet<QString> serialNumbers;
-    for (qsizetype index = 0; index < m_drives.size(); ++index) {
-        const std::shared_ptr<KZSMARTDrive> drive = m_drives.at(index);
+
+    // A drive that cannot be read while its self-test runs keeps its data.
+    KZDriveList readable;
+    QSet<const KZSMARTDrive *> testing;
+    for (const std::shared_ptr<KZSMARTDrive> &drive : std::as_const(m_drives)) {
         if (skippedWhileTesting(*drive)) {
             debugLog(QStringLiteral("Skipping drive %1 while its self-test runs.")
                          .arg(drive->driveLocation()));
-            continue;
+            testing.insert(drive.get());
+        } else {
+            readable.append(drive);
         }
-        drive->updateInfo();
+    }
+    refresh(readable);
+
+    // Then, in list order, the filter and the merge.
+    QSet<QString> serialNumbers;
+    for (qsizetype index = 0; index < m_drives.size(); ++index) {
+        const std::shared_ptr<KZSMARTDrive> drive = m_drives.at(index);
+        if (testing.contains(drive.get()))
+            continue;
         if (m_outputDebugMessages)
             debugLog(QStringLiteral("Update drive:\n%1").arg(drive->description()));
 
@@ -399,6 +415,31 @@ void KZSMARTScanner::updateDrives()
             serialNumbers.insert(*serial);
         }
     }
+}
+
+void KZSMARTScanner::refresh(const KZDriveList &drives) const
+{
+    // smartctl mostly waits for the device, so several drives are read at
+    // once, each on a thread of its own that runs the drive's steps in order.
+    const int workers = int(qMin<qsizetype>(m_refreshConcurrency, drives.size()));
+    if (workers <= 1) {
+        for (const std::shared_ptr<KZSMARTDrive> &drive : drives)
+            drive->updateInfo();
+        return;
+    }
+    QThreadPool pool;
+    pool.setMaxThreadCount(workers);
+    for (const std::shared_ptr<KZSMARTDrive> &drive : drives) {
+        pool.start([drive] {
+            try {
+                drive->updateInfo();
+            } catch (...) {
+                KZLog::log(QStringLiteral("Exception occured in updateInfo of %1.")
+                               .arg(drive->driveLocation()));
+            }
+        });
+    }
+    pool.waitForDone();
 }
 
 bool KZSMARTScanner::merge(qsizetype index)

@@ -57,13 +57,21 @@ public:
     // Rebuilds the list; false when a listing program failed (the list then
     // holds what was found before the failure).
     bool scanForDrives();
-    // Refreshes, filters and merges the drives.
+    // Refreshes, filters and merges the drives. Up to refreshConcurrency()
+    // drives are refreshed at the same time, each on a thread of its own:
+    // their progress notifications and alerts come from those threads. The
+    // filter and the merge then walk the list in order.
     void updateDrives();
     // How many "KZUpdateInfoProgressBar" notifications the next updateDrives()
     // posts when every step succeeds: seven for a drive read from its device
     // (six read steps and the raw capture), six for one replayed from a file,
     // none for a drive left out while its self-test runs.
     qint64 progressNotificationCount() const;
+    static constexpr int defaultRefreshConcurrency = 8;
+    // At most this many drives are refreshed at the same time (1: one after
+    // another).
+    void setRefreshConcurrency(int drives) { m_refreshConcurrency = qMax(drives, 1); }
+    int refreshConcurrency() const { return m_refreshConcurrency; }
     KZDriveList &getDrives() { return m_drives; }
     const KZDriveList &getDrives() const { return m_drives; }
     void resetDrives() { m_drives.clear(); }
@@ -113,6 +121,8 @@ private:
     bool scanMacOS();
     bool scanLinux();
     std::shared_ptr<KZSMARTDrive> makeDrive(const QString &location) const;
+    // Refreshes the drives, several at a time.
+    void refresh(const KZDriveList &drives) const;
     // Merges the drive at index with the earlier drive of the same serial
     // number; false when there is none.
     bool merge(qsizetype index);
@@ -128,4 +138,5 @@ private:
     QString m_smartctlOverride;
     std::optional<bool> m_showUnsupportedDrives;
     int m_taskTimeoutSeconds = 60;
+    int m_refreshConcurrency = defaultRefreshConcurrency;
 };

@@ -1,7 +1,8 @@
 #include "KZSavedReport.h"
 
+#include "KZAtomicFile.h"
+
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace KZSavedReport {
@@ -98,25 +99,10 @@ std::optional<QString> unreplayableReason(const QString &rawText)
 
 bool writeSavedReport(const QString &path, const QString &reportText, QString *errorMessage)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (errorMessage)
-            *errorMessage = file.errorString();
-        return false;
-    }
-    const QByteArray bytes = reportText.toUtf8();
-    if (file.write(bytes) != bytes.size()) {
-        if (errorMessage)
-            *errorMessage = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (errorMessage)
-            *errorMessage = file.errorString();
-        return false;
-    }
-    return true;
+    // The folder is the user's: nothing in it that merely looks like a
+    // temporary file of ours is removed.
+    return KZAtomicFile::write(path, reportText.toUtf8(), errorMessage,
+                               KZAtomicFile::Leftovers::Keep);
 }
 
 } // namespace KZSavedReport

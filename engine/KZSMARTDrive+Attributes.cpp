@@ -423,7 +423,7 @@ void KZSMARTDrive::evaluateAttribute(const KZSMARTAttribute &attribute)
         KZPreferences &preferences = KZPreferences::standard();
         const QString key = rememberedCountKey(QString::fromLatin1(rule.suffix));
         const qint64 remembered =
-            preference("RememberBadSectors") ? preferences.integerForKey(key) : -1;
+            preference("RememberBadSectors") ? preferences.rememberedIntegerForKey(key) : -1;
         const qint64 threshold =
             preference("CustomBadSectorCount")
                 ? preferences.integerForKey(QStringLiteral("CustomBadSectorCountValue"))

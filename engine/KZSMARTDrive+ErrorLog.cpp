@@ -215,7 +215,7 @@ void KZSMARTDrive::checkErrorCount()
     const QString key = rememberedLogKey(QStringLiteral("_LastErrorCount"));
     if (m_errorCount > threshold && m_health != 3) {
         const qint64 remembered = preferences.boolForKey(QStringLiteral("RememberErrorCount"))
-                                      ? preferences.integerForKey(key)
+                                      ? preferences.rememberedIntegerForKey(key)
                                       : -1;
         if (remembered < m_errorCount) {
             m_health = 2;

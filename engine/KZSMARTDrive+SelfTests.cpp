@@ -101,8 +101,7 @@ void KZSMARTDrive::parseSelftestLog()
                 // No disk runs a test for a saved report: the count of the
                 // machine's running tests stays as it is.
                 if (!m_driveFromFile)
-                    preferences.setInteger(testsInProgressKey,
-                                           preferences.integerForKey(testsInProgressKey) + 1);
+                    preferences.addToInteger(testsInProgressKey, 1);
                 m_testInProgress = true;
             }
             if (line.contains(revisionKey)) {
@@ -152,7 +151,7 @@ void KZSMARTDrive::parseSelftestLog()
     }
     const QString hoursKey = rememberedLogKey(QStringLiteral("_LastTestPowerOnHours"));
     const qint64 remembered = preferences.boolForKey(QStringLiteral("FailedTestIsNew"))
-                                  ? preferences.integerForKey(hoursKey)
+                                  ? preferences.rememberedIntegerForKey(hoursKey)
                                   : -1;
     bool newFailure = false;
     for (const KZSMARTSelfTestLog &entry : *m_selfTestLog) {
@@ -213,8 +212,7 @@ quint64 KZSMARTDrive::runSelfTest(quint64 code)
     // A drive that can abort offline collection (capabilities bit 2) cannot
     // be read while its test runs; the count tells the scan to wait for it.
     if (driveAbortOfflineCollection()) {
-        preferences.setInteger(testsInProgressKey,
-                               preferences.integerForKey(testsInProgressKey) + 1);
+        preferences.addToInteger(testsInProgressKey, 1);
         m_testInProgress = true;
     }
     preferences.setInteger(m_location + QStringLiteral("_TestType"), qint64(code));
@@ -225,9 +223,7 @@ quint64 KZSMARTDrive::runSelfTest(quint64 code)
 quint64 KZSMARTDrive::stopSelfTest()
 {
     if (driveAbortOfflineCollection()) {
-        KZPreferences &preferences = KZPreferences::standard();
-        preferences.setInteger(testsInProgressKey,
-                               qMax<qint64>(preferences.integerForKey(testsInProgressKey) - 1, 0));
+        KZPreferences::standard().addToInteger(testsInProgressKey, -1, 0);
         m_testInProgress = false;
     }
     return runSelfTest(AbortSelfTest) == 1 ? 1 : 0;

@@ -6,6 +6,7 @@
 #include "KZLog.h"
 #include "KZNotificationCenter.h"
 #include "KZPaths.h"
+#include "KZPreferences.h"
 #include "KZTask.h"
 
 #include <QCoreApplication>
@@ -305,6 +306,8 @@ void KZSMARTDrive::runOptions(const QString &typedOptions)
 
 void KZSMARTDrive::updateInfo()
 {
+    // One read of the preferences for the whole refresh, one write at its end.
+    const KZPreferences::Batch preferences;
     debugLog(QStringLiteral("Updating drive: %1").arg(m_location));
     m_selftestFail = false;
     m_reallocatedSectorsFail = 1;

@@ -80,7 +80,7 @@ QJsonObject KZSMARTErrorLog::toJSON() const
 
 std::optional<QString> KZSMARTErrorLog::nvmeStatusText(qint32 statusField)
 {
-    // Status codes of the NVM Express base specification that drives report
+    // Status codes of the NVM Express command set that drives report
     // in their error log; the host's own probing gives most of them.
     struct Status
     {

@@ -1,11 +1,11 @@
 #include "KZTask.h"
 
+#include "KZAtomicFile.h"
 #include "KZException.h"
 #include "KZLog.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <cerrno>
@@ -304,11 +304,7 @@ std::optional<QStringList> KZTask::parseCommandLine(const QString &program,
 
     if (!m_rawDataPath.isEmpty()) {
         // Written whole: a reader never sees a half-written capture.
-        QSaveFile file(m_rawDataPath);
-        if (file.open(QIODevice::WriteOnly)) {
-            file.write(text.toUtf8());
-            file.commit();
-        }
+        KZAtomicFile::write(m_rawDataPath, text.toUtf8());
         return std::nullopt;
     }
     return splitLines(text);

@@ -56,12 +56,16 @@ inline KZSMARTDrive fuzzDrive(const uint8_t *data, size_t size)
     return drive;
 }
 
-// Points the preferences, log and data folders of this process at a private
-// temporary folder (removed at exit), so that no fuzz run reads or changes
-// the settings of the person running it, and registers the program's
-// defaults. Call once, from LLVMFuzzerInitialize, before any preference is read.
+// Keeps the preferences of this process in memory (no input reads or writes
+// a file, so the parsers are fuzzed at the speed they run) and points the log
+// and data folders at a private temporary folder (removed at exit), so that
+// no fuzz run reads or changes the files of the person running it; registers
+// the program's defaults. Call once, from LLVMFuzzerInitialize, before any
+// preference is read.
 inline void fuzzUsePrivateHome()
 {
+    static KZPreferences preferences;
+    KZPreferences::setStandard(&preferences);
     static QTemporaryDir home(QDir::tempPath() + QStringLiteral("/tarnwell-fuzz-XXXXXX"));
     if (!home.isValid()) {
         std::fprintf(stderr, "fuzz: cannot create a temporary folder in %s\n",
@@ -75,25 +79,21 @@ inline void fuzzUsePrivateHome()
 }
 
 // Sets a boolean preference for the next input. The value is registered as
-// a default, which lives in memory only: no file is written per input, and no
-// stored value of the key exists to override it.
+// a default: no stored value of the key exists to override it.
 inline void fuzzSetSwitch(const QString &key, bool on)
 {
     KZPreferences::standard().registerDefaults(
         {{key, on ? QStringLiteral("YES") : QStringLiteral("NO")}});
 }
 
-// Sets a count remembered in the preferences file (as a previous parse would
-// have left it), writing only when the stored value differs. A count of 0
-// reads like none at all. Every input starts from the same remembered counts,
-// so that a finding can be replayed alone; and since the key stays in the
-// file, resetting it allocates no more than it frees, which keeps libFuzzer
-// from suspecting a leak after every input.
+// Sets a count remembered in the preferences (as a previous parse would have
+// left it). A count of 0 reads like none at all. Every input starts from the
+// same remembered counts, so that a finding can be replayed alone; and since
+// the key stays in the store, resetting it allocates no more than it frees,
+// which keeps libFuzzer from suspecting a leak after every input.
 inline void fuzzRemember(const QString &key, qint64 count)
 {
-    KZPreferences &preferences = KZPreferences::standard();
-    if (!preferences.hasStoredValue(key) || preferences.integerForKey(key) != count)
-        preferences.setInteger(key, count);
+    KZPreferences::standard().setInteger(key, count);
 }
 
 // A drive in the state a refresh leaves it in before its parse steps: every

@@ -1,9 +1,15 @@
 #include "KZPreferences.h"
 
+#include "KZAtomicFile.h"
+#include "KZLog.h"
 #include "KZPaths.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 #include <QMutexLocker>
 #include <QSysInfo>
+#include <atomic>
 
 namespace {
 
@@ -67,15 +73,46 @@ QVariantMap commonDefaults()
 
 } // namespace
 
+namespace {
+std::atomic<KZPreferences *> installedStandard{nullptr};
+
+// Two entries hold the same value when they read the same in the file.
+bool sameEntry(const std::optional<QVariant> &a, const std::optional<QVariant> &b)
+{
+    if (a.has_value() != b.has_value())
+        return false;
+    if (!a)
+        return true;
+    if (a->typeId() == QMetaType::QStringList || b->typeId() == QMetaType::QStringList)
+        return *a == *b;
+    return a->isValid() == b->isValid() && a->toString() == b->toString();
+}
+} // namespace
+
 KZPreferences &KZPreferences::standard()
 {
+    if (KZPreferences *installed = installedStandard.load())
+        return *installed;
     static KZPreferences preferences(KZPaths::preferencesFile());
     return preferences;
 }
 
+void KZPreferences::setStandard(KZPreferences *preferences)
+{
+    installedStandard.store(preferences);
+}
+
+KZPreferences::KZPreferences() = default;
+
 KZPreferences::KZPreferences(const QString &iniPath)
     : m_settings(std::make_unique<QSettings>(iniPath, QSettings::IniFormat))
 {
+}
+
+KZPreferences::~KZPreferences()
+{
+    QMutexLocker locker(&m_mutex);
+    writeLocked();
 }
 
 void KZPreferences::registerApplicationDefaults()
@@ -109,21 +146,137 @@ QVariantMap KZPreferences::registeredDefaults() const
     return m_registered;
 }
 
+void KZPreferences::readLocked() const
+{
+    if (m_settings && m_batchDepth == 0)
+        m_settings->sync();
+}
+
+std::optional<QVariant> KZPreferences::storedLocked(const QString &storageKey) const
+{
+    const auto pending = m_pending.constFind(storageKey);
+    if (pending != m_pending.constEnd())
+        return *pending;
+    if (!m_settings) {
+        const auto stored = m_memory.constFind(storageKey);
+        if (stored == m_memory.constEnd())
+            return std::nullopt;
+        return *stored;
+    }
+    QVariant stored = m_settings->value(storageKey);
+    if (!stored.isValid())
+        return std::nullopt;
+    return stored;
+}
+
 QVariant KZPreferences::objectForKey(const QString &key) const
 {
     QMutexLocker locker(&m_mutex);
-    m_settings->sync();
-    const QVariant stored = m_settings->value(storageKey(key));
-    if (stored.isValid())
-        return stored;
+    readLocked();
+    if (std::optional<QVariant> stored = storedLocked(storageKey(key)))
+        return *stored;
     return m_registered.value(key);
 }
 
 bool KZPreferences::hasStoredValue(const QString &key) const
 {
     QMutexLocker locker(&m_mutex);
+    readLocked();
+    return storedLocked(storageKey(key)).has_value();
+}
+
+qint64 KZPreferences::rememberedIntegerForKey(const QString &key) const
+{
+    QMutexLocker locker(&m_mutex);
+    readLocked();
+    const QString entry = storageKey(key);
+    const auto original = m_batchOriginals.constFind(entry);
+    const std::optional<QVariant> value =
+        original != m_batchOriginals.constEnd() ? *original : storedLocked(entry);
+    return toInteger(value ? *value : m_registered.value(key));
+}
+
+void KZPreferences::changeLocked(const QString &key, const std::optional<QVariant> &value)
+{
+    const QString entry = storageKey(key);
+    const std::optional<QVariant> current = storedLocked(entry);
+    if (sameEntry(current, value))
+        return;
+    if (m_batchDepth > 0) {
+        const auto original = m_batchOriginals.constFind(entry);
+        if (original == m_batchOriginals.constEnd()) {
+            m_batchOriginals.insert(entry, current);
+        } else if (sameEntry(*original, value)) {
+            // Back to what the file holds: nothing to write.
+            m_pending.remove(entry);
+            return;
+        }
+    }
+    m_pending.insert(entry, value);
+    if (m_batchDepth == 0)
+        writeLocked();
+}
+
+void KZPreferences::writeLocked()
+{
+    if (m_pending.isEmpty())
+        return;
+    const QHash<QString, std::optional<QVariant>> changes = std::exchange(m_pending, {});
+    if (!m_settings) {
+        for (auto it = changes.cbegin(); it != changes.cend(); ++it) {
+            if (it.value())
+                m_memory.insert(it.key(), *it.value());
+            else
+                m_memory.remove(it.key());
+        }
+        return;
+    }
+    // Every change of the file goes through here. The folder lock makes the
+    // writers of both programs take turns, so a lock file or temporary file
+    // found now was left by a writer that was killed, and would otherwise
+    // make QSettings wait for its lock to grow stale.
+    const QString path = m_settings->fileName();
+    const QString folder = QFileInfo(path).absolutePath();
+    QDir().mkpath(folder);
+    const KZAtomicFile::FolderLock lock(folder);
+    if (lock.isHeld())
+        KZAtomicFile::removeLeftovers(path, {path + QStringLiteral(".lock")});
+    for (auto it = changes.cbegin(); it != changes.cend(); ++it) {
+        if (it.value())
+            m_settings->setValue(it.key(), *it.value());
+        else
+            m_settings->remove(it.key());
+    }
     m_settings->sync();
-    return m_settings->contains(storageKey(key));
+    if (m_settings->status() != QSettings::NoError)
+        KZLog::log(QStringLiteral("The preferences could not be written to %1.").arg(path));
+}
+
+KZPreferences::Batch::Batch(KZPreferences &preferences) : m_preferences(preferences)
+{
+    QMutexLocker locker(&preferences.m_mutex);
+    if (preferences.m_batchDepth++ > 0 || !preferences.m_settings)
+        return;
+    // The one read of the batch. A lock file left by a killed writer is
+    // cleared away here too, so that it does not outlive a run that has
+    // nothing to write.
+    const QString path = preferences.m_settings->fileName();
+    const QString lockPath = path + QStringLiteral(".lock");
+    if (QFileInfo::exists(lockPath)) {
+        const KZAtomicFile::FolderLock lock(QFileInfo(path).absolutePath());
+        if (lock.isHeld())
+            KZAtomicFile::removeLeftovers(path, {lockPath});
+    }
+    preferences.m_settings->sync();
+}
+
+KZPreferences::Batch::~Batch()
+{
+    QMutexLocker locker(&m_preferences.m_mutex);
+    if (--m_preferences.m_batchDepth > 0)
+        return;
+    m_preferences.m_batchOriginals.clear();
+    m_preferences.writeLocked();
 }
 
 bool KZPreferences::toBool(const QVariant &value)
@@ -205,8 +358,8 @@ QDateTime KZPreferences::dateForKey(const QString &key) const
 void KZPreferences::store(const QString &key, const QVariant &value)
 {
     QMutexLocker locker(&m_mutex);
-    m_settings->setValue(storageKey(key), value);
-    m_settings->sync();
+    readLocked();
+    changeLocked(key, value);
 }
 
 void KZPreferences::setBool(const QString &key, bool value)
@@ -232,17 +385,29 @@ void KZPreferences::setDate(const QString &key, const QDateTime &value)
 void KZPreferences::removeObjectForKey(const QString &key)
 {
     QMutexLocker locker(&m_mutex);
-    m_settings->remove(storageKey(key));
-    m_settings->sync();
+    readLocked();
+    changeLocked(key, std::nullopt);
+}
+
+qint64 KZPreferences::addToInteger(const QString &key, qint64 delta, qint64 floor)
+{
+    QMutexLocker locker(&m_mutex);
+    readLocked();
+    const std::optional<QVariant> stored = storedLocked(storageKey(key));
+    const qint64 value = qMax(toInteger(stored ? *stored : m_registered.value(key)) + delta, floor);
+    changeLocked(key, value);
+    return value;
 }
 
 void KZPreferences::synchronize()
 {
     QMutexLocker locker(&m_mutex);
-    m_settings->sync();
+    writeLocked();
+    if (m_settings)
+        m_settings->sync();
 }
 
 QString KZPreferences::fileName() const
 {
-    return m_settings->fileName();
+    return m_settings ? m_settings->fileName() : QString();
 }

@@ -37,8 +37,8 @@ for seed in "$seeds"/*; do
     { printf '\001'; cat "$seed"; } >"$seed.mode1"
 done
 
-# The targets keep their private preference folders below $TMPDIR; on a
-# memory file system the preference writes of every input stay cheap.
+# The targets keep their preferences in memory and their private folders
+# below $TMPDIR, on a memory file system where there is one.
 if [ -d /dev/shm ] && [ -w /dev/shm ]; then
     tmproot=/dev/shm
 else
@@ -46,9 +46,8 @@ else
 fi
 
 # A small quarantine keeps the heap, and so every leak check libFuzzer makes
-# after an input that allocated more than it freed, small. (The preferences
-# file writes of Qt's QSettings keep a few bytes per write, so inputs that make
-# a parser remember a count look like that.) Options given by the caller win.
+# after an input that allocated more than it freed, small. Options given by
+# the caller win.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=16}
 
 artifacts="$build/fuzz-artifacts"

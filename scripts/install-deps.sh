@@ -10,6 +10,9 @@ packages=(
     qt6-base-dev qt6-svg-dev
     libgtest-dev libbenchmark-dev
     smartmontools python3
+    # system-call tracing: the file-write tests kill a check in mid-write, the
+    # benchmarks count file accesses
+    strace
     # secret store (QtKeychain over the Secret Service) and the drive list file
     qtkeychain-qt6-dev libsecret-1-0 libplist++-dev libplist-dev libplist-utils
     # headless test session: D-Bus, gnome-keyring, virtual display

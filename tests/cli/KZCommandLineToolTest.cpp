@@ -45,12 +45,7 @@ ToolRun runCli(const QStringList &arguments, const QString &home = freshHome(),
                int timeoutMs = 120000)
 {
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("HOME", home);
-    environment.insert("XDG_CONFIG_HOME", home + "/config");
-    environment.insert("XDG_STATE_HOME", home + "/state");
-    environment.insert("XDG_DATA_HOME", home + "/data");
-    process.setProcessEnvironment(environment);
+    process.setProcessEnvironment(TestSupport::homeEnvironment(home));
     process.start(TARNWELL_CLI, arguments);
     ToolRun run;
     if (!process.waitForFinished(timeoutMs)) {

@@ -1,12 +1,18 @@
 #include "KZSMARTScanner.h"
 #include "KZAlertPresenter.h"
 #include "KZDriveStatus.h"
+#include "KZNotificationCenter.h"
 #include "KZPreferences.h"
 #include "KZSMARTDrive.h"
 #include "TestSupport.h"
 
+#include <QDir>
 #include <QFile>
+#include <QJsonObject>
+#include <QMutex>
 #include <QProcess>
+#include <QSet>
+#include <QThread>
 
 using TestSupport::StderrCapture;
 using TestSupport::writeFile;
@@ -672,4 +678,164 @@ TEST(DriveList, SelfTestReportedByTheDriveItselfIsSkipped)
     ASSERT_TRUE(QFile::copy(failing, live));
     scanner.updateDrives();
     EXPECT_EQ(drive->driveHealth(), 1);
+}
+
+// ---- refreshing several drives at a time ----
+
+namespace {
+
+// One smartctl run as the latency stand-in recorded it.
+struct RecordedRun
+{
+    double start = 0;
+    double end = 0;
+};
+
+QList<RecordedRun> recordedRuns(const QString &record)
+{
+    QList<RecordedRun> runs;
+    for (const QString &line : QString::fromUtf8(TestSupport::readFile(record)).split('\n')) {
+        const QStringList fields = line.split(' ');
+        if (fields.size() >= 3)
+            runs.append({fields[0].toDouble(), fields[1].toDouble()});
+    }
+    return runs;
+}
+
+// The largest number of runs that were under way at one moment.
+int mostAtOnce(const QList<RecordedRun> &runs)
+{
+    QList<std::pair<double, int>> events;
+    for (const RecordedRun &run : runs) {
+        events.append({run.start, 1});
+        events.append({run.end, -1});
+    }
+    std::sort(events.begin(), events.end()); // an end sorts before a start at the same time
+    int current = 0;
+    int most = 0;
+    for (const auto &[time, change] : events)
+        most = std::max(most, current += change);
+    return most;
+}
+
+// An alert presenter that several threads may call at once.
+class ThreadSafePresenter : public KZAlertPresenter
+{
+public:
+    ThreadSafePresenter() { setCurrent(this); }
+    ~ThreadSafePresenter() override { setCurrent(nullptr); }
+    int runAlert(Style, const QString &, const QString &text, const QStringList &) override
+    {
+        QMutexLocker locker(&m_mutex);
+        texts.append(text);
+        threads.insert(QThread::currentThread());
+        return 0;
+    }
+    QMutex m_mutex;
+    QStringList texts;
+    QSet<QThread *> threads;
+};
+
+} // namespace
+
+TEST(DriveList, DrivesAreReadSeveralAtATimeWithTheResultsOfOneAtATime)
+{
+    SKIP_WITHOUT_SMARTCTL();
+    // Ten drives of every kind the forge makes (failing, failed, errors,
+    // self-tests, S.M.A.R.T. off, NVMe-less SSD), two nodes of one disk and a
+    // file that is no capture, behind a device that takes 0.1 s to answer.
+    QStringList captures;
+    const QDir examples(TestSupport::sourceDir() + "/tools/twdr-forge/examples");
+    for (const QString &name : examples.entryList({"*.json"}, QDir::Files, QDir::Name)) {
+        QByteArray json = TestSupport::readFile(examples.filePath(name));
+        json.replace("\"serial\": \"", "\"serial\": \"PAR");
+        captures.append(forge("parallel-" + name.chopped(5), json));
+    }
+    captures.append(forgeDisk("parallel-node-a", "FRGPARNODE1"));
+    captures.append(forgeDisk("parallel-node-b", "FRGPARNODE1"));
+    captures.append(notACapture());
+    ASSERT_EQ(captures.size(), 10);
+
+    const QString latency = TestSupport::fake("fake-smartctl-latency");
+    qputenv("FAKE_SMARTCTL", TestSupport::realSmartctl().toUtf8());
+    qputenv("FAKE_LATENCY", "0.1");
+    struct Outcome
+    {
+        QStringList locations;
+        QList<QJsonObject> drives;
+        int notifications = 0;
+        QList<RecordedRun> runs;
+    };
+    const auto refresh = [&](int concurrency) {
+        static int counter = 0;
+        const QString record =
+            TestSupport::homeDir() + QStringLiteral("/latency-%1.log").arg(++counter);
+        qputenv("FAKE_RECORD", record.toUtf8());
+        KZSMARTScanner scanner = KZSMARTScanner::initForCommandLine();
+        scanner.setShowUnsupportedDrives(true);
+        scanner.setRefreshConcurrency(concurrency);
+        for (const QString &capture : captures) {
+            auto drive = fileDrive(capture, capture.contains("node-b") ? QStringList{"Data"}
+                                                                       : QStringList{});
+            drive->setSmartctlOverride(latency);
+            scanner.addDrive(drive);
+        }
+        std::atomic<int> notifications{0};
+        const quint64 observer = KZNotificationCenter::defaultCenter().addObserver(
+            KZUpdateInfoProgressBarNotification, [&](const QString &, const QVariant &object) {
+                if (object.toString() == "NONE")
+                    ++notifications;
+            });
+        scanner.updateDrives();
+        KZNotificationCenter::defaultCenter().removeObserver(observer);
+        Outcome outcome;
+        outcome.locations = locations(scanner);
+        for (const auto &drive : scanner.getDrives())
+            outcome.drives.append(drive->toJSON());
+        outcome.notifications = notifications;
+        outcome.runs = recordedRuns(record);
+        return outcome;
+    };
+    const Outcome one = refresh(1);
+    const Outcome several = refresh(KZSMARTScanner::defaultRefreshConcurrency);
+    qunsetenv("FAKE_RECORD");
+
+    // Six steps for each of ten drives, at least one smartctl run each.
+    EXPECT_GE(one.runs.size(), 60);
+    EXPECT_EQ(several.runs.size(), one.runs.size());
+    EXPECT_EQ(mostAtOnce(one.runs), 1);
+    const int most = mostAtOnce(several.runs);
+    EXPECT_GE(most, 2);
+    EXPECT_LE(most, 8);
+    EXPECT_EQ(one.notifications, 60);
+    EXPECT_EQ(several.notifications, 60);
+    // The same list, in the same order, with the same data.
+    ASSERT_EQ(one.locations.size(), 9); // the two nodes of one disk merged
+    EXPECT_EQ(several.locations, one.locations);
+    EXPECT_EQ(several.drives, one.drives);
+}
+
+TEST(DriveList, AlertsOfDrivesReadAtOnceReachThePresenter)
+{
+    // Drives of the application whose identity step fails: one alert each,
+    // raised on the threads that read them.
+    ThreadSafePresenter presenter;
+    KZSMARTScanner scanner;
+    scanner.setShowUnsupportedDrives(true);
+    for (int index = 0; index < 8; ++index) {
+        auto drive = std::make_shared<KZSMARTDrive>();
+        drive->setLocation(QStringLiteral("/dev/sd%1").arg(QChar('a' + index)));
+        drive->setOutputProvider([](const QStringList &arguments) -> std::optional<QStringList> {
+            if (!arguments.contains("-i"))
+                return std::nullopt;
+            return QStringList{"smartctl 7.3", "Copyright",
+                               "=== START OF INFORMATION SECTION ===", "Device Model:"};
+        });
+        scanner.addDrive(drive);
+    }
+    StderrCapture log;
+    scanner.updateDrives();
+    EXPECT_EQ(presenter.texts.size(), 8);
+    EXPECT_FALSE(presenter.threads.contains(QThread::currentThread()));
+    EXPECT_EQ(log.text().count("Exception occured in parseInfo- "), 8);
 }

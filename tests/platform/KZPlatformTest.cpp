@@ -1,4 +1,5 @@
 #include "KZAlertPresenter.h"
+#include "KZAtomicFile.h"
 #include "KZLocalization.h"
 #include "KZLog.h"
 #include "KZNotificationCenter.h"
@@ -9,8 +10,16 @@
 #include <QFile>
 #include <QSettings>
 
+#include <QDir>
+#include <QThread>
+
+#include <atomic>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -121,6 +130,165 @@ TEST(Preferences, ChangesOfAnotherProcessAreSeenOnTheNextRead)
     EXPECT_TRUE(reader.boolForKey("ShowUnsupportedDrives"));
 }
 
+using TestSupport::FileState;
+using TestSupport::fileState;
+
+TEST(Preferences, BatchReadsWhatWasThereAtItsStartAndWritesOnceAtItsEnd)
+{
+    const QString path = freshPreferencesFile();
+    TestSupport::writeFile(path, "[General]\nRememberBadSectors=true\nOther=1\n");
+    KZPreferences preferences(path);
+    // The other program changes the file before the batch begins: seen.
+    TestSupport::writeFile(path, "[General]\nRememberBadSectors=false\nOther=22\n");
+    {
+        const KZPreferences::Batch batch(preferences);
+        EXPECT_FALSE(preferences.boolForKey("RememberBadSectors"));
+        const FileState before = fileState(path);
+        // Changes of the batch stay in memory, readable at once.
+        preferences.setInteger("SN1_LastErrorCount", 7);
+        preferences.setInteger("SN2_LastErrorCount", 8);
+        preferences.removeObjectForKey("Other");
+        EXPECT_EQ(preferences.integerForKey("SN1_LastErrorCount"), 7);
+        EXPECT_FALSE(preferences.hasStoredValue("Other"));
+        EXPECT_EQ(fileState(path), before);
+        // A change of the other program while the batch runs is not read
+        // before the batch ends, and is not lost by its write.
+        TestSupport::writeFile(path, "[General]\nRememberBadSectors=false\nOther=22\nTheirs=5\n");
+        EXPECT_FALSE(preferences.hasStoredValue("Theirs"));
+    }
+    const QByteArray written = TestSupport::readFile(path);
+    EXPECT_TRUE(written.contains("SN1_LastErrorCount=7"));
+    EXPECT_TRUE(written.contains("SN2_LastErrorCount=8"));
+    EXPECT_TRUE(written.contains("Theirs=5"));
+    EXPECT_FALSE(written.contains("Other="));
+    EXPECT_EQ(preferences.integerForKey("Theirs"), 5);
+}
+
+TEST(Preferences, StoringAnUnchangedValueWritesNothing)
+{
+    const QString path = freshPreferencesFile();
+    KZPreferences preferences(path);
+    preferences.setInteger("SN_LastReallocatedSectorCount", 3);
+    preferences.setBool("RememberBadSectors", true);
+    preferences.setDate("/dev/sda_TestEndTime", QDateTime(QDate(2026, 1, 2), QTime(3, 4), Qt::UTC));
+    const FileState written = fileState(path);
+    KZPreferences reopened(path);
+    reopened.setInteger("SN_LastReallocatedSectorCount", 3);
+    reopened.setBool("RememberBadSectors", true);
+    reopened.setDate("/dev/sda_TestEndTime", QDateTime(QDate(2026, 1, 2), QTime(3, 4), Qt::UTC));
+    reopened.removeObjectForKey("NeverStored");
+    {
+        const KZPreferences::Batch batch(reopened);
+        reopened.setInteger("SN_LastReallocatedSectorCount", 4);
+        reopened.setInteger("SN_LastReallocatedSectorCount", 3);
+    }
+    EXPECT_EQ(fileState(path), written);
+    reopened.setInteger("SN_LastReallocatedSectorCount", 5);
+    EXPECT_NE(fileState(path), written);
+}
+
+TEST(Preferences, RememberedCountsOfABatchAreThoseOfThePreviousCheck)
+{
+    KZPreferences preferences;
+    preferences.setInteger("SN_LastErrorCount", 10);
+    {
+        const KZPreferences::Batch batch(preferences);
+        EXPECT_EQ(preferences.rememberedIntegerForKey("SN_LastErrorCount"), 10);
+        preferences.setInteger("SN_LastErrorCount", 12); // the first node of the disk
+        EXPECT_EQ(preferences.rememberedIntegerForKey("SN_LastErrorCount"), 10);
+        EXPECT_EQ(preferences.integerForKey("SN_LastErrorCount"), 12);
+        preferences.setInteger("New_LastErrorCount", 1);
+        EXPECT_EQ(preferences.rememberedIntegerForKey("New_LastErrorCount"), 0);
+    }
+    EXPECT_EQ(preferences.rememberedIntegerForKey("SN_LastErrorCount"), 12);
+}
+
+TEST(Preferences, StoreInMemoryWritesNoFileAndCanStandInForTheProcessStore)
+{
+    KZPreferences memory;
+    memory.registerApplicationDefaults();
+    EXPECT_TRUE(memory.fileName().isEmpty());
+    EXPECT_EQ(memory.integerForKey("PollingInterval"), 3600);
+    memory.setInteger("PollingInterval", 7200);
+    memory.setString("EmailHostName", "host");
+    EXPECT_EQ(memory.integerForKey("PollingInterval"), 7200);
+    memory.removeObjectForKey("PollingInterval");
+    EXPECT_EQ(memory.integerForKey("PollingInterval"), 3600);
+
+    KZPreferences::setStandard(&memory);
+    EXPECT_EQ(&KZPreferences::standard(), &memory);
+    KZPreferences::standard().setBool("OnlyInMemory", true);
+    KZPreferences::setStandard(nullptr);
+    EXPECT_NE(&KZPreferences::standard(), &memory);
+    EXPECT_FALSE(KZPreferences::standard().hasStoredValue("OnlyInMemory"));
+}
+
+TEST(Preferences, CountersChangedFromManyThreadsLoseNothing)
+{
+    const QString path = freshPreferencesFile();
+    KZPreferences preferences(path);
+    std::vector<std::thread> threads;
+    {
+        const KZPreferences::Batch batch(preferences);
+        for (int thread = 0; thread < 8; ++thread)
+            threads.emplace_back([&] {
+                for (int step = 0; step < 50; ++step)
+                    preferences.addToInteger("TestsInProgress", 1);
+            });
+        for (std::thread &thread : threads)
+            thread.join();
+    }
+    EXPECT_EQ(KZPreferences(path).integerForKey("TestsInProgress"), 400);
+    EXPECT_EQ(preferences.addToInteger("TestsInProgress", -1000, 0), 0);
+}
+
+TEST(AtomicFile, ReplacesTheFileAndRemovesWhatAKilledWriterLeft)
+{
+    const QString folder = TestSupport::homeDir() + "/atomic";
+    const QString path = TestSupport::writeFile(folder + "/DrivesList.plist", "old");
+    // Temporary files of a write cut short between its link and its rename,
+    // beside files that only look alike.
+    const QStringList leftovers{"DrivesList.plist.AbCdEf", "DrivesList.plist.zzzzzz"};
+    const QStringList others{"DrivesList.plist.lock", "DrivesList.plist.AbCdE1",
+                             "DrivesList.plist.AbCdEfG", "Other.plist.AbCdEf",
+                             "DrivesList.plistXAbCdEf"};
+    for (const QString &name : leftovers + others)
+        TestSupport::writeFile(folder + "/" + name, "x");
+    QString error;
+    ASSERT_TRUE(KZAtomicFile::write(path, "new", &error)) << error.toStdString();
+    EXPECT_EQ(TestSupport::readFile(path), "new");
+    for (const QString &name : leftovers)
+        EXPECT_FALSE(QFile::exists(folder + "/" + name)) << name.toStdString();
+    for (const QString &name : others)
+        EXPECT_TRUE(QFile::exists(folder + "/" + name)) << name.toStdString();
+
+    EXPECT_FALSE(KZAtomicFile::write(folder + "/missing/file", "x", &error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(AtomicFile, WritersOfOneFolderTakeTurns)
+{
+    const QString folder = TestSupport::homeDir() + "/atomic-lock";
+    QDir().mkpath(folder);
+    std::optional<KZAtomicFile::FolderLock> held(std::in_place, folder);
+    ASSERT_TRUE(held->isHeld());
+    // Another process cannot take the lock while it is held, and takes it
+    // once the holder is gone.
+    const auto childTakes = [&folder] {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+            ::_exit(::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 0 : 1);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    };
+    EXPECT_FALSE(childTakes());
+    held.reset();
+    EXPECT_TRUE(childTakes());
+}
+
 TEST(Paths, FollowTheXdgFolders)
 {
     const QString home = TestSupport::homeDir();
@@ -161,6 +329,41 @@ TEST(NotificationCenter, DeliversSynchronouslyToObserversOfTheName)
     center.postNotification("B");
     center.removeObserver(second);
     EXPECT_EQ(seen, (QStringList{"A:NONE", "B"}));
+}
+
+TEST(NotificationCenter, RemovedObserverIsNeitherRunningNorCalledAgain)
+{
+    // Drives refreshed at the same time post from several threads while the
+    // window that observes them may go away.
+    auto &center = KZNotificationCenter::defaultCenter();
+    std::atomic<int> calls{0};
+    std::atomic<int> running{0};
+    std::atomic<bool> removed{false};
+    std::atomic<bool> calledAfterRemoval{false};
+    const quint64 token = center.addObserver("Progress", [&](const QString &, const QVariant &) {
+        ++running;
+        if (removed)
+            calledAfterRemoval = true;
+        ++calls;
+        QThread::usleep(100);
+        --running;
+    });
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> posters;
+    for (int thread = 0; thread < 4; ++thread)
+        posters.emplace_back([&] {
+            while (!stop)
+                center.postNotification("Progress", QStringLiteral("NONE"));
+        });
+    while (calls < 200)
+        QThread::yieldCurrentThread();
+    center.removeObserver(token);
+    removed = true;
+    EXPECT_EQ(running, 0);
+    stop = true;
+    for (std::thread &poster : posters)
+        poster.join();
+    EXPECT_FALSE(calledAfterRemoval);
 }
 
 TEST(Localization, MissingKeysShowTheirDefault)

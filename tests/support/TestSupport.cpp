@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace TestSupport {
@@ -141,6 +142,26 @@ QString forge(const QByteArray &json, const QString &name)
         return {};
     }
     return output;
+}
+
+FileState fileState(const QString &path)
+{
+    struct stat status
+    {
+    };
+    ::stat(QFile::encodeName(path).constData(), &status);
+    return {status.st_ino, qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec,
+            readFile(path)};
+}
+
+QProcessEnvironment homeEnvironment(const QString &home)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", home);
+    environment.insert("XDG_CONFIG_HOME", home + "/config");
+    environment.insert("XDG_STATE_HOME", home + "/state");
+    environment.insert("XDG_DATA_HOME", home + "/data");
+    return environment;
 }
 
 StderrCapture::StderrCapture()

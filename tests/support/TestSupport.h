@@ -3,11 +3,13 @@
 #include "KZSMARTDrive.h"
 
 #include <QMap>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <optional>
+#include <sys/types.h>
 
 // Shared helpers of the test programs: a private XDG home for every test
 // program, the real smartctl, the fakes folder and the shared corpus.
@@ -47,6 +49,20 @@ QByteArray readFile(const QString &path);
 // Forges a raw capture from a JSON drive description with tools/twdr-forge;
 // returns the capture's path (empty, with a test failure, when forging failed).
 QString forge(const QByteArray &json, const QString &name = QStringLiteral("drive.twdr"));
+
+// A file's identity and contents: a rewrite renames a new file over it, so
+// the inode changes too.
+struct FileState
+{
+    ino_t inode = 0;
+    qint64 modified = 0; // nanoseconds
+    QByteArray bytes;
+    bool operator==(const FileState &) const = default;
+};
+FileState fileState(const QString &path);
+
+// The environment of a child program whose home and XDG folders lie in home.
+QProcessEnvironment homeEnvironment(const QString &home);
 
 // Captures everything the code under test writes to standard error.
 class StderrCapture
