@@ -25,15 +25,15 @@ KZPreferences &preferences()
 
 void KZAppController::showEmailOptions()
 {
-    m_preferencesWindow->emailErrorMessage()->hide();
-    m_emailOptionSheet->reload();
-    m_emailOptionSheet->open();
+    preferencesWindow()->emailErrorMessage()->hide();
+    emailOptionSheet()->reload();
+    emailOptionSheet()->open();
 }
 
 void KZAppController::exitEmailOptions()
 {
-    m_emailOptionSheet->hide();
-    storeEmailPassword(m_emailOptionSheet->emailPasswordText()->text());
+    emailOptionSheet()->hide();
+    storeEmailPassword(emailOptionSheet()->emailPasswordText()->text());
 }
 
 void KZAppController::storeEmailPassword(const QString &password)
@@ -71,6 +71,9 @@ void KZAppController::loadEmailPassword()
             [guard, password] {
                 if (!guard)
                     return;
+                guard->m_storedPassword = password;
+                if (!guard->m_emailOptionSheet)
+                    return;
                 QLineEdit *field = guard->m_emailOptionSheet->emailPasswordText();
                 // What the user typed in the meantime wins.
                 if (!field->isModified())
@@ -82,21 +85,29 @@ void KZAppController::loadEmailPassword()
 
 void KZAppController::toggleEmailOptionsButton()
 {
+    if (!m_preferencesWindow)
+        return; // set when the window is made
     const bool enabled = KZPreferenceRules::emailOptionsEnabled(preferences());
-    m_preferencesWindow->emailOptionsButton()->setEnabled(enabled);
-    m_preferencesWindow->emailTestButton()->setEnabled(enabled);
+    preferencesWindow()->emailOptionsButton()->setEnabled(enabled);
+    preferencesWindow()->emailTestButton()->setEnabled(enabled);
 }
 
 void KZAppController::testEmail()
 {
     preferences().synchronize();
-    m_preferencesWindow->emailErrorMessage()->hide();
+    preferencesWindow()->emailErrorMessage()->hide();
     const QStringList message =
         KZAlertMail::testMessage(preferences().stringForKey(QStringLiteral("EmailHostName")));
-    m_emailTestSendSheet->begin();
-    m_emailTestSendSheet->open();
+    emailTestSendSheet()->begin();
+    emailTestSendSheet()->open();
+    mailSender().sendInBackground(message, emailResultHandler());
+}
+
+std::function<void(const KZMailResult &)> KZAppController::emailResultHandler()
+{
+    // Called on the mail's own thread; the display happens on the GUI thread.
     QPointer<KZAppController> guard(this);
-    mailSender().sendInBackground(message, [guard](const KZMailResult &result) {
+    return [guard](const KZMailResult &result) {
         QMetaObject::invokeMethod(
             qApp,
             [guard, result] {
@@ -104,24 +115,24 @@ void KZAppController::testEmail()
                     guard->showEmailResult(result);
             },
             Qt::QueuedConnection);
-    });
+    };
 }
 
 void KZAppController::cancelTestEmail()
 {
     // The send goes on; its result still lands in the closed sheet.
-    m_emailTestSendSheet->hide();
+    emailTestSendSheet()->hide();
 }
 
 void KZAppController::closeTestEmailSheet()
 {
-    m_emailTestSendSheet->hide();
+    emailTestSendSheet()->hide();
 }
 
 void KZAppController::showEmailResult(const KZMailResult &result)
 {
     const QString text = KZMailSender::resultText(result);
-    m_preferencesWindow->emailErrorMessage()->setText(text);
-    m_emailTestSendSheet->showResult(text);
+    preferencesWindow()->emailErrorMessage()->setText(text);
+    emailTestSendSheet()->showResult(text);
     Q_EMIT emailResultShown(text);
 }

@@ -253,16 +253,7 @@ void KZAppController::startUpdate(QObject *sender, std::function<void()> then)
     options.blink1Available = m_blink1Available;
     options.mailSender = mailSender();
     options.waitForMail = false;
-    QPointer<KZAppController> guard(this);
-    options.mailFinished = [guard](const KZMailResult &result) {
-        QMetaObject::invokeMethod(
-            qApp,
-            [guard, result] {
-                if (guard)
-                    guard->showEmailResult(result);
-            },
-            Qt::QueuedConnection);
-    };
+    options.mailFinished = emailResultHandler();
 
     const std::shared_ptr<KZSMARTScanner> scanner = m_smartScanner;
     auto result = std::make_shared<KZCheckCycle::Result>();

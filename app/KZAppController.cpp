@@ -121,12 +121,17 @@ void KZAppController::awakeFromNib()
         KZBlink1Controller::setToolPath(m_environment.options.blink1Tool);
     m_blink1Available = KZBlink1Controller::toolAvailable();
 
-    createWindows();
+    createMainWindow();
     m_drivesWindow->restoreRememberedGeometry();
 
-    // Shift held while the program starts switches debugging on.
-    if (m_environment.keyboardModifiers() & Qt::ShiftModifier)
-        m_preferencesWindow->prefOutputDebugMessages()->setChecked(true);
+    // Shift held while the program starts switches the debug checkbox (and
+    // so its key) on.
+    if (m_environment.keyboardModifiers() & Qt::ShiftModifier) {
+        prefs.setBool(QStringLiteral("OutputDebugMessages"), true);
+        toggleDebug(true);
+        if (m_preferencesWindow)
+            m_preferencesWindow->reload();
+    }
 
     setUpDriveArea();
     setUpReportActions();
@@ -179,36 +184,76 @@ void KZAppController::logVersions()
                    .arg(QSysInfo::prettyProductName(), QSysInfo::kernelVersion()));
 }
 
-void KZAppController::createWindows()
+void KZAppController::createMainWindow()
 {
     m_drivesWindow = new KZMainWindow;
     m_drivesWindow->setWindowIcon(KZStatusIcons::icon(1));
-    connect(this, &QObject::destroyed, m_drivesWindow, &QObject::deleteLater);
     createMenus();
-
     m_scanSheet = new KZProgressSheet(tr("Scanning for drives..."), true, m_drivesWindow);
     m_scanSheet->setObjectName(QStringLiteral("scanSheet"));
     m_updateSheet =
         new KZProgressSheet(tr("Reading S.M.A.R.T. data of every drive..."), false, m_drivesWindow);
     m_updateSheet->setObjectName(QStringLiteral("updateSheet"));
+}
 
+KZPreferencesWindow *KZAppController::preferencesWindow()
+{
+    if (m_preferencesWindow)
+        return m_preferencesWindow;
     m_preferencesWindow = new KZPreferencesWindow(this, m_drivesWindow);
     m_emailOptionSheet = new KZEmailOptionsDialog(m_preferencesWindow);
+    if (m_storedPassword)
+        m_emailOptionSheet->emailPasswordText()->setText(*m_storedPassword);
     connect(m_emailOptionSheet, &QDialog::finished, this, &KZAppController::exitEmailOptions);
     m_emailTestSendSheet = new KZTestEmailSheet(m_preferencesWindow);
     connect(m_emailTestSendSheet, &KZTestEmailSheet::cancelClicked, this,
             &KZAppController::cancelTestEmail);
     connect(m_emailTestSendSheet, &KZTestEmailSheet::okClicked, this,
             &KZAppController::closeTestEmailSheet);
+    toggleEmailOptionsButton();
+    return m_preferencesWindow;
+}
 
-    m_logWindow = new KZLogWindow(m_drivesWindow);
-    connect(m_logWindow->clearButton(), &QPushButton::clicked, this, &KZAppController::clearLog);
-    m_helpWindow = new KZHelpWindow(m_drivesWindow);
-    connect(m_helpWindow, &KZHelpWindow::homeRequested, this, &KZAppController::helpHome);
-    m_optionsWindow = new KZOptionsWindow(m_drivesWindow);
-    connect(m_optionsWindow, &KZOptionsWindow::runClicked, this, &KZAppController::runOptions);
-    connect(m_optionsWindow, &KZOptionsWindow::cancelClicked, this,
-            &KZAppController::cancelOptions);
+KZEmailOptionsDialog *KZAppController::emailOptionSheet()
+{
+    preferencesWindow();
+    return m_emailOptionSheet;
+}
+
+KZTestEmailSheet *KZAppController::emailTestSendSheet()
+{
+    preferencesWindow();
+    return m_emailTestSendSheet;
+}
+
+KZLogWindow *KZAppController::logWindow()
+{
+    if (!m_logWindow) {
+        m_logWindow = new KZLogWindow(m_drivesWindow);
+        connect(m_logWindow->clearButton(), &QPushButton::clicked, this,
+                &KZAppController::clearLog);
+    }
+    return m_logWindow;
+}
+
+KZHelpWindow *KZAppController::helpWindow()
+{
+    if (!m_helpWindow) {
+        m_helpWindow = new KZHelpWindow(m_drivesWindow);
+        connect(m_helpWindow, &KZHelpWindow::homeRequested, this, &KZAppController::helpHome);
+    }
+    return m_helpWindow;
+}
+
+KZOptionsWindow *KZAppController::optionsWindow()
+{
+    if (!m_optionsWindow) {
+        m_optionsWindow = new KZOptionsWindow(m_drivesWindow);
+        connect(m_optionsWindow, &KZOptionsWindow::runClicked, this, &KZAppController::runOptions);
+        connect(m_optionsWindow, &KZOptionsWindow::cancelClicked, this,
+                &KZAppController::cancelOptions);
+    }
+    return m_optionsWindow;
 }
 
 void KZAppController::createMenus()
@@ -277,16 +322,16 @@ void KZAppController::activate()
 
 void KZAppController::showPreferences()
 {
-    m_preferencesWindow->reload();
-    m_preferencesWindow->show();
-    m_preferencesWindow->raise();
-    m_preferencesWindow->activateWindow();
+    preferencesWindow()->reload();
+    preferencesWindow()->show();
+    preferencesWindow()->raise();
+    preferencesWindow()->activateWindow();
 }
 
 void KZAppController::resetPrefsToDefaults()
 {
     KZPreferenceRules::resetPrefsToDefaults(preferences());
-    m_preferencesWindow->reload();
+    preferencesWindow()->reload();
     toggleDebug(false);
 }
 
@@ -320,9 +365,9 @@ void KZAppController::showLog()
     m_lastLogLength = 0;
     m_lastLogBytes = -1;
     // Shown first, so that this refresh always draws the text.
-    m_logWindow->show();
-    m_logWindow->raise();
-    m_logWindow->activateWindow();
+    logWindow()->show();
+    logWindow()->raise();
+    logWindow()->activateWindow();
     updateLogView();
     if (!m_logTimer) {
         m_logTimer = new QTimer(this);
@@ -334,7 +379,7 @@ void KZAppController::showLog()
 
 void KZAppController::updateLogView()
 {
-    if (!m_logWindow->isVisible()) {
+    if (!m_logWindow || !m_logWindow->isVisible()) {
         if (m_logTimer) {
             m_logTimer->stop();
             m_logTimer->deleteLater();
@@ -354,7 +399,7 @@ void KZAppController::updateLogView()
     m_lastLogBytes = bytes;
     if (quint64(text.size()) == m_lastLogLength && m_lastLogLength != 0)
         return;
-    m_logWindow->showText(text.isEmpty()
+    logWindow()->showText(text.isEmpty()
                               ? KZLocalization::localizedString(QStringLiteral("LogEmpty"),
                                                                 QStringLiteral("Log is Empty"))
                               : KZLocalization::localizedString(QStringLiteral("LogFull"), text));
@@ -374,9 +419,9 @@ void KZAppController::clearLog()
 void KZAppController::showHelp()
 {
     helpHome();
-    m_helpWindow->show();
-    m_helpWindow->raise();
-    m_helpWindow->activateWindow();
+    helpWindow()->show();
+    helpWindow()->raise();
+    helpWindow()->activateWindow();
 }
 
 void KZAppController::helpHome()
@@ -390,7 +435,7 @@ void KZAppController::helpHome()
         KZLog::log(QStringLiteral("Error opening help"));
         return;
     }
-    m_helpWindow->load(QUrl(QStringLiteral("qrc") + path));
+    helpWindow()->load(QUrl(QStringLiteral("qrc") + path));
 }
 
 // ---- custom options ----
@@ -399,20 +444,20 @@ void KZAppController::enterOptions()
 {
     if (m_busy)
         return;
-    m_optionsWindow->optionsText()->clear();
-    QComboBox *popup = m_optionsWindow->drivesPopup();
+    optionsWindow()->optionsText()->clear();
+    QComboBox *popup = optionsWindow()->drivesPopup();
     popup->clear();
     for (const std::shared_ptr<KZSMARTDrive> &drive : drives())
         popup->addItem(drive->driveLocation());
-    m_optionsWindow->runButton()->setEnabled(popup->count() > 0);
-    m_optionsWindow->show();
-    m_optionsWindow->raise();
-    m_optionsWindow->activateWindow();
+    optionsWindow()->runButton()->setEnabled(popup->count() > 0);
+    optionsWindow()->show();
+    optionsWindow()->raise();
+    optionsWindow()->activateWindow();
 }
 
 void KZAppController::runOptions()
 {
-    const int index = m_optionsWindow->drivesPopup()->currentIndex();
+    const int index = optionsWindow()->drivesPopup()->currentIndex();
     if (index < 0 || index >= drives().size())
         return;
     if (m_busy) {
@@ -421,8 +466,8 @@ void KZAppController::runOptions()
     }
     m_busy = true;
     const std::shared_ptr<KZSMARTDrive> drive = drives().at(index);
-    const QString options = m_optionsWindow->optionsText()->text();
-    m_optionsWindow->close();
+    const QString options = optionsWindow()->optionsText()->text();
+    optionsWindow()->close();
     m_scanSheet->setMessage(tr("Running smartctl on %1...").arg(drive->driveLocation()));
     m_scanSheet->begin();
     runJob([drive, options] { drive->runOptions(options); },
@@ -436,7 +481,7 @@ void KZAppController::runOptions()
 
 void KZAppController::cancelOptions()
 {
-    m_optionsWindow->close();
+    optionsWindow()->close();
 }
 
 // ---- the rest of the menus ----

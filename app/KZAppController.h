@@ -90,12 +90,13 @@ public:
     // The empty central area of the main window where the drive outline and
     // the summary go; it has a QVBoxLayout with no margins.
     QWidget *driveArea() const;
-    KZPreferencesWindow *preferencesWindow() const { return m_preferencesWindow; }
-    KZLogWindow *logWindow() const { return m_logWindow; }
-    KZHelpWindow *helpWindow() const { return m_helpWindow; }
-    KZOptionsWindow *optionsWindow() const { return m_optionsWindow; }
-    KZEmailOptionsDialog *emailOptionSheet() const { return m_emailOptionSheet; }
-    KZTestEmailSheet *emailTestSendSheet() const { return m_emailTestSendSheet; }
+    // The other windows are made on first use (start-up paints sooner).
+    KZPreferencesWindow *preferencesWindow();
+    KZLogWindow *logWindow();
+    KZHelpWindow *helpWindow();
+    KZOptionsWindow *optionsWindow();
+    KZEmailOptionsDialog *emailOptionSheet();
+    KZTestEmailSheet *emailTestSendSheet();
     KZProgressSheet *scanSheet() const { return m_scanSheet; }
     KZProgressSheet *updateSheet() const { return m_updateSheet; }
     QProgressBar *updateProgressBar() const;
@@ -231,7 +232,7 @@ private:
     // Runs `work` on a thread of its own (the secret store, smartctl -V),
     // counted in workerJobsRunning() until it ends.
     static void runDetached(std::function<void()> work);
-    void createWindows();
+    void createMainWindow();
     void createMenus();
     void createScanner();
     void finishScan(bool scanSucceeded);
@@ -242,6 +243,8 @@ private:
     void applyTitle(const QString &checkTime);
     void logVersions();
     void loadEmailPassword();
+    // Hands a mail's result from its thread to showEmailResult().
+    std::function<void(const KZMailResult &)> emailResultHandler();
     void storeEmailPassword(const QString &password);
     void saveWindowGeometry();
 
@@ -256,6 +259,8 @@ private:
     qint64 m_maxInfoProgressCount = 0;
     quint64 m_lastLogLength = 0;
     qint64 m_lastLogBytes = -1;
+    // The password found at start-up, until the e-mail options exist.
+    std::optional<QString> m_storedPassword;
     bool m_blink1Available = false;
     int m_shownStatus = 1;
     bool m_busy = false;

@@ -1,5 +1,6 @@
 #include "KZMainWindow.h"
 
+#include "KZLog.h"
 #include "KZPreferences.h"
 
 #include <QApplication>
@@ -41,6 +42,20 @@ void KZMainWindow::rememberGeometry() const
     KZPreferences &preferences = KZPreferences::standard();
     if (preferences.stringForKey(geometryKey) != geometry)
         preferences.setString(geometryKey, geometry);
+}
+
+bool KZMainWindow::event(QEvent *event)
+{
+    if (!m_painted && event->type() == QEvent::Paint) {
+        m_painted = true;
+        // The moment the start-up benchmark measures.
+        KZLog::debug(KZPreferences::standard().boolForKey(QStringLiteral("OutputDebugMessages")),
+                     QStringLiteral("Main window painted."));
+        const bool handled = QMainWindow::event(event);
+        Q_EMIT firstPainted();
+        return handled;
+    }
+    return QMainWindow::event(event);
 }
 
 void KZMainWindow::closeEvent(QCloseEvent *event)

@@ -19,9 +19,15 @@ public:
     void restoreRememberedGeometry();
     void rememberGeometry() const;
 
+Q_SIGNALS:
+    // The window has been painted for the first time.
+    void firstPainted();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     QWidget *m_driveArea = nullptr;
+    bool m_painted = false;
 };

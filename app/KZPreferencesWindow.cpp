@@ -88,6 +88,7 @@ QLineEdit *KZPreferencesWindow::addLimitField(const QString &key, const QString 
     field->setMaximumWidth(80);
     field->setAlignment(Qt::AlignRight);
     label->setBuddy(field);
+    m_limitLabels.append(label);
     rowLayout->addWidget(label);
     rowLayout->addWidget(field);
     rowLayout->addStretch(1);
@@ -129,6 +130,9 @@ QWidget *KZPreferencesWindow::makeGeneralPage()
     m_pollingHours->setObjectName(QStringLiteral("PollingInterval"));
     m_pollingHours->setRange(1, 24 * 7);
     m_pollingHours->setSuffix(tr(" hours"));
+    connect(m_pollingHours, &QSpinBox::valueChanged, m_pollingHours, [this](int hours) {
+        m_pollingHours->setSuffix(hours == 1 ? tr(" hour") : tr(" hours"));
+    });
     m_pollingHours->setAccessibleName(tr("Hours between checks"));
     rowLayout->addWidget(poll);
     rowLayout->addWidget(m_pollingHours);
@@ -174,14 +178,24 @@ QWidget *KZPreferencesWindow::makeChecksPage()
     layout->addWidget(attributes);
 
     QGroupBox *limits = group(tr("Limits"), page);
-    addCheckBox(QStringLiteral("CustomBadSectorCount"),
-                tr("Use my own limit for bad sectors (otherwise any bad sector counts)"), limits);
+    QCheckBox *customBadSectors = addCheckBox(
+        QStringLiteral("CustomBadSectorCount"),
+        tr("Use my own limit for bad sectors (otherwise any bad sector counts)"), limits);
     m_badSectorValue = addLimitField(QStringLiteral("CustomBadSectorCountValue"),
                                      tr("Bad sectors allowed (0 to 1000):"), limits);
-    addCheckBox(QStringLiteral("CustomErrorCount"),
-                tr("Use my own limit for logged errors (otherwise 50)"), limits);
+    QCheckBox *customErrors =
+        addCheckBox(QStringLiteral("CustomErrorCount"),
+                    tr("Use my own limit for logged errors (otherwise 50)"), limits);
     m_errorCountValue = addLimitField(QStringLiteral("CustomErrorCountValue"),
                                       tr("Errors allowed (0 to 1000):"), limits);
+    // The two value fields line up, and take input only while their limit is on.
+    int labelWidth = 0;
+    for (QLabel *label : std::as_const(m_limitLabels))
+        labelWidth = qMax(labelWidth, label->sizeHint().width());
+    for (QLabel *label : std::as_const(m_limitLabels))
+        label->setMinimumWidth(labelWidth);
+    connect(customBadSectors, &QCheckBox::toggled, m_badSectorValue, &QWidget::setEnabled);
+    connect(customErrors, &QCheckBox::toggled, m_errorCountValue, &QWidget::setEnabled);
     layout->addWidget(limits);
 
     QGroupBox *remember = group(tr("Only new problems"), page);
@@ -260,10 +274,14 @@ void KZPreferencesWindow::reload()
     }
     for (auto it = m_limitFields.cbegin(); it != m_limitFields.cend(); ++it)
         it.value()->setText(QString::number(preferences().integerForKey(it.key())));
+    m_badSectorValue->setEnabled(checkBox(QStringLiteral("CustomBadSectorCount"))->isChecked());
+    m_errorCountValue->setEnabled(checkBox(QStringLiteral("CustomErrorCount"))->isChecked());
     {
         const QSignalBlocker blocker(m_pollingHours);
         const qint64 seconds = preferences().integerForKey(QStringLiteral("PollingInterval"));
-        m_pollingHours->setValue(int(std::clamp<qint64>((seconds + 1800) / 3600, 1, 24 * 7)));
+        const int hours = int(std::clamp<qint64>((seconds + 1800) / 3600, 1, 24 * 7));
+        m_pollingHours->setValue(hours);
+        m_pollingHours->setSuffix(hours == 1 ? tr(" hour") : tr(" hours"));
         m_pollingHours->setEnabled(preferences().boolForKey(QStringLiteral("PollDrives")));
     }
 }

@@ -53,6 +53,7 @@ private:
     KZAppController *m_controller;
     QMap<QString, QCheckBox *> m_checkBoxes;
     QMap<QString, QLineEdit *> m_limitFields;
+    QList<QLabel *> m_limitLabels;
     QLineEdit *m_badSectorValue = nullptr;
     QLineEdit *m_errorCountValue = nullptr;
     QSpinBox *m_pollingHours = nullptr;

@@ -49,5 +49,7 @@ void KZProgressSheet::end()
 
 void KZProgressSheet::closeEvent(QCloseEvent *event)
 {
-    event->ignore();
+    // The user cannot close the sheet; quitting the application can.
+    if (event->spontaneous())
+        event->ignore();
 }

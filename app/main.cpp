@@ -1,6 +1,7 @@
 #include "KZAppController.h"
 #include "KZApplicationService.h"
 #include "KZLog.h"
+#include "KZMainWindow.h"
 #include "KZMessageBoxAlertPresenter.h"
 #include "KZPaths.h"
 #include "KZStatusIcons.h"
@@ -13,6 +14,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -37,7 +39,8 @@ void installQuitSignals(QObject *context)
         char byte = 0;
         [[maybe_unused]] const ssize_t read = ::read(signalPipe[0], &byte, 1);
         KZLog::log(QStringLiteral("Quitting on a signal."));
-        QCoreApplication::quit();
+        // exit(), not quit(): a signal does not ask the windows first.
+        QCoreApplication::exit(0);
     });
     struct sigaction action = {};
     action.sa_handler = quitOnSignal;
@@ -122,12 +125,22 @@ int main(int argc, char *argv[])
         service.setHandlers(
             [&controller] { controller.activate(); },
             [&controller](const QStringList &paths) { controller.openReportFiles(paths); });
-        controller.drivesWindow()->show();
-        QTimer::singleShot(0, &controller, [&controller, files = options->files] {
+        // The rest of start-up (ending with the first scan) follows the first
+        // paint, so the window appears at once; a window that is never
+        // painted (started minimised) still starts after a second.
+        auto launched = std::make_shared<bool>(false);
+        auto finishLaunching = [&controller, launched, files = options->files] {
+            if (std::exchange(*launched, true))
+                return;
             controller.applicationDidFinishLaunching();
             if (!files.isEmpty())
                 controller.openReportFiles(files);
-        });
+        };
+        auto *window = qobject_cast<KZMainWindow *>(controller.drivesWindow());
+        QObject::connect(window, &KZMainWindow::firstPainted, &controller, finishLaunching,
+                         Qt::QueuedConnection);
+        QTimer::singleShot(1000, &controller, finishLaunching);
+        window->show();
         status = QApplication::exec();
         service.setHandlers({}, {});
     }

@@ -19,8 +19,10 @@ packages=(
     gnome-keyring libsecret-tools dbus xvfb xauth
     # mail sender with TLS, and the SMTP server and certificates of the mail tests
     sendemail libio-socket-ssl-perl libnet-ssleay-perl python3-aiosmtpd openssl
+    # checks of the desktop entries
+    desktop-file-utils
     # printed reports read back, and the report file type as desktops see it
-    poppler-utils xdg-utils shared-mime-info desktop-file-utils libglib2.0-bin
+    poppler-utils xdg-utils shared-mime-info libglib2.0-bin
 )
 
 missing=()

@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
-# Sets up a fresh machine, builds Tarnwell and runs its main job: a check of
-# this machine's disks, then a check of the sample report.
+# Sets up a fresh machine, builds Tarnwell and runs its main job: with a
+# display (DISPLAY or WAYLAND_DISPLAY set) the windowed application; without
+# one, a check of this machine's disks, then a check of the sample report.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh"
 build=${TARNWELL_BUILD_DIR:-$root/build}
 cli="$build/cli/tarnwell-cli"
+
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+    echo "== tarnwell (the windowed application; its log: \${XDG_STATE_HOME:-~/.local/state}/Tarnwell/Tarnwell.log)"
+    exec "$build/app/tarnwell" "$@"
+fi
 
 echo "== tarnwell-cli check (this machine's disks)"
 # A machine without readable disks (a container, a virtual machine, no root)

@@ -13,9 +13,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QKeyEvent>
 #include <QDialogButtonBox>
 #include <QJsonObject>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -81,7 +81,8 @@ protected:
             // The password goes to the secret store off the GUI thread.
             const QString service = KZMailSender::keychainServiceName(user);
             EXPECT_TRUE(waitFor([&] {
-                const auto item = EMGenericKeychainItem::genericKeychainItemForService(service, user);
+                const auto item =
+                    EMGenericKeychainItem::genericKeychainItemForService(service, user);
                 return item && item->password() == password;
             })) << "the password did not reach the secret store";
         }
@@ -132,7 +133,12 @@ TEST_F(EmailTest, TestEmailResultTexts)
         QString expectedEnd;
     } cases[] = {
         {"delivered", open.port(), {}, {}, "Email sent successfully.", "."},
-        {"refused", refused, {}, {}, "Send failed: Connection attempt to 127.0.0.1:", "Connection refused"},
+        {"refused",
+         refused,
+         {},
+         {},
+         "Send failed: Connection attempt to 127.0.0.1:",
+         "Connection refused"},
         {"wrong password", guarded.port(), user, "wrong pass",
          "Send failed: ERROR => SMTP-AUTH: Authentication to 127.0.0.1:", " failed."},
     };

@@ -58,7 +58,8 @@ TEST(SingleInstance, SecondStartHandsItsFilesToTheFirstAndEnds)
     QDBusInterface running("org.tarnwell.Tarnwell", "/org/tarnwell/Tarnwell",
                            "org.tarnwell.Tarnwell");
     const QDBusMessage activated = running.call("Activate");
-    EXPECT_NE(activated.type(), QDBusMessage::ErrorMessage) << activated.errorMessage().toStdString();
+    EXPECT_NE(activated.type(), QDBusMessage::ErrorMessage)
+        << activated.errorMessage().toStdString();
 
     // SIGTERM ends it like Quit; the name is free again.
     first.terminate();

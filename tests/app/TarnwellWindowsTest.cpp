@@ -85,6 +85,11 @@ TEST_F(WindowsTest, PollingIntervalFloor)
 TEST_F(WindowsTest, CustomLimitFieldsFilterWhatIsTyped)
 {
     KZPreferencesWindow *window = preferencesWindow();
+    // The fields take input while their own limit is switched on.
+    EXPECT_FALSE(window->prefCustomBadSectorCountValue()->isEnabled());
+    window->checkBox("CustomBadSectorCount")->click();
+    window->checkBox("CustomErrorCount")->click();
+    EXPECT_TRUE(window->prefCustomBadSectorCountValue()->isEnabled());
     const struct
     {
         const char *typed;
@@ -220,8 +225,8 @@ TEST_F(WindowsTest, EmailButtonsFollowTheEmailEvents)
 // once when it is shown; its timer ends once the window is closed.
 TEST_F(WindowsTest, LogWindowRedrawRule)
 {
+    KZAppController &app = controller(); // makes the log folder
     appendToLog("first line\n");
-    KZAppController &app = controller();
     QPlainTextEdit *text = app.logWindow()->logText();
     QSignalSpy redrawn(text, &QPlainTextEdit::textChanged);
 
