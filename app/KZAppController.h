@@ -11,6 +11,8 @@
 #include <functional>
 #include <memory>
 
+class KZDetailWindows;
+class KZDriveBrowser;
 class KZEmailOptionsDialog;
 class KZHelpWindow;
 class KZLogWindow;
@@ -181,6 +183,14 @@ public:
     void refreshWindow();
     void updateDetailWindows();
     void closeDetailWindows();
+    //  - the four buttons under the summary, for the selected drive; and the
+    //    outline with the summary, and the detail windows, for tests.
+    void showAllDriveInformation();
+    void showAllAttributes();
+    void showAllErrors();
+    void moreInfoTests();
+    KZDriveBrowser *driveBrowser() const { return m_driveBrowser; }
+    KZDetailWindows *detailWindows() const { return m_detailWindows; }
     // Reports (KZAppController+Reports.cpp):
     //  - setUpReportActions(): once, from awakeFromNib(): connects and enables
     //    File > Open..., Save..., Print... (fileOpenAction() and friends);
@@ -280,6 +290,8 @@ private:
     QAction *m_openAction = nullptr;
     QAction *m_saveAction = nullptr;
     QAction *m_printAction = nullptr;
+    KZDriveBrowser *m_driveBrowser = nullptr;
+    KZDetailWindows *m_detailWindows = nullptr;
     QList<QPointer<KZSMARTDataReportDocument>> m_documents;
     int runDialog(QDialog &dialog) const;
     void updateReportActions();

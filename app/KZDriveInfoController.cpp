@@ -37,15 +37,19 @@ KZDriveInfoController::KZDriveInfoController(QWidget *parent) : KZDetailWindowCo
 
     auto *identityBox = new QGroupBox(text("InfoIdentity", "Identity"));
     auto *identity = new QFormLayout(identityBox);
-    addRow(identity, QStringLiteral("modelFamily"), text("InfoModelFamily", "Model Family:"));
-    addRow(identity, QStringLiteral("driveModel"), text("InfoModel", "Model:"));
-    addRow(identity, QStringLiteral("serialNumber"), text("InfoSerialNumber", "Serial Number:"));
-    addRow(identity, QStringLiteral("firmwareVersion"), text("InfoFirmware", "Firmware Version:"));
-    addRow(identity, QStringLiteral("capacity"), text("InfoCapacity", "Capacity:"));
+    m_values.addRow(identity, QStringLiteral("modelFamily"),
+                    text("InfoModelFamily", "Model Family:"));
+    m_values.addRow(identity, QStringLiteral("driveModel"), text("InfoModel", "Model:"));
+    m_values.addRow(identity, QStringLiteral("serialNumber"),
+                    text("InfoSerialNumber", "Serial Number:"));
+    m_values.addRow(identity, QStringLiteral("firmwareVersion"),
+                    text("InfoFirmware", "Firmware Version:"));
+    m_values.addRow(identity, QStringLiteral("capacity"), text("InfoCapacity", "Capacity:"));
     m_versionCaption = text("ATAVersion", "ATA Version:");
-    addRow(identity, QStringLiteral("ataVersion"), m_versionCaption,
-           QStringLiteral("ataVersionText"));
-    addRow(identity, QStringLiteral("rotationRate"), text("InfoRotationRate", "Rotation Rate:"));
+    m_values.addRow(identity, QStringLiteral("ataVersion"), m_versionCaption,
+                    QStringLiteral("ataVersionText"));
+    m_values.addRow(identity, QStringLiteral("rotationRate"),
+                    text("InfoRotationRate", "Rotation Rate:"));
     left->addWidget(identityBox);
 
     QMap<Group, QGroupBox *> boxes;
@@ -75,20 +79,21 @@ KZDriveInfoController::KZDriveInfoController(QWidget *parent) : KZDetailWindowCo
     }
 
     auto *offline = new QFormLayout;
-    addRow(offline, QStringLiteral("offlineDataCollectionActivity"),
-           text("InfoOfflineActivity", "Last Collection:"));
-    addRow(offline, QStringLiteral("offlineDataCollectionTime"),
-           text("InfoOfflineTime", "Collection Time:"));
+    m_values.addRow(offline, QStringLiteral("offlineDataCollectionActivity"),
+                    text("InfoOfflineActivity", "Last Collection:"));
+    m_values.addRow(offline, QStringLiteral("offlineDataCollectionTime"),
+                    text("InfoOfflineTime", "Collection Time:"));
     static_cast<QVBoxLayout *>(boxes.value(Group::OfflineDataCollection)->layout())
         ->addLayout(offline);
 
     auto *tests = new QFormLayout;
     tests->setRowWrapPolicy(QFormLayout::WrapLongRows);
-    addRow(tests, QStringLiteral("shortSelfTestTime"), text("InfoShortTest", "Short Test:"));
-    addRow(tests, QStringLiteral("extendedSelfTestTime"),
-           text("InfoExtendedTest", "Extended Test:"));
-    addRow(tests, QStringLiteral("conveyanceSelfTestTime"),
-           text("InfoConveyanceTest", "Conveyance Test:"));
+    m_values.addRow(tests, QStringLiteral("shortSelfTestTime"),
+                    text("InfoShortTest", "Short Test:"));
+    m_values.addRow(tests, QStringLiteral("extendedSelfTestTime"),
+                    text("InfoExtendedTest", "Extended Test:"));
+    m_values.addRow(tests, QStringLiteral("conveyanceSelfTestTime"),
+                    text("InfoConveyanceTest", "Conveyance Test:"));
     static_cast<QVBoxLayout *>(boxes.value(Group::SelfTests)->layout())->addLayout(tests);
 
     // The self-test status is a sentence: a caption above a wrapped text.
@@ -103,31 +108,12 @@ KZDriveInfoController::KZDriveInfoController(QWidget *parent) : KZDetailWindowCo
     statusCaption->setBuddy(status);
     statusLayout->addWidget(statusCaption);
     statusLayout->addWidget(status);
-    m_captions.insert(statusCaption->objectName(), statusCaption);
-    m_captions.insert(status->objectName(), status);
+    m_values.insert(statusCaption);
+    m_values.insert(status);
     left->addStretch(1);
     right->addStretch(1);
 
     resize(880, 500);
-}
-
-QLineEdit *KZDriveInfoController::addRow(QFormLayout *form, const QString &name,
-                                         const QString &caption, const QString &captionName)
-{
-    auto *field = new QLineEdit(QStringLiteral("-"));
-    field->setObjectName(name);
-    field->setReadOnly(true);
-    field->setFrame(false);
-    QPalette palette = field->palette();
-    palette.setColor(QPalette::Base, Qt::transparent);
-    field->setPalette(palette);
-    auto *label = new QLabel(caption);
-    label->setObjectName(captionName.isEmpty() ? name + QStringLiteral("Text") : captionName);
-    label->setBuddy(field);
-    form->addRow(label, field);
-    m_fields.insert(name, field);
-    m_captions.insert(label->objectName(), label);
-    return field;
 }
 
 void KZDriveInfoController::updateWindow()
@@ -137,16 +123,14 @@ void KZDriveInfoController::updateWindow()
     const KZDetailRows::DriveInfo info = KZDetailRows::driveInfo(*m_drive);
     setWindowTitle(info.title);
     const auto set = [this](const char *name, const QString &value) {
-        QLineEdit *field = m_fields.value(QString::fromLatin1(name));
-        field->setText(value);
-        field->setCursorPosition(0);
+        m_values.setText(QString::fromLatin1(name), value);
     };
     set("modelFamily", info.modelFamily);
     set("driveModel", info.model);
     set("serialNumber", info.serialNumber);
     set("firmwareVersion", info.firmwareVersion);
     set("capacity", info.capacity);
-    m_captions.value(QStringLiteral("ataVersionText"))
+    m_values.caption(QStringLiteral("ataVersionText"))
         ->setText(info.versionCaption.value_or(m_versionCaption));
     set("ataVersion", info.version);
     set("rotationRate", info.rotationRate);
@@ -154,10 +138,10 @@ void KZDriveInfoController::updateWindow()
         m_checkBoxes.value(capability.name)->setChecked(capability.on);
     set("offlineDataCollectionActivity", info.offlineDataCollectionActivity);
     set("offlineDataCollectionTime", info.offlineDataCollectionTime);
-    QLabel *status = m_captions.value(QStringLiteral("selfTestExecution"));
+    QLabel *status = m_values.caption(QStringLiteral("selfTestExecution"));
     status->setText(info.selfTestExecution);
     KZDriveColours::applyTone(status, info.selfTestExecutionTone);
-    KZDriveColours::applyTone(m_captions.value(QStringLiteral("selfTestExecutionText")),
+    KZDriveColours::applyTone(m_values.caption(QStringLiteral("selfTestExecutionText")),
                               info.selfTestExecutionTone);
     set("shortSelfTestTime", info.shortSelfTestTime);
     set("extendedSelfTestTime", info.extendedSelfTestTime);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "KZDetailWindowController.h"
+#include "KZValueFields.h"
 
 #include <QMap>
 
@@ -22,16 +23,12 @@ public:
     // The parts by their names: value fields ("modelFamily", ...), labels
     // (captions such as "ataVersionText", and the "selfTestExecution" text)
     // and check boxes ("selfTest", ...).
-    QLineEdit *field(const QString &name) const { return m_fields.value(name); }
-    QLabel *label(const QString &name) const { return m_captions.value(name); }
+    QLineEdit *field(const QString &name) const { return m_values.field(name); }
+    QLabel *label(const QString &name) const { return m_values.caption(name); }
     QCheckBox *checkBox(const QString &name) const { return m_checkBoxes.value(name); }
 
 private:
-    QLineEdit *addRow(class QFormLayout *form, const QString &name, const QString &caption,
-                      const QString &captionName = {});
-
-    QMap<QString, QLineEdit *> m_fields;
-    QMap<QString, QLabel *> m_captions;
+    KZValueFields m_values;
     QMap<QString, QCheckBox *> m_checkBoxes;
     QString m_versionCaption;
 };

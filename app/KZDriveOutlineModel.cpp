@@ -4,6 +4,7 @@
 #include "KZDriveOutlineRows.h"
 #include "KZLocalization.h"
 #include "KZSMARTDrive.h"
+#include "KZStatusIcons.h"
 
 namespace {
 
@@ -23,12 +24,17 @@ QList<KZDriveOutlineModel::Row> KZDriveOutlineModel::readRows() const
     rows.reserve(m_drives.size());
     for (const std::shared_ptr<KZSMARTDrive> &drive : m_drives) {
         const KZDriveOutlineRows::Row row = KZDriveOutlineRows::driveRow(*drive, m_flavour);
-        Row item{row.text, row.tone, {}};
+        // The status icon beside a drive that could be judged.
+        const qint32 health = drive->driveHealth();
+        Row item{row.text,
+                 row.tone,
+                 drive->smartSupported() && health >= 1 && health <= 3 ? int(health) : 0,
+                 {}};
         const quint64 count = KZDriveOutlineRows::partitionRowCount(*drive, m_flavour);
         for (quint64 index = 0; index < count; ++index) {
             const KZDriveOutlineRows::Row partition =
                 KZDriveOutlineRows::partitionRow(*drive, index, m_flavour);
-            item.partitions.append({partition.text, partition.tone, {}});
+            item.partitions.append({partition.text, partition.tone, 0, {}});
         }
         rows.append(item);
     }
@@ -140,6 +146,8 @@ QVariant KZDriveOutlineModel::data(const QModelIndex &index, int role) const
         return row->text;
     case Qt::ForegroundRole:
         return KZDriveColours::foreground(row->tone);
+    case Qt::DecorationRole:
+        return row->health ? QVariant(KZStatusIcons::icon(row->health)) : QVariant();
     default:
         return {};
     }

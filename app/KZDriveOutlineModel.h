@@ -46,6 +46,7 @@ private:
     {
         QString text;
         KZTone tone = KZTone::Normal;
+        int health = 0; // the icon's status: 1, 2, 3, or 0 for none
         QList<Row> partitions;
     };
     QList<Row> readRows() const;

@@ -35,7 +35,7 @@ KZErrorsController::KZErrorsController(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_count);
     layout->addWidget(m_errorList);
-    resize(680, 300);
+    resize(680, 260);
 }
 
 void KZErrorsController::updateWindow()
@@ -48,14 +48,17 @@ void KZErrorsController::updateWindow()
     QList<KZDetailTableModel::Row> rows;
     const int count = KZDetailRows::errorRowCount(drive);
     for (int index = 0; index < count; ++index) {
+        const std::optional<KZSMARTErrorLog> entry = drive.driveErrorLog(quint64(index));
+        if (!entry)
+            break;
         KZDetailTableModel::Row row;
         for (int column = 0; column < KZDetailRows::errorColumnCount; ++column)
-            row.cells.append(KZDetailRows::errorCellText(drive, index, Column(column)));
+            row.cells.append(KZDetailRows::errorCellText(*entry, Column(column)));
         rows.append(row);
     }
     m_model->setRows(rows);
     m_count->setText(
-        text("ErrorsLogged", "Errors logged by the drive: %1. The most recent are listed.")
+        text("ErrorsLogged", "Errors logged by the drive: %1 (its log keeps the five most recent).")
             .arg(qMax(drive.driveTotalErrors(), 0)));
     fitDetailTableColumns(m_errorList, int(Column::Command));
 }

@@ -19,17 +19,6 @@ QString text(const char *key, const char *english)
     return KZLocalization::localizedString(QString::fromLatin1(key), QString::fromUtf8(english));
 }
 
-// A value field that reads like text on the window: no frame, the window's
-// background, selectable.
-void makeFlat(QLineEdit *field)
-{
-    field->setReadOnly(true);
-    field->setFrame(false);
-    QPalette palette = field->palette();
-    palette.setColor(QPalette::Base, Qt::transparent);
-    field->setPalette(palette);
-}
-
 } // namespace
 
 KZSummaryPanel::KZSummaryPanel(QWidget *parent) : QWidget(parent)
@@ -53,8 +42,8 @@ KZSummaryPanel::KZSummaryPanel(QWidget *parent) : QWidget(parent)
     statusCaption->setBuddy(m_status);
     statusRow->addWidget(statusCaption, 0, Qt::AlignVCenter);
     statusRow->addWidget(m_status, 1);
-    m_fields.insert(m_status->objectName(), m_status);
-    m_captions.insert(statusCaption->objectName(), statusCaption);
+    m_values.insert(m_status);
+    m_values.insert(statusCaption);
     layout->addLayout(statusRow);
 
     m_reason = new QLabel;
@@ -79,50 +68,52 @@ KZSummaryPanel::KZSummaryPanel(QWidget *parent) : QWidget(parent)
 
     const QString driveGroup = text("SummaryDriveGroup", "Drive");
     auto [driveForm, driveBox] = group(driveGroup, 0, 0);
-    addField(driveForm, QStringLiteral("driveModel"), {}, text("SummaryModel", "Model:"));
-    addField(driveForm, QStringLiteral("serialNumber"), {},
-             text("SummarySerialNumber", "Serial Number:"));
-    addField(driveForm, QStringLiteral("capacity"), {}, text("SummaryCapacity", "Capacity:"));
-    addField(driveForm, QStringLiteral("powerOnHours"), {},
-             text("SummaryPowerOnHours", "Power On Hours:"));
-    addField(driveForm, QStringLiteral("temperature"), QStringLiteral("temperatureText"),
-             text("TempCel", "Temperature (Celsius):"));
+    m_values.addRow(driveForm, QStringLiteral("driveModel"), text("SummaryModel", "Model:"));
+    m_values.addRow(driveForm, QStringLiteral("serialNumber"),
+                    text("SummarySerialNumber", "Serial Number:"));
+    m_values.addRow(driveForm, QStringLiteral("capacity"), text("SummaryCapacity", "Capacity:"));
+    m_values.addRow(driveForm, QStringLiteral("powerOnHours"),
+                    text("SummaryPowerOnHours", "Power On Hours:"));
+    m_values.addRow(driveForm, QStringLiteral("temperature"),
+                    text("TempCel", "Temperature (Celsius):"), QStringLiteral("temperatureText"));
     addButton(driveBox, QStringLiteral("driveInformationShowAll"), driveGroup,
               text("MoreInfo", "More Info"));
 
     const QString attributesGroup = text("SummaryAttributesGroup", "Attributes");
     auto [attributesForm, attributesBox] = group(attributesGroup, 0, 1);
-    addField(attributesForm, QStringLiteral("pendingBadSectors"),
-             QStringLiteral("pendingBadSectorsText"),
-             text("SummaryPendingBadSectors", "Pending Bad Sectors:"));
-    addField(attributesForm, QStringLiteral("removedBadSectors"),
-             QStringLiteral("removedBadSectorsText"),
-             text("SummaryRemovedBadSectors", "Removed Bad Sectors:"));
-    addField(attributesForm, QStringLiteral("reallocatedBadSectors"),
-             QStringLiteral("reallocatedBadSectorsText"),
-             text("SummaryReallocatedBadSectors", "Reallocated Bad Sectors:"));
-    addField(attributesForm, QStringLiteral("crcErrorCount"), {},
-             text("SummaryCRCErrorCount", "Interface CRC Errors:"));
+    m_values.addRow(attributesForm, QStringLiteral("pendingBadSectors"),
+                    text("SummaryPendingBadSectors", "Pending Bad Sectors:"),
+                    QStringLiteral("pendingBadSectorsText"));
+    m_values.addRow(attributesForm, QStringLiteral("removedBadSectors"),
+                    text("SummaryRemovedBadSectors", "Removed Bad Sectors:"),
+                    QStringLiteral("removedBadSectorsText"));
+    m_values.addRow(attributesForm, QStringLiteral("reallocatedBadSectors"),
+                    text("SummaryReallocatedBadSectors", "Reallocated Bad Sectors:"),
+                    QStringLiteral("reallocatedBadSectorsText"));
+    m_values.addRow(attributesForm, QStringLiteral("crcErrorCount"),
+                    text("SummaryCRCErrorCount", "Interface CRC Errors:"));
     addButton(attributesBox, QStringLiteral("attributesShowAll"), attributesGroup,
               text("ShowAll", "Show All"));
 
     const QString errorsGroup = text("SummaryErrorsGroup", "Errors");
     auto [errorsForm, errorsBox] = group(errorsGroup, 1, 0);
-    addField(errorsForm, QStringLiteral("totalErrors"), QStringLiteral("totalErrorsText"),
-             text("SummaryTotalErrors", "Total Errors:"));
-    addField(errorsForm, QStringLiteral("lastErrorType"), {},
-             text("SummaryLastErrorType", "Last Error Type:"));
-    addField(errorsForm, QStringLiteral("lastErrorTime"), {},
-             text("SummaryLastErrorTime", "Last Error At (Hours):"));
+    m_values.addRow(errorsForm, QStringLiteral("totalErrors"),
+                    text("SummaryTotalErrors", "Total Errors:"), QStringLiteral("totalErrorsText"));
+    m_values.addRow(errorsForm, QStringLiteral("lastErrorType"),
+                    text("SummaryLastErrorType", "Last Error Type:"));
+    m_values.addRow(errorsForm, QStringLiteral("lastErrorTime"),
+                    text("SummaryLastErrorTime", "Last Error At (Hours):"));
     addButton(errorsBox, QStringLiteral("errorsShowAll"), errorsGroup, text("ShowAll", "Show All"));
 
     const QString testsGroup = text("SummaryTestsGroup", "Self-Tests");
     auto [testsForm, testsBox] = group(testsGroup, 1, 1);
-    addField(testsForm, QStringLiteral("testCount"), {}, text("SummaryTestCount", "Tests Logged:"));
-    addField(testsForm, QStringLiteral("lastTestStatus"), QStringLiteral("lastTestStatusText"),
-             text("SummaryLastTestStatus", "Last Test Status:"));
-    addField(testsForm, QStringLiteral("lastTestTime"), {},
-             text("SummaryLastTestTime", "Last Test At (Hours):"));
+    m_values.addRow(testsForm, QStringLiteral("testCount"),
+                    text("SummaryTestCount", "Tests Logged:"));
+    m_values.addRow(testsForm, QStringLiteral("lastTestStatus"),
+                    text("SummaryLastTestStatus", "Last Test Status:"),
+                    QStringLiteral("lastTestStatusText"));
+    m_values.addRow(testsForm, QStringLiteral("lastTestTime"),
+                    text("SummaryLastTestTime", "Last Test At (Hours):"));
     addButton(testsBox, QStringLiteral("testsMoreInfo"), testsGroup, text("MoreInfo", "More Info"));
 
     grid->setColumnStretch(0, 1);
@@ -137,21 +128,6 @@ KZSummaryPanel::KZSummaryPanel(QWidget *parent) : QWidget(parent)
             &KZSummaryPanel::showAllErrors);
     connect(m_buttons.value(QStringLiteral("testsMoreInfo")), &QPushButton::clicked, this,
             &KZSummaryPanel::moreInfoTests);
-}
-
-QLineEdit *KZSummaryPanel::addField(QFormLayout *form, const QString &name,
-                                    const QString &captionName, const QString &captionText)
-{
-    auto *field = new QLineEdit(QStringLiteral("-"));
-    field->setObjectName(name);
-    makeFlat(field);
-    auto *label = new QLabel(captionText);
-    label->setObjectName(captionName.isEmpty() ? name + QStringLiteral("Text") : captionName);
-    label->setBuddy(field);
-    form->addRow(label, field);
-    m_fields.insert(name, field);
-    m_captions.insert(label->objectName(), label);
-    return field;
 }
 
 QPushButton *KZSummaryPanel::addButton(QVBoxLayout *box, const QString &name, const QString &group,
@@ -169,12 +145,12 @@ QPushButton *KZSummaryPanel::addButton(QVBoxLayout *box, const QString &name, co
 
 QLineEdit *KZSummaryPanel::field(const QString &name) const
 {
-    return m_fields.value(name);
+    return m_values.field(name);
 }
 
 QLabel *KZSummaryPanel::caption(const QString &name) const
 {
-    return m_captions.value(name);
+    return m_values.caption(name);
 }
 
 QPushButton *KZSummaryPanel::button(const QString &name) const
@@ -182,19 +158,12 @@ QPushButton *KZSummaryPanel::button(const QString &name) const
     return m_buttons.value(name);
 }
 
-void KZSummaryPanel::setValue(const QString &name, const QString &value)
-{
-    QLineEdit *edit = m_fields.value(name);
-    edit->setText(value);
-    edit->setCursorPosition(0);
-}
-
 void KZSummaryPanel::setJudgedValue(const QString &name, const QString &captionName,
                                     const KZSummaryValue &value)
 {
-    setValue(name, value.text);
-    KZDriveColours::applyTone(m_fields.value(name), value.tone);
-    KZDriveColours::applyTone(m_captions.value(captionName), value.tone);
+    m_values.setText(name, value.text);
+    KZDriveColours::applyTone(m_values.field(name), value.tone);
+    KZDriveColours::applyTone(m_values.caption(captionName), value.tone);
 }
 
 void KZSummaryPanel::setButton(const QString &name, const QString &group,
@@ -211,29 +180,29 @@ void KZSummaryPanel::setButton(const QString &name, const QString &group,
 void KZSummaryPanel::showSummary(const KZDriveSummaryContent &content)
 {
     if (content.temperatureCaption)
-        m_captions.value(QStringLiteral("temperatureText"))->setText(*content.temperatureCaption);
-    setValue(QStringLiteral("driveModel"), content.model);
-    setValue(QStringLiteral("serialNumber"), content.serialNumber);
-    setValue(QStringLiteral("capacity"), content.capacity);
-    setValue(QStringLiteral("powerOnHours"), content.powerOnHours);
-    setValue(QStringLiteral("temperature"), content.temperature);
+        m_values.caption(QStringLiteral("temperatureText"))->setText(*content.temperatureCaption);
+    m_values.setText(QStringLiteral("driveModel"), content.model);
+    m_values.setText(QStringLiteral("serialNumber"), content.serialNumber);
+    m_values.setText(QStringLiteral("capacity"), content.capacity);
+    m_values.setText(QStringLiteral("powerOnHours"), content.powerOnHours);
+    m_values.setText(QStringLiteral("temperature"), content.temperature);
     setJudgedValue(QStringLiteral("pendingBadSectors"), QStringLiteral("pendingBadSectorsText"),
                    content.pendingBadSectors);
     setJudgedValue(QStringLiteral("removedBadSectors"), QStringLiteral("removedBadSectorsText"),
                    content.removedBadSectors);
     setJudgedValue(QStringLiteral("reallocatedBadSectors"),
                    QStringLiteral("reallocatedBadSectorsText"), content.reallocatedBadSectors);
-    setValue(QStringLiteral("crcErrorCount"), content.crcErrorCount);
+    m_values.setText(QStringLiteral("crcErrorCount"), content.crcErrorCount);
     setJudgedValue(QStringLiteral("totalErrors"), QStringLiteral("totalErrorsText"),
                    content.totalErrors);
-    setValue(QStringLiteral("lastErrorType"), content.lastErrorType);
-    setValue(QStringLiteral("lastErrorTime"), content.lastErrorTime);
-    setValue(QStringLiteral("testCount"), content.testCount);
+    m_values.setText(QStringLiteral("lastErrorType"), content.lastErrorType);
+    m_values.setText(QStringLiteral("lastErrorTime"), content.lastErrorTime);
+    m_values.setText(QStringLiteral("testCount"), content.testCount);
     // Only the value of the last test status turns red, not its caption.
-    setValue(QStringLiteral("lastTestStatus"), content.lastTestStatus.text);
-    KZDriveColours::applyTone(m_fields.value(QStringLiteral("lastTestStatus")),
+    m_values.setText(QStringLiteral("lastTestStatus"), content.lastTestStatus.text);
+    KZDriveColours::applyTone(m_values.field(QStringLiteral("lastTestStatus")),
                               content.lastTestStatus.tone);
-    setValue(QStringLiteral("lastTestTime"), content.lastTestTime);
+    m_values.setText(QStringLiteral("lastTestTime"), content.lastTestTime);
 
     m_status->setText(content.status);
     QPalette palette = m_status->palette();
@@ -258,4 +227,5 @@ void KZSummaryPanel::showSummary(const KZDriveSummaryContent &content)
               content.errors);
     setButton(QStringLiteral("testsMoreInfo"), text("SummaryTestsGroup", "Self-Tests"),
               content.tests);
+    Q_EMIT summaryShown();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "KZDriveSummary.h"
+#include "KZValueFields.h"
 
 #include <QMap>
 #include <QWidget>
@@ -32,23 +33,21 @@ public:
     QPushButton *button(const QString &name) const;
 
 Q_SIGNALS:
+    // showSummary() has set every field and button.
+    void summaryShown();
     void showAllDriveInformation();
     void showAllAttributes();
     void showAllErrors();
     void moreInfoTests();
 
 private:
-    QLineEdit *addField(class QFormLayout *form, const QString &name, const QString &captionName,
-                        const QString &captionText);
     QPushButton *addButton(class QVBoxLayout *box, const QString &name, const QString &group,
                            const QString &title);
-    void setValue(const QString &name, const QString &text);
     void setJudgedValue(const QString &name, const QString &captionName,
                         const KZSummaryValue &value);
     void setButton(const QString &name, const QString &group, const KZSummaryButton &state);
 
-    QMap<QString, QLineEdit *> m_fields;
-    QMap<QString, QLabel *> m_captions;
+    KZValueFields m_values;
     QMap<QString, QPushButton *> m_buttons;
     QLineEdit *m_status = nullptr;
     QLabel *m_reason = nullptr;

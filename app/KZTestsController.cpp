@@ -8,6 +8,7 @@
 #include "KZLocalization.h"
 #include "KZSMARTDrive.h"
 #include "KZTestsControllerHost.h"
+#include "KZValueFields.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -76,11 +77,7 @@ KZTestsController::KZTestsController(QWidget *parent)
     m_currentTestStatusProgress->setAccessibleName(text("TestProgress", "Test progress"));
     m_currentTestRemainingText->setObjectName(QStringLiteral("currentTestRemainingText"));
     m_currentTestRemainingTime->setObjectName(QStringLiteral("currentTestRemainingTime"));
-    m_currentTestRemainingTime->setReadOnly(true);
-    m_currentTestRemainingTime->setFrame(false);
-    QPalette palette = m_currentTestRemainingTime->palette();
-    palette.setColor(QPalette::Base, Qt::transparent);
-    m_currentTestRemainingTime->setPalette(palette);
+    KZValueFields::makeFlat(m_currentTestRemainingTime);
     m_currentTestRemainingText->setBuddy(m_currentTestRemainingTime);
     controlsLayout->addWidget(m_currentTestStatusText);
     controlsLayout->addWidget(m_currentTestStatusProgress);

@@ -143,15 +143,14 @@ int errorRowCount(const KZSMARTDrive &drive)
     return int(qMax(rows, qint64(0)));
 }
 
-QString errorCellText(const KZSMARTDrive &drive, int row, ErrorColumn column)
+QString errorCellText(const KZSMARTErrorLog &entry, ErrorColumn column)
 {
-    const KZSMARTErrorLog entry =
-        drive.driveErrorLog(quint64(qMax(row, 0))).value_or(KZSMARTErrorLog());
     switch (column) {
     case ErrorColumn::Number:
         return QString::number(entry.getNumber());
     case ErrorColumn::Time:
-        return formatNumber("Hours", "%d hours", entry.getTime());
+        return entry.getTime() == -1 ? QStringLiteral("-")
+                                     : formatNumber("Hours", "%d hours", entry.getTime());
     case ErrorColumn::Error:
         return entry.getError1();
     case ErrorColumn::Command:

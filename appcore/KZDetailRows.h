@@ -7,6 +7,7 @@
 
 class KZSMARTAttribute;
 class KZSMARTDrive;
+class KZSMARTErrorLog;
 class KZSMARTSelfTestLog;
 
 // What the drive information, attributes, errors and self-test windows show
@@ -57,7 +58,8 @@ enum class ErrorColumn
 inline constexpr int errorColumnCount = 4;
 // The most recent entries, at most five, and never more than were read.
 int errorRowCount(const KZSMARTDrive &drive);
-QString errorCellText(const KZSMARTDrive &drive, int row, ErrorColumn column);
+// The time is "%d hours", or "-" for an entry without a power-on time (NVMe).
+QString errorCellText(const KZSMARTErrorLog &entry, ErrorColumn column);
 
 // Self-test log.
 enum class SelfTestColumn

@@ -1,5 +1,6 @@
 #include "KZSelfTestMonitor.h"
 
+#include "KZDriveStatus.h"
 #include "KZLocalization.h"
 #include "KZPreferences.h"
 #include "KZSMARTDrive.h"
@@ -149,17 +150,7 @@ QString KZSelfTestMonitor::completedDriveName(const KZSMARTDrive &drive)
     // A drive without partitions is named by its location alone.
     if (count == 0)
         return drive.driveLocation();
-    QString format = text("%@ with partitions ", "%@ with partitions ");
-    const qsizetype at = format.indexOf(QStringLiteral("%@"));
-    QString name = at < 0 ? format : format.replace(at, 2, drive.driveLocation());
-    for (quint64 index = 0; index < count; ++index) {
-        name += drive.partitionNameAtIndex(index);
-        if (index + 2 < count)
-            name += QStringLiteral(", ");
-        else if (index + 2 == count)
-            name += QStringLiteral(", and ");
-    }
-    return name;
+    return KZDriveStatus::nameWithPartitions(drive.driveLocation(), drive);
 }
 
 QStringList KZSelfTestMonitor::completionMessage(const KZSMARTDrive &drive)

@@ -50,6 +50,12 @@ QString displayName(const KZSMARTDrive &drive)
         return base;
     if (count == 1)
         return drive.partitionNameAtIndex(0);
+    return nameWithPartitions(base, drive);
+}
+
+QString nameWithPartitions(const QString &base, const KZSMARTDrive &drive)
+{
+    const quint64 count = drive.drivePartitionCount();
     QString name = KZLocalization::localizedString(QStringLiteral("%@ with partitions "),
                                                    QStringLiteral("%1 with partitions "))
                        .replace(QStringLiteral("%@"), QStringLiteral("%1"))

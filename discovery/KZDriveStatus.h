@@ -21,4 +21,8 @@ int mergedDriveStatus(const QList<const KZSMARTDrive *> &drives);
 // "<model> with partitions A, B, and C".
 QString displayName(const KZSMARTDrive &drive);
 
+// "<base> with partitions " followed by the drive's partition names, each
+// but the last two followed by ", " and the last but one by ", and ".
+QString nameWithPartitions(const QString &base, const KZSMARTDrive &drive);
+
 } // namespace KZDriveStatus

@@ -2,6 +2,7 @@
 #include "ForgedDrives.h"
 #include "KZPreferences.h"
 #include "KZSMARTAttribute.h"
+#include "KZSMARTErrorLog.h"
 #include "KZSMARTSelfTestLog.h"
 
 using ForgedDrives::withAttributes;
@@ -154,15 +155,20 @@ TEST_F(DetailRows, AtMostFiveErrorsAreListed)
         "]}}");
     ASSERT_EQ(drive->driveTotalErrors(), 12);
     ASSERT_EQ(errorRowCount(*drive), 5);
-    EXPECT_EQ(errorCellText(*drive, 0, ErrorColumn::Number), "12");
-    EXPECT_EQ(errorCellText(*drive, 0, ErrorColumn::Time), "1200 hours");
-    EXPECT_EQ(errorCellText(*drive, 0, ErrorColumn::Error), "Uncorrectable Error");
-    EXPECT_EQ(errorCellText(*drive, 0, ErrorColumn::Command), "READ DMA");
-    EXPECT_EQ(errorCellText(*drive, 4, ErrorColumn::Time), "800 hours");
+    const KZSMARTErrorLog newest = *drive->driveErrorLog(0);
+    EXPECT_EQ(errorCellText(newest, ErrorColumn::Number), "12");
+    EXPECT_EQ(errorCellText(newest, ErrorColumn::Time), "1200 hours");
+    EXPECT_EQ(errorCellText(newest, ErrorColumn::Error), "Uncorrectable Error");
+    EXPECT_EQ(errorCellText(newest, ErrorColumn::Command), "READ DMA");
+    EXPECT_EQ(errorCellText(*drive->driveErrorLog(4), ErrorColumn::Time), "800 hours");
 
-    // No rows of zeros for entries that were not read.
+    // No rows of zeros for entries that were not read; no hours for an
+    // entry that has none.
     KZSMARTDrive unread;
     EXPECT_EQ(errorRowCount(unread), 0);
+    KZSMARTErrorLog timeless;
+    timeless.setTime(-1);
+    EXPECT_EQ(errorCellText(timeless, ErrorColumn::Time), "-");
 }
 
 TEST_F(DetailRows, SelfTestLogAndDriveInformation)
