@@ -46,13 +46,24 @@ namespace {
 
 using Outcome = SaveResult::Outcome;
 
+SaveResult result(Outcome outcome, const QString &detail = {}, const QString &exceptionName = {},
+                  qint64 errorCode = 0)
+{
+    SaveResult saved;
+    saved.outcome = outcome;
+    saved.detail = detail;
+    saved.exceptionName = exceptionName;
+    saved.errorCode = errorCode;
+    return saved;
+}
+
 SaveResult written(const QString &path, const QString &text)
 {
     QString error;
     if (KZSavedReport::writeSavedReport(path, text, &error))
         return {};
     KZLog::log(QStringLiteral("Could not write %1: %2").arg(path, error));
-    return {Outcome::WriteFailed, error};
+    return result(Outcome::WriteFailed, error);
 }
 
 SaveResult saveTWDR(const KZSMARTDrive &drive, const QString &path, bool debug)
@@ -65,7 +76,7 @@ SaveResult saveTWDR(const KZSMARTDrive &drive, const QString &path, bool debug)
                        .arg(rawPath)
                        .arg(qint64(file.error()))
                        .arg(file.errorString()));
-        return {Outcome::UnreadableCapture, file.errorString(), {}, qint64(file.error())};
+        return result(Outcome::UnreadableCapture, file.errorString(), {}, qint64(file.error()));
     }
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString rawText = decoder.decode(file.readAll());
@@ -75,7 +86,7 @@ SaveResult saveTWDR(const KZSMARTDrive &drive, const QString &path, bool debug)
                        .arg(rawPath)
                        .arg(qint64(QFileDevice::ReadError))
                        .arg(reason));
-        return {Outcome::UnreadableCapture, reason, {}, qint64(QFileDevice::ReadError)};
+        return result(Outcome::UnreadableCapture, reason, {}, qint64(QFileDevice::ReadError));
     }
     // A capture without command blocks (an NVMe or SAS drive, or a drive
     // smartctl could not open) would save as an empty report that opens as
@@ -83,7 +94,7 @@ SaveResult saveTWDR(const KZSMARTDrive &drive, const QString &path, bool debug)
     if (const std::optional<QString> reason = KZSavedReport::unreplayableReason(rawText)) {
         KZLog::log(
             QStringLiteral("Report of %1 not saved: %2.").arg(drive.driveLocation(), *reason));
-        return {Outcome::NotReplayable, *reason};
+        return result(Outcome::NotReplayable, *reason);
     }
     if (debug) {
         const QList<qsizetype> blocks = KZSavedReport::blockList(rawText);
@@ -107,7 +118,7 @@ SaveResult saveDrive(const KZSMARTDrive &drive, const QString &path, Format form
     try {
         if (format == Format::TWDR) {
             if (!hasRawCapture(drive))
-                return {Outcome::NoCapture};
+                return result(Outcome::NoCapture);
             return saveTWDR(drive, path, debug);
         }
         KZLog::debug(debug, QStringLiteral("TXT saving..."));
@@ -116,7 +127,7 @@ SaveResult saveDrive(const KZSMARTDrive &drive, const QString &path, Format form
         const QString name = KZException::nameOf(error);
         const QString reason = KZException::reasonOf(error);
         KZLog::log(QStringLiteral("Exception while saving %1: %2: %3").arg(path, name, reason));
-        return {Outcome::ExceptionRaised, reason, name};
+        return result(Outcome::ExceptionRaised, reason, name);
     }
 }
 
