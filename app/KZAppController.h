@@ -21,10 +21,12 @@ class KZMainWindow;
 class KZOptionsWindow;
 class KZPreferencesWindow;
 class KZProgressSheet;
+class KZSMARTDataReportDocument;
 class KZSMARTDrive;
 class KZTestEmailSheet;
 class QAction;
 class QCheckBox;
+class QDialog;
 class QLineEdit;
 class QMainWindow;
 class QProgressBar;
@@ -72,6 +74,9 @@ public:
         // Whether the application is the active one (a timer update shows
         // its progress sheet only then). Default: QGuiApplication's state.
         std::function<bool()> applicationActive;
+        // Runs a dialog the user answers (the save, open and print dialogs),
+        // fully built; returns its result. Default: QDialog::exec().
+        std::function<int(QDialog &dialog)> runDialog;
     };
 
     explicit KZAppController(Environment environment = {}, QObject *parent = nullptr);
@@ -195,6 +200,19 @@ public:
     //    instance or from the file manager (absolute paths).
     void setUpReportActions();
     void openReportFiles(const QStringList &paths);
+
+    // ---- reports (KZAppController+Reports.cpp) ----
+    // File > Save...: the selected drive as a TWDR or plain-text report (saveDrive:).
+    void saveDrive();
+    // File > Print...: the reports of every drive with S.M.A.R.T. support (print:).
+    void print();
+    // File > Open...: report files chosen in the open dialog.
+    void openDocument();
+    // Opens one report file in a viewer window (or raises the one showing it);
+    // null when the file cannot be read.
+    KZSMARTDataReportDocument *openReportFile(const QString &path);
+    // The viewer windows open now.
+    QList<KZSMARTDataReportDocument *> documents() const;
     // The tray monitor link (KZAppController+MenuExtra.cpp):
     //  - toggleMenuExtra(): starts the monitor when it is not running,
     //    otherwise stops it; with no sender "MenuItemEnabled" is left alone;
@@ -288,4 +306,7 @@ private:
     QAction *m_printAction = nullptr;
     KZDriveBrowser *m_driveBrowser = nullptr;
     KZDetailWindows *m_detailWindows = nullptr;
+    QList<QPointer<KZSMARTDataReportDocument>> m_documents;
+    int runDialog(QDialog &dialog) const;
+    void updateReportActions();
 };

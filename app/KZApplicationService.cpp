@@ -37,14 +37,10 @@ KZApplicationService::Claim KZApplicationService::claim()
 bool KZApplicationService::forwardToRunningInstance(const QStringList &files, QString *error)
 {
     QDBusInterface running(serviceName, objectPath, serviceName, QDBusConnection::sessionBus());
-    if (!files.isEmpty()) {
-        const QDBusMessage reply = running.call(QStringLiteral("Open"), files);
-        if (reply.type() == QDBusMessage::ErrorMessage) {
-            *error = reply.errorMessage();
-            return false;
-        }
-    }
-    const QDBusMessage reply = running.call(QStringLiteral("Activate"));
+    // Files open in viewer windows that come to the front themselves; raising
+    // the main window after them would hide them.
+    const QDBusMessage reply = files.isEmpty() ? running.call(QStringLiteral("Activate"))
+                                               : running.call(QStringLiteral("Open"), files);
     if (reply.type() == QDBusMessage::ErrorMessage) {
         *error = reply.errorMessage();
         return false;

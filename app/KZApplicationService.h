@@ -29,8 +29,8 @@ public:
 
     // Exports the object and asks for the name (never queued, never replacing).
     Claim claim();
-    // Calls Open(files) (when there are any) and Activate() on the running
-    // instance; false with `error` set when it did not answer.
+    // Calls Open(files) on the running instance, or Activate() when there are
+    // no files; false with `error` set when it did not answer.
     static bool forwardToRunningInstance(const QStringList &files, QString *error);
 
     // Where the calls go; calls that came before are delivered now.

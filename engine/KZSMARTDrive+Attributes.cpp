@@ -437,7 +437,11 @@ void KZSMARTDrive::evaluateAttribute(const KZSMARTAttribute &attribute)
             addFailureReasonsString(QString::fromLatin1(rule.reason));
             debugLog(QString::fromLatin1(rule.debugLine));
         }
-        preferences.setInteger(key, id == 5 ? raw : qint64(qint32(raw)));
+        // A saved report is judged with the live drive's remembered count
+        // but never changes it: viewing an old report must not change how
+        // the disk is judged at its next check.
+        if (!m_driveFromFile)
+            preferences.setInteger(key, id == 5 ? raw : qint64(qint32(raw)));
         break;
     }
 }

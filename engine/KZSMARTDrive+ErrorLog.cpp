@@ -224,7 +224,9 @@ void KZSMARTDrive::checkErrorCount()
             debugLog(QStringLiteral("Found too many drive errors!!"));
         }
     }
-    preferences.setInteger(key, m_errorCount);
+    // A saved report leaves the live drive's remembered count alone.
+    if (!m_driveFromFile)
+        preferences.setInteger(key, m_errorCount);
 }
 
 KZSMARTDrive::ErrorLogWalk KZSMARTDrive::readErrorLogEntry(const QStringList &lines,

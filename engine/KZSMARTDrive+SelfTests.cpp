@@ -98,7 +98,10 @@ void KZSMARTDrive::parseSelftestLog()
                 // so the drive is treated as testing until a scan finds otherwise.
                 debugLog(QStringLiteral("SMART Disabled. Re-enabling may cause test to fail. "
                                         "Initiating protective measures."));
-                preferences.addToInteger(testsInProgressKey, 1);
+                // No disk runs a test for a saved report: the count of the
+                // machine's running tests stays as it is.
+                if (!m_driveFromFile)
+                    preferences.addToInteger(testsInProgressKey, 1);
                 m_testInProgress = true;
             }
             if (line.contains(revisionKey)) {
@@ -161,7 +164,9 @@ void KZSMARTDrive::parseSelftestLog()
         addFailureReasonsString(QStringLiteral("Tests with errors"));
         debugLog(QStringLiteral("Found tests with errors!!"));
     }
-    preferences.setInteger(hoursKey, newestHours);
+    // A saved report leaves the live drive's remembered hours alone.
+    if (!m_driveFromFile)
+        preferences.setInteger(hoursKey, newestHours);
     m_selfTestCount = quint64(m_selfTestLog->size());
     debugLog(QStringLiteral("Done parsing self test log."));
 }

@@ -31,6 +31,8 @@ packages=(
     sendemail libio-socket-ssl-perl libnet-ssleay-perl python3-aiosmtpd openssl
     # checks of the desktop entries
     desktop-file-utils
+    # printed reports read back, and the report file type as desktops see it
+    poppler-utils xdg-utils shared-mime-info libglib2.0-bin
 )
 
 missing=()

@@ -109,7 +109,7 @@ TEST_F(ForgedAttributes, HealthyDriveReadsEveryColumnAndStaysPassed)
                                       {"id": 199, "flags": "0x003e", "value": 200, "raw": 3},
                                       {"id": 241, "flags": "0x0000", "raw": 81985529216})",
                                    R"("attributeRevision": 10, )"));
-    KZSMARTDrive drive = replayDrive(capture);
+    KZSMARTDrive drive = TestSupport::diskDrive(capture);
     drive.updateInfo();
 
     EXPECT_FALSE(drive.exceptionOccurred());
@@ -194,7 +194,7 @@ TEST_F(ForgedAttributes, ReallocatedSectorsFailingNowMakeTheDriveFailed)
         forge("realloc-now", driveJson("ATTRNOW00001",
                                        R"({"id": 5, "flags": "0x0033", "value": 3, "worst": 3,
                                      "thresh": 10, "raw": 3920}, {"id": 9, "raw": 100})"));
-    KZSMARTDrive drive = replayDrive(capture);
+    KZSMARTDrive drive = TestSupport::diskDrive(capture);
     drive.updateInfo();
     EXPECT_EQ(drive.driveOverallHealth(), QStringLiteral("PASSED"));
     EXPECT_EQ(drive.driveHealth(), 3);
@@ -304,7 +304,7 @@ TEST_F(ForgedAttributes, GrownBadSectorCountWithRememberingOnAndOff)
     forgetAfterwards(key);
 
     // Remembering off: a count above 0 makes the drive failing at every refresh.
-    KZSMARTDrive drive = replayDrive(capture(8));
+    KZSMARTDrive drive = TestSupport::diskDrive(capture(8));
     drive.updateInfo();
     EXPECT_EQ(drive.driveHealth(), 2);
     EXPECT_EQ(drive.driveReallocatedSectorsFail(), 2);
@@ -341,7 +341,7 @@ TEST_F(ForgedAttributes, EveryBadSectorCountHasItsOwnReasonAndKey)
     SKIP_WITHOUT_SMARTCTL();
     setBool("IgnoreAttribute196", false);
     KZSMARTDrive drive =
-        replayDrive(forge("counts", driveJson("ATTRCOUNT001", R"({"id": 5, "raw": 1},
+        TestSupport::diskDrive(forge("counts", driveJson("ATTRCOUNT001", R"({"id": 5, "raw": 1},
                                                                  {"id": 196, "raw": 2},
                                                                  {"id": 197, "raw": 3},
                                                                  {"id": 198, "raw": 4})")));
@@ -377,7 +377,7 @@ TEST_F(ForgedAttributes, CustomBadSectorLimitIsExclusiveAndHugeCountsNeverCount)
     };
     for (const Case c :
          {Case{8, 1}, Case{9, 2}, Case{999999, 2}, Case{1000000, 1}, Case{281474976710655, 1}}) {
-        KZSMARTDrive drive = replayDrive(
+        KZSMARTDrive drive = TestSupport::diskDrive(
             forge("custom", driveJson("ATTRCUSTOM01",
                                       R"({"id": 197, "raw": )" + QByteArray::number(c.raw) + "}")));
         drive.updateInfo();
@@ -400,7 +400,7 @@ TEST_F(ForgedAttributes, Attribute190And196IgnoreSwitches)
     const QString capture = forge("ignore", driveJson("ATTRIGNORE01", table));
 
     // Defaults: 190 ignored, 196 judged.
-    KZSMARTDrive defaults = replayDrive(capture);
+    KZSMARTDrive defaults = TestSupport::diskDrive(capture);
     defaults.updateInfo();
     EXPECT_EQ(defaults.driveAttribute(0)->getFailed(), 2);
     EXPECT_EQ(defaults.driveHealth(), 2);
@@ -408,7 +408,7 @@ TEST_F(ForgedAttributes, Attribute190And196IgnoreSwitches)
     EXPECT_EQ(reasons(defaults), QStringList{"Too many reallocated events"});
 
     setBool("IgnoreAttribute196", true);
-    KZSMARTDrive both = replayDrive(capture);
+    KZSMARTDrive both = TestSupport::diskDrive(capture);
     both.updateInfo();
     EXPECT_EQ(both.driveHealth(), 1);
     EXPECT_EQ(failLevels(both), (std::array<qint32, 5>{1, 1, 1, 1, 1}));
@@ -417,7 +417,7 @@ TEST_F(ForgedAttributes, Attribute190And196IgnoreSwitches)
     EXPECT_EQ(KZPreferences::standard().integerForKey("ATTRIGNORE01_LastReallocatedEventCount"), 5);
 
     setBool("IgnoreAttribute190", false);
-    KZSMARTDrive judged = replayDrive(capture);
+    KZSMARTDrive judged = TestSupport::diskDrive(capture);
     judged.updateInfo();
     EXPECT_EQ(judged.driveHealth(), 3);
     EXPECT_EQ(failLevels(judged), (std::array<qint32, 5>{1, 1, 1, 1, 3}));

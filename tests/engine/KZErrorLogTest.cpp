@@ -110,7 +110,7 @@ protected:
 
 TEST_F(ForgedErrorLog, FiftyErrorsIsStillWithinTheDefaultLimit)
 {
-    KZSMARTDrive drive = captureDrive(
+    KZSMARTDrive drive = TestSupport::diskDrive(
         forge("count50", errorLogDrive("ERRCOUNT50", 50, forgedEntry(10, "0x40", 1, "0x10"))));
     drive.updateInfo();
     EXPECT_FALSE(drive.exceptionOccurred());
@@ -124,7 +124,7 @@ TEST_F(ForgedErrorLog, FiftyErrorsIsStillWithinTheDefaultLimit)
 
 TEST_F(ForgedErrorLog, FiftyOneErrorsMakeTheDriveFailing)
 {
-    KZSMARTDrive drive = captureDrive(
+    KZSMARTDrive drive = TestSupport::diskDrive(
         forge("count51", errorLogDrive("ERRCOUNT51", 51, forgedEntry(10, "0x40", 1, "0x10"))));
     drive.updateInfo();
     EXPECT_EQ(drive.driveTotalErrors(), 51);
@@ -157,7 +157,8 @@ TEST_F(ForgedErrorLog, RememberedCountReportsOnlyGrowth)
 {
     preferences().setBool("RememberErrorCount", true);
     const QByteArray entries = forgedEntry(10, "0x40", 1, "0x10");
-    KZSMARTDrive drive = captureDrive(forge("remember", errorLogDrive("REMEMBER1", 51, entries)));
+    KZSMARTDrive drive =
+        TestSupport::diskDrive(forge("remember", errorLogDrive("REMEMBER1", 51, entries)));
 
     drive.updateInfo(); // nothing remembered yet: 0 < 51
     EXPECT_EQ(drive.driveHealth(), 2);
@@ -189,7 +190,7 @@ TEST_F(ForgedErrorLog, WithoutRememberingEveryRefreshReportsTheCount)
 TEST_F(ForgedErrorLog, FailedDriveGetsNoReasonButItsCountIsStored)
 {
     KZSMARTDrive drive =
-        captureDrive(forge("failedhealth", errorLogDrive("FAILED51", 51, "", "failing")));
+        TestSupport::diskDrive(forge("failedhealth", errorLogDrive("FAILED51", 51, "", "failing")));
     drive.updateInfo();
     EXPECT_EQ(drive.driveHealth(), 3);
     EXPECT_FALSE(drive.driveErrorsFail());

@@ -221,7 +221,7 @@ TEST_F(SelfTests, FailedNVMeTestMakesTheDriveFailing)
 
 TEST_F(ForgedSelfTests, FailedTestMarksEveryRefreshWhenNotOnlyNewOnesCount)
 {
-    KZSMARTDrive drive = captureDrive(
+    KZSMARTDrive drive = TestSupport::diskDrive(
         forge("failedoff",
               selfTestDrive("STOFF1", test(1, "0x74", 7342, 2930466576LL) + "," +
                                           test(1, "0x00", 7300) + "," + test(2, "0x00", 7000))));
@@ -246,7 +246,7 @@ TEST_F(ForgedSelfTests, FailedTestMarksEveryRefreshWhenNotOnlyNewOnesCount)
 TEST_F(ForgedSelfTests, WithFailedTestIsNewAFailureCountsOnce)
 {
     preferences().setBool("FailedTestIsNew", true);
-    KZSMARTDrive drive = captureDrive(forge(
+    KZSMARTDrive drive = TestSupport::diskDrive(forge(
         "failedon", selfTestDrive("STON1", test(1, "0x74", 500) + "," + test(1, "0x00", 400))));
     drive.updateInfo(); // nothing stored yet (0)
     EXPECT_EQ(drive.driveHealth(), 2);
@@ -266,7 +266,8 @@ TEST_F(ForgedSelfTests, NewFailureOnTopOfOlderTestsIsReported)
     // while new tests are added on top.
     preferences().setBool("FailedTestIsNew", true);
     const QByteArray older = test(1, "0x00", 7300) + "," + test(2, "0x00", 7000);
-    KZSMARTDrive drive = captureDrive(forge("newfailure", selfTestDrive("STNEW1", older)));
+    KZSMARTDrive drive =
+        TestSupport::diskDrive(forge("newfailure", selfTestDrive("STNEW1", older)));
     drive.updateInfo();
     EXPECT_EQ(drive.driveHealth(), 1);
     EXPECT_FALSE(drive.driveTestsFail());
@@ -364,7 +365,7 @@ TEST_F(ForgedSelfTests, TestInProgress)
 TEST_F(ForgedSelfTests, SwitchedOffSmartGetsTheProtectiveMark)
 {
     preferences().setInteger("TestsInProgress", 2);
-    KZSMARTDrive drive = captureDrive(
+    KZSMARTDrive drive = TestSupport::diskDrive(
         forge("disabled", "{\"identity\": {\"serial\": \"STOFF\"}, \"smartEnabled\": false}"));
     drive.parseSelftestLog();
     EXPECT_TRUE(drive.testInProgress());
@@ -378,7 +379,7 @@ TEST_F(ForgedSelfTests, SwitchedOffSmartGetsTheProtectiveMark)
 TEST_F(ForgedSelfTests, EmptyLogLeavesTheJudgementAlone)
 {
     KZSMARTDrive drive =
-        captureDrive(forge("emptylog", selfTestDrive("STEMPTY1", test(1, "0x74", 50))));
+        TestSupport::diskDrive(forge("emptylog", selfTestDrive("STEMPTY1", test(1, "0x74", 50))));
     drive.parseSelftestLog();
     ASSERT_TRUE(drive.driveNewTestFail());
     forge("emptylog", selfTestDrive("STEMPTY1", ""));

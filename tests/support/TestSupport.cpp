@@ -78,6 +78,22 @@ QString realSmartctl()
     return {};
 }
 
+KZSMARTDrive diskDrive(const QString &capture)
+{
+    // The device argument, a capture file, becomes smartctl's standard input.
+    static const QString standIn =
+        writeScript(QStringLiteral("smartctl-disk"), "#!/bin/bash\n"
+                                                     "device=\"${@: -1}\"\n"
+                                                     "set -- \"${@:1:$#-1}\"\n"
+                                                     "exec '" +
+                                                         QFile::encodeName(realSmartctl()) +
+                                                         "' \"$@\" - < \"$device\"\n");
+    KZSMARTDrive drive = KZSMARTDrive::initForCommandLine();
+    drive.setLocation(capture);
+    drive.setSmartctlOverride(standIn);
+    return drive;
+}
+
 QString writeFile(const QString &path, const QByteArray &content)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "KZSMARTDrive.h"
+
 #include <QMap>
 #include <QProcessEnvironment>
 #include <QString>
@@ -28,6 +30,10 @@ QString fake(const QString &name);
 QString sourceDir();
 // The real smartctl, or empty when it is not installed.
 QString realSmartctl();
+// A drive whose device is a capture file read as the disk itself, not as a
+// saved report: smartctl gets the file as standard input, and the drive
+// remembers its counts for the next refresh as a live disk does.
+KZSMARTDrive diskDrive(const QString &capture);
 // The temporary folder that stands in for the home folder of this test program.
 QString homeDir();
 // Points HOME and the XDG folders into homeDir(); the standard main() does

@@ -1,0 +1,279 @@
+#include "KZSMARTDataReportDocument.h"
+
+#include "KZAlertPresenter.h"
+#include "KZDetailWindows.h"
+#include "KZDriveBrowser.h"
+#include "KZDriveReports.h"
+#include "KZDriveStatus.h"
+#include "KZLocalization.h"
+#include "KZLog.h"
+#include "KZNotificationCenter.h"
+#include "KZProgressSheet.h"
+#include "KZReportPrinter.h"
+#include "KZSMARTDrive.h"
+#include "KZStatusIcons.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QPointer>
+#include <QProgressBar>
+#include <QTimer>
+
+#include <thread>
+
+namespace {
+
+QString localized(const char *key, const char *english)
+{
+    return KZLocalization::localizedString(QString::fromLatin1(key), QString::fromUtf8(english));
+}
+
+// What smartctl says for a file that holds no capture it can replay.
+const QString unreadableFileError = QStringLiteral("Syntax error: No information found");
+
+// The loading sheet: the user cannot close it, but quitting the application
+// (which closes every window) is not held up by it.
+class LoadingSheet : public KZProgressSheet
+{
+public:
+    using KZProgressSheet::KZProgressSheet;
+
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        if (event->spontaneous())
+            event->ignore();
+        else
+            event->accept();
+    }
+};
+
+} // namespace
+
+// The progress notifications come from the replaying thread (of this
+// document or of any other refresh); the document is reached on the GUI
+// thread only, as long as it exists.
+struct KZSMARTDataReportDocument::ProgressLink
+{
+    QPointer<KZSMARTDataReportDocument> document;
+};
+
+KZSMARTDataReportDocument::KZSMARTDataReportDocument(Hooks hooks, QWidget *parent)
+    : QMainWindow(parent), m_hooks(std::move(hooks))
+{
+    setObjectName(QStringLiteral("documentWindow"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(1060, 560);
+
+    m_browser = new KZDriveBrowser(KZDriveViewFlavour::ReportViewer, this);
+    setCentralWidget(m_browser);
+    // A report holds one drive: the outline needs less room than the summary.
+    m_browser->setSizes({260, 800});
+
+    KZDetailWindows::Hooks windowHooks;
+    windowHooks.refreshWindow = [this] { m_browser->refreshWindow(); };
+    windowHooks.drivesBusy = [this] { return m_loading; };
+    windowHooks.mailSender = m_hooks.mailSender;
+    windowHooks.clock = m_hooks.clock;
+    m_detailWindows =
+        new KZDetailWindows(KZDriveViewFlavour::ReportViewer, this, std::move(windowHooks), this);
+    connect(m_browser, &KZDriveBrowser::showAllDriveInformation, this, [this] {
+        m_detailWindows->show(KZDetailWindows::Kind::DriveInformation, m_browser->selectedDrive());
+    });
+    connect(m_browser, &KZDriveBrowser::showAllAttributes, this, [this] {
+        m_detailWindows->show(KZDetailWindows::Kind::Attributes, m_browser->selectedDrive());
+    });
+    connect(m_browser, &KZDriveBrowser::showAllErrors, this, [this] {
+        m_detailWindows->show(KZDetailWindows::Kind::Errors, m_browser->selectedDrive());
+    });
+    connect(m_browser, &KZDriveBrowser::moreInfoTests, this, [this] {
+        m_detailWindows->show(KZDetailWindows::Kind::Tests, m_browser->selectedDrive());
+    });
+
+    m_loadingSheet = new LoadingSheet(tr("Loading the report..."), false, this);
+    m_loadingSheet->setObjectName(QStringLiteral("loadingSheet"));
+    m_loadingSheet->progressBar()->setObjectName(QStringLiteral("loadingProgressBar"));
+
+    createMenus();
+}
+
+KZSMARTDataReportDocument::~KZSMARTDataReportDocument()
+{
+    if (m_progressObserver)
+        KZNotificationCenter::defaultCenter().removeObserver(m_progressObserver);
+}
+
+void KZSMARTDataReportDocument::createMenus()
+{
+    QMenu *file = menuBar()->addMenu(tr("&File"));
+    QAction *open = file->addAction(tr("&Open..."));
+    open->setShortcut(QKeySequence::Open);
+    connect(open, &QAction::triggered, this, [this] {
+        if (m_hooks.openReport)
+            m_hooks.openReport();
+    });
+    m_printAction = file->addAction(tr("&Print..."));
+    m_printAction->setShortcut(QKeySequence::Print);
+    m_printAction->setEnabled(false);
+    connect(m_printAction, &QAction::triggered, this, &KZSMARTDataReportDocument::printDocument);
+    file->addSeparator();
+    QAction *close = file->addAction(tr("&Close"));
+    close->setShortcut(QKeySequence::Close);
+    connect(close, &QAction::triggered, this, &QWidget::close);
+    QAction *quit = file->addAction(tr("&Quit"));
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(quit, &QAction::triggered, this, [this] {
+        if (m_hooks.quit)
+            m_hooks.quit();
+        else
+            QCoreApplication::quit();
+    });
+
+    QMenu *help = menuBar()->addMenu(tr("&Help"));
+    QAction *contents = help->addAction(tr("Tarnwell &Help"));
+    contents->setShortcut(QKeySequence::HelpContents);
+    connect(contents, &QAction::triggered, this, [this] {
+        if (m_hooks.showHelp)
+            m_hooks.showHelp();
+    });
+}
+
+const KZDriveList &KZSMARTDataReportDocument::drives() const
+{
+    return m_drives;
+}
+
+bool KZSMARTDataReportDocument::readFromURL(const QString &path)
+{
+    m_filePath = QFileInfo(path).absoluteFilePath();
+    KZLog::log(QStringLiteral("Starting file read"));
+    const QString name = QFileInfo(m_filePath).fileName();
+    setWindowTitle(tr("%1 - Tarnwell").arg(name));
+    setWindowFilePath(m_filePath);
+    m_loadingSheet->setMessage(tr("Loading %1...").arg(name));
+
+    m_progressLink = std::make_shared<ProgressLink>();
+    m_progressLink->document = this;
+    const std::shared_ptr<ProgressLink> link = m_progressLink;
+    m_progressObserver = KZNotificationCenter::defaultCenter().addObserver(
+        KZUpdateInfoProgressBarNotification, [link](const QString &, const QVariant &) {
+            QMetaObject::invokeMethod(
+                qApp,
+                [link] {
+                    if (link->document)
+                        link->document->updateInfoProgressBar();
+                },
+                Qt::QueuedConnection);
+        });
+
+    m_smartScanner = std::make_shared<KZSMARTScanner>(KZSMARTScanner::initWithFile(m_filePath));
+    if (!m_hooks.smartctl.isEmpty()) {
+        m_smartScanner->setSmartctlOverride(m_hooks.smartctl);
+        for (const std::shared_ptr<KZSMARTDrive> &drive : m_smartScanner->getDrives())
+            drive->setSmartctlOverride(m_hooks.smartctl);
+    }
+    return true;
+}
+
+void KZSMARTDataReportDocument::awakeFromNib()
+{
+    show();
+    raise();
+    activateWindow();
+    if (!m_smartScanner) {
+        // Not opened from a file: there is nothing to show.
+        hide();
+        return;
+    }
+    m_loading = true;
+    m_progress = 0;
+    // The sheet comes once the window is on the screen.
+    QTimer::singleShot(0, this, &KZSMARTDataReportDocument::showLoadingSheet);
+
+    const std::shared_ptr<KZSMARTScanner> scanner = m_smartScanner;
+    auto work = [scanner] {
+        scanner->updateDrives();
+        const KZDriveList &list = scanner->getDrives();
+        for (qsizetype index = 0; index < list.size(); ++index)
+            list.at(index)->setID(quint64(index));
+    };
+    QPointer<KZSMARTDataReportDocument> guard(this);
+    auto done = [guard] {
+        if (guard)
+            guard->finishLoading();
+    };
+    if (m_hooks.runJob) {
+        m_hooks.runJob(std::move(work), std::move(done));
+        return;
+    }
+    std::thread([work = std::move(work), done = std::move(done)] {
+        work();
+        QMetaObject::invokeMethod(qApp, done, Qt::QueuedConnection);
+    }).detach();
+}
+
+void KZSMARTDataReportDocument::showLoadingSheet()
+{
+    if (m_loading)
+        m_loadingSheet->begin();
+}
+
+void KZSMARTDataReportDocument::closeLoadingSheet()
+{
+    m_loadingSheet->end();
+}
+
+void KZSMARTDataReportDocument::updateInfoProgressBar()
+{
+    // A fixed step per notification, whatever refresh posted it: six read
+    // steps fill the bar.
+    m_progress = qMin(100.0, m_progress + 100.0 / 6.0);
+    QProgressBar *bar = m_loadingSheet->progressBar();
+    bar->setValue(qRound(m_progress));
+    bar->repaint();
+}
+
+void KZSMARTDataReportDocument::finishLoading()
+{
+    m_loading = false;
+    m_drives = m_smartScanner->getDrives();
+    closeLoadingSheet();
+
+    for (const std::shared_ptr<KZSMARTDrive> &drive : std::as_const(m_drives)) {
+        if (drive->smartSupported() ||
+            !drive->getLastSMARTErrorMessage().value_or(QString()).contains(unreadableFileError))
+            continue;
+        KZAlertPresenter::showCritical(
+            localized("FileRead1", "An Error Occurred"),
+            localized("FileRead2", "An error occurred attempting to read the file. The file may "
+                                   "be corrupted or in format Tarnwell is unable to read."));
+    }
+
+    m_browser->setDrives(m_drives);
+    m_detailWindows->updateAll();
+    m_printAction->setEnabled(true);
+
+    QList<const KZSMARTDrive *> list;
+    for (const std::shared_ptr<KZSMARTDrive> &drive : std::as_const(m_drives))
+        list.append(drive.get());
+    if (!list.isEmpty())
+        setWindowIcon(KZStatusIcons::icon(KZDriveStatus::mergedDriveStatus(list)));
+    Q_EMIT loadingFinished();
+}
+
+void KZSMARTDataReportDocument::printDocument()
+{
+    if (m_loading)
+        return;
+    KZReportPrinter::print(this, KZDriveReports::printText(m_drives), m_hooks.runDialog);
+}
+
+void KZSMARTDataReportDocument::closeEvent(QCloseEvent *event)
+{
+    KZLog::log(QStringLiteral("Closing.."));
+    m_detailWindows->closeAll();
+    event->accept();
+}
