@@ -53,6 +53,9 @@ public:
     }
 
     QList<quint64> observers;
+    // What the checkbox shows (the monitor runs, or is being started), kept
+    // also while the preferences window has not been made yet.
+    bool shown = false;
     QPointer<QCheckBox> checkBox;
     // A change notification is already on its way to the GUI thread.
     std::shared_ptr<std::atomic<bool>> changePending = std::make_shared<std::atomic<bool>>(false);
@@ -63,6 +66,16 @@ KZMenuExtraLink *linkOf(const KZAppController *controller)
     // Found by name: the class has no meta-object of its own to find it by.
     return static_cast<KZMenuExtraLink *>(
         controller->findChild<QObject *>(KZMenuExtraLink::name, Qt::FindDirectChildrenOnly));
+}
+
+void showMonitor(const KZAppController *controller, bool shown)
+{
+    KZMenuExtraLink *link = linkOf(controller);
+    if (!link)
+        return;
+    link->shown = shown;
+    if (link->checkBox)
+        link->checkBox->setChecked(shown);
 }
 
 } // namespace
@@ -93,31 +106,26 @@ void KZAppController::toggleMenuExtra(QObject *sender)
             arguments << QString::fromLatin1(option) << value;
     }
     loginItem.setLaunchArguments(arguments);
-    QCheckBox *box = prefShowMenuExtra();
 
     if (KZLoginItem::isMonitorRunning()) {
         if (loginItem.setEnabled(false)) {
             if (sender)
                 preferences().setBool(menuItemEnabledKey, false);
-            if (box)
-                box->setChecked(false);
+            showMonitor(this, false);
         } else {
             KZLog::log(QStringLiteral("Failed removing Menu Item. Please contact support."));
-            if (box)
-                box->setChecked(KZLoginItem::isMonitorRunning());
+            showMonitor(this, KZLoginItem::isMonitorRunning());
         }
         return;
     }
     if (loginItem.setEnabled(true)) {
         if (sender)
             preferences().setBool(menuItemEnabledKey, true);
-        if (box)
-            box->setChecked(true);
+        showMonitor(this, true);
         return;
     }
     KZLog::log(QStringLiteral("Failed adding Menu Item. Please contact support."));
-    if (box)
-        box->setChecked(false);
+    showMonitor(this, false);
     KZAlertPresenter::current().runAlert(
         KZAlertPresenter::Style::Critical,
         localized("MenuItemAddFailed1", "Adding Menu Item Failed"),
@@ -130,8 +138,7 @@ void KZAppController::toggleMenuExtra(QObject *sender)
 
 void KZAppController::menuExtraDidUnload()
 {
-    if (QCheckBox *box = prefShowMenuExtra())
-        box->setChecked(false);
+    showMonitor(this, false);
 }
 
 void KZAppController::sendPrefsChangeToExtra()
@@ -169,7 +176,25 @@ void KZAppController::setUpMenuExtraLink()
         KZDistributedNotifications::menuItemUnloadObject,
         [this](const QString &, const QString &) { menuExtraDidUnload(); }));
 
-    // The preferences window's rows for the monitor.
+    // The preferences window is made when first shown; its rows for the
+    // monitor then follow what is known by then.
+    if (m_preferencesWindow)
+        addMenuExtraRows();
+
+    // A monitor already running ticks the box; one wished for is started.
+    if (KZLoginItem::isMonitorRunning()) {
+        showMonitor(this, true);
+        preferences().setBool(menuItemEnabledKey, true);
+    }
+    if (!link->shown && preferences().boolForKey(menuItemEnabledKey))
+        toggleMenuExtra(nullptr);
+}
+
+void KZAppController::addMenuExtraRows()
+{
+    KZMenuExtraLink *link = linkOf(this);
+    if (!link || link->checkBox || !m_preferencesWindow)
+        return;
     QVBoxLayout *rows = m_preferencesWindow->extraRows();
     auto *box = new QCheckBox(localized("ShowMenuExtra", "Show Tarnwell Menu Item in the tray"));
     box->setObjectName(QStringLiteral("prefShowMenuExtra"));
@@ -207,13 +232,7 @@ void KZAppController::setUpMenuExtraLink()
         rows->addWidget(option);
     }
 
-    // A monitor already running ticks the box; one wished for is started.
-    if (KZLoginItem::isMonitorRunning()) {
-        box->setChecked(true);
-        preferences().setBool(menuItemEnabledKey, true);
-    }
-    if (!box->isChecked() && preferences().boolForKey(menuItemEnabledKey))
-        toggleMenuExtra(nullptr);
+    box->setChecked(link->shown);
 }
 
 void KZAppController::setUpUpdater()

@@ -211,6 +211,7 @@ KZPreferencesWindow *KZAppController::preferencesWindow()
     connect(m_emailTestSendSheet, &KZTestEmailSheet::okClicked, this,
             &KZAppController::closeTestEmailSheet);
     toggleEmailOptionsButton();
+    addMenuExtraRows();
     return m_preferencesWindow;
 }
 

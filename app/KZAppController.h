@@ -218,10 +218,12 @@ public:
     //    otherwise stops it; with no sender "MenuItemEnabled" is left alone;
     //  - setUpMenuExtraLink(): start-up steps 9 to 11 on the monitor's side:
     //    preference-change posting, the unload signal, the running monitor;
-    //    the menu-bar checkbox goes into preferencesWindow()->extraRows();
+    //    the menu-bar checkbox goes into preferencesWindow()->extraRows()
+    //    (addMenuExtraRows(), once that window is made);
     //  - setUpUpdater(): start-up step 7 (the update feed).
     void toggleMenuExtra(QObject *sender);
     void setUpMenuExtraLink();
+    void addMenuExtraRows();
     void setUpUpdater();
     //  - menuExtraDidUnload(): the monitor quit: the checkbox goes off;
     //  - sendPrefsChangeToExtra(): posts "TWPrefsChanged" (after any change

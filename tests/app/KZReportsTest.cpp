@@ -349,9 +349,9 @@ TEST_F(Reports, OpenedReportShowsItsDriveSelectedWithTheSummary)
     EXPECT_TRUE(alerts().isEmpty());
 }
 
-// A file smartctl cannot read: with unsupported drives hidden (the default)
-// the outline stays empty and nothing is said; shown, the alert comes and
-// the drive has its row.
+// A file smartctl cannot read is never hidden as an unsupported drive would
+// be: whether unsupported drives are shown or not, the alert comes and the
+// drive has its row, UNKNOWN.
 TEST_F(Reports, FileThatIsNoReportFollowsTheUnsupportedDrivesPreference)
 {
     const QString notes = TestSupport::writeFile(TestSupport::homeDir() + "/notes.twdr",
@@ -361,7 +361,7 @@ TEST_F(Reports, FileThatIsNoReportFollowsTheUnsupportedDrivesPreference)
         bool showUnsupported;
         int rows;
         qsizetype alerts;
-    } cases[] = {{false, 0, 0}, {true, 1, 1}};
+    } cases[] = {{false, 1, 1}, {true, 1, 1}};
     for (const auto &expected : cases) {
         SCOPED_TRACE(expected.showUnsupported);
         KZPreferences::standard().setBool("ShowUnsupportedDrives", expected.showUnsupported);
@@ -377,7 +377,7 @@ TEST_F(Reports, FileThatIsNoReportFollowsTheUnsupportedDrivesPreference)
             EXPECT_EQ(alert.text, "An error occurred attempting to read the file. The file may be "
                                   "corrupted or in format Tarnwell is unable to read.");
             EXPECT_EQ(alert.buttons, QStringList({"OK"}));
-            EXPECT_EQ(field(document, "overallSMARTStatus"), "UNSUPPORTED");
+            EXPECT_EQ(field(document, "overallSMARTStatus"), "UNKNOWN");
         }
         document->close();
         ASSERT_TRUE(waitFor([this] { return controller().documents().isEmpty(); }));

@@ -75,7 +75,11 @@ protected:
                                "org.tarnwell.TarnwellMenuItem");
         monitor.call(QString::fromLatin1(method));
     }
-    QCheckBox *box() { return controller().prefShowMenuExtra(); }
+    QCheckBox *box()
+    {
+        controller().preferencesWindow();
+        return controller().prefShowMenuExtra();
+    }
     static bool enabledKey() { return KZPreferences::standard().boolForKey("MenuItemEnabled"); }
 
     std::unique_ptr<MenuItemTestSupport::TrayHost> m_tray;

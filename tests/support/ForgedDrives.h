@@ -35,9 +35,20 @@ inline std::shared_ptr<KZSMARTDrive> read(const QByteArray &json,
     return readCapture(TestSupport::forge(json, fileName), partitions);
 }
 
+// A drive without S.M.A.R.T. data by smartctl's own answer: a device node
+// that does not exist ("No such device").
+inline std::shared_ptr<KZSMARTDrive> unsupported()
+{
+    auto drive = std::make_shared<KZSMARTDrive>(KZSMARTDrive::initForCommandLine());
+    drive->setLocation(QStringLiteral("/dev/sdzz"));
+    drive->setSmartctlOverride(TestSupport::realSmartctl());
+    drive->updateInfo();
+    return drive;
+}
+
 // A drive smartctl cannot read at all: a file that is not a capture, which
 // smartctl answers with "Syntax error: No information found".
-inline std::shared_ptr<KZSMARTDrive> unsupported()
+inline std::shared_ptr<KZSMARTDrive> unreadable()
 {
     static int counter = 0;
     return readCapture(TestSupport::writeFile(
