@@ -151,9 +151,18 @@ void KZTestsController::updateWindow()
 {
     if (!m_drive)
         return;
-    // A scan or update is changing the drive; it calls this again when done.
-    if (drivesBusy())
+    // A scan or update is still changing the drive (the update asks for this
+    // just before it ends): the window is brought up to date once it is done.
+    if (drivesBusy()) {
+        if (!m_updatePending) {
+            m_updatePending = true;
+            whenDrivesIdle([this] {
+                m_updatePending = false;
+                updateWindow();
+            });
+        }
         return;
+    }
     const KZSMARTDrive &drive = *m_drive;
     setWindowTitle(
         KZDetailRows::windowTitle(drive, QStringLiteral("Tests"), QStringLiteral(" Tests")));

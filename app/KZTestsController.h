@@ -97,6 +97,8 @@ private:
     KZSelfTestMonitor m_monitor;
     QTimer *m_timer = nullptr;
     bool m_jobRunning = false;
+    // An update of the window waits for the scan or update that holds the drive.
+    bool m_updatePending = false;
 
     KZDetailTableModel *m_model;
     QTableView *m_testList;

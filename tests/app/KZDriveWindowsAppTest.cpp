@@ -66,10 +66,17 @@ TEST_F(DriveWindowsAppTest, ButtonsOpenOneWindowPerDriveAndKindUntilTheNextScan)
     // No errors logged: nothing to open.
     EXPECT_FALSE(button("errorsShowAll")->isEnabled());
 
+    KZTestsController *tests = windows->testsControllers().first();
+    EXPECT_EQ(tests->testsModel()->rowCount(), 0);
+
     // An update selects the first drive again and refreshes the open windows.
-    machine.addDrive("sdb",
-                     failingDrive("FORGE BAD", "APPBAD1").replace("\"raw\": 24", "\"raw\": 31"));
+    QByteArray changed = failingDrive("FORGE BAD", "APPBAD1").replace("\"raw\": 24", "\"raw\": 31");
+    changed.chop(1);
+    changed += ", \"selfTestLog\": [{\"type\": 1, \"status\": \"0x00\", \"lifetimeHours\": 4242}]}";
+    machine.addDrive("sdb", changed);
     updateAndWait();
+    // The self-test window follows once the update has let go of the drives.
+    EXPECT_TRUE(waitFor([tests] { return tests->testsModel()->rowCount() == 1; }));
     EXPECT_EQ(browser->driveSelected(), 0);
     EXPECT_EQ(app.driveSelected(), 0);
     const KZDetailTableModel *rows = attributes->attributesModel();

@@ -20,7 +20,10 @@ QString freshHome()
 {
     static int counter = 0;
     const QString home = TestSupport::homeDir() + QStringLiteral("/homes/%1").arg(++counter);
-    QDir().mkpath(home);
+    QDir().mkpath(home + "/replay");
+    // The disk /dev/sda of this home answers with the sample capture.
+    QFile::copy(TestSupport::sourceDir() + "/resources/samples/healthy.twdr",
+                home + "/replay/sda.twdr");
     return home;
 }
 
@@ -46,7 +49,9 @@ struct ProgramRun
 ProgramRun runIn(const QString &home, const QString &program, const QStringList &arguments)
 {
     QProcess process;
-    process.setProcessEnvironment(TestSupport::homeEnvironment(home));
+    QProcessEnvironment environment = TestSupport::homeEnvironment(home);
+    environment.insert("FAKE_REPLAY_DIR", home + "/replay");
+    process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.start(program, arguments);
     ProgramRun run;
@@ -62,12 +67,14 @@ ProgramRun runIn(const QString &home, const QString &program, const QStringList 
     return run;
 }
 
-// A check of the sample capture that then writes the drive list, as a cron
-// job with --alert does.
+// A check of a disk that then writes the drive list, as a cron job with
+// --alert does. The disk is the sample capture replayed through the real
+// smartctl (a capture file itself would be a saved report, which never
+// writes what it remembers).
 QStringList checkArguments()
 {
-    return {"check", "--alert", "--smartctl", TestSupport::realSmartctl(),
-            TestSupport::sourceDir() + "/resources/samples/healthy.twdr"};
+    return {"check", "--alert", "--smartctl",
+            TestSupport::sourceDir() + "/tools/fakes/fake-smartctl-replay", "/dev/sda"};
 }
 
 // Files beside ours that a write cut short leaves: temporary "NAME.XXXXXX"
