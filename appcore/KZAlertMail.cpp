@@ -89,8 +89,9 @@ QList<KZCheckedDrive> checkedDrives(const QList<const KZSMARTDrive *> &drives)
 
 KZCheckedDrive KZCheckedDrive::fromDrive(const KZSMARTDrive &drive)
 {
-    return {drive.driveHealth(), drive.smartSupported(), KZDriveStatus::displayName(drive),
-            drive.driveModel(),  drive.driveCapacity(),  drive.driveSerialNumber()};
+    return {drive.driveHealth(),    drive.smartSupported(), KZDriveStatus::displayName(drive),
+            drive.driveModel(),     drive.driveCapacity(),  drive.driveSerialNumber(),
+            drive.driveReadFailed()};
 }
 
 KZEmailEvents KZEmailEvents::fromPreferences(const KZPreferences &preferences)
@@ -120,8 +121,10 @@ KZCheckSummary summarizeApplicationCheck(const QList<KZCheckedDrive> &drives,
 QList<const KZSMARTDrive *> menuItemWalk(const QList<const KZSMARTDrive *> &drives)
 {
     QList<const KZSMARTDrive *> walked;
+    // The walk ends at a drive that says it has no S.M.A.R.T. data; a drive
+    // that did not answer at all may be a dying disk and is walked.
     for (const KZSMARTDrive *drive : drives) {
-        if (!drive->smartSupported())
+        if (!drive->smartSupported() && !drive->driveReadFailed())
             break;
         walked.append(drive);
     }
@@ -139,7 +142,7 @@ KZCheckSummary summarizeMenuItemCheck(const QList<KZCheckedDrive> &drives,
 {
     KZCheckSummary summary;
     for (const KZCheckedDrive &drive : drives) {
-        if (!drive.smartSupported)
+        if (!drive.smartSupported && !drive.readFailed)
             break;
         addDrive(summary, drive, true, events);
     }

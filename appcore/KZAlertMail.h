@@ -38,6 +38,9 @@ struct KZCheckedDrive
     std::optional<QString> driveModel;
     std::optional<QString> driveCapacity;
     std::optional<QString> driveSerialNumber;
+    // smartctl gave no answer (not the drive's own "no S.M.A.R.T."): such a
+    // drive is no reason to stop the monitor's walk.
+    bool readFailed = false;
 
     // The drive's facts, named by its display name (the same in both
     // programs: a drive without partitions is named by its model alone).

@@ -12,7 +12,8 @@ namespace KZCheckCycle {
 bool couldNotBeRead(const KZSMARTDrive &drive)
 {
     const qint32 health = drive.driveHealth();
-    return drive.smartSupported() && health != 1 && health != 2 && health != 3;
+    return drive.driveReadFailed() ||
+           (drive.smartSupported() && health != 1 && health != 2 && health != 3);
 }
 
 int menuItemDriveStatus(const KZSMARTDrive &drive)

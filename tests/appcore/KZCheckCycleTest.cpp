@@ -1,5 +1,6 @@
 #include "KZCheckCycle.h"
 #include "AlertTestSupport.h"
+#include "KZAlertMail.h"
 #include "KZBlink1Controller.h"
 #include "KZMenuItemMenu.h"
 #include "KZPreferences.h"
@@ -383,4 +384,19 @@ TEST_F(CheckCycleTest, MenuItemNeverCallsAnUnreadableDriveHealthy)
     EXPECT_TRUE(shown.couldNotBeRead);
     EXPECT_EQ(shown.title, "ODD DISK");
     EXPECT_EQ(shown.status, 2);
+
+    // A disk smartctl could not be run for is walked like any other, so the
+    // failed disk after it is not hidden either.
+    auto unread = std::make_unique<KZSMARTDrive>(KZSMARTDrive::initForCommandLine());
+    unread->setLocation("/dev/sdr");
+    unread->setSmartctlOverride("/nonexistent/smartctl");
+    unread->updateInfo();
+    ASSERT_TRUE(unread->driveReadFailed());
+    ASSERT_FALSE(unread->smartSupported());
+    EXPECT_TRUE(KZCheckCycle::couldNotBeRead(*unread));
+    const auto bad = readDrive("BAD DISK", failed);
+    EXPECT_EQ(KZAlertMail::menuItemWalk({unread.get(), bad.get()}).size(), 2);
+    const auto both = KZCheckCycle::finishUpdate({unread.get(), bad.get()}, m_options);
+    EXPECT_EQ(both.mergedStatus, 3);
+    EXPECT_EQ(both.summary.problemCount, 1);
 }
