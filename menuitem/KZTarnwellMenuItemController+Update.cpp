@@ -223,6 +223,10 @@ void KZTarnwellMenuItemController::finishJob(const std::shared_ptr<Outcome> &out
         m_twStatusItem->setToolTip(KZLocalization::localizedString(QStringLiteral("Tarnwell"),
                                                                    QStringLiteral("Tarnwell")));
     m_menuModel.showSnapshot(outcome->snapshot);
+    if (m_updateItemAfterJob) {
+        m_updateItemAfterJob = false;
+        m_menuModel.appendUpdateAvailable();
+    }
     if (outcome->snapshot.outcome == KZMenuItemSnapshot::Outcome::Drives) {
         m_overallStatus = outcome->snapshot.overallStatus;
         setStatusImage(m_overallStatus);

@@ -252,8 +252,14 @@ void KZTarnwellMenuItemController::launchTarnwell()
 void KZTarnwellMenuItemController::updaterDidFindValidUpdate(const KZAppcastItem &item)
 {
     KZLog::log(QStringLiteral("An update is available: Tarnwell %1.").arg(item.displayVersion));
-    m_menuModel.appendUpdateAvailable();
-    rebuildMenu();
+    // A check still running would reset the menu when it ends: the item then
+    // follows its result.
+    if (m_busy) {
+        m_updateItemAfterJob = true;
+    } else {
+        m_menuModel.appendUpdateAvailable();
+        rebuildMenu();
+    }
     // The application, at its start, sees the key, checks for the update
     // itself and removes the key.
     preferences().setBool(QStringLiteral("UpdateAvailable"), true);

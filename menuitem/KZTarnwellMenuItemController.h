@@ -151,6 +151,8 @@ private:
     KZAppcastReader *m_updater = nullptr;
 
     bool m_busy = false;
+    // An update was found while a check ran: its item follows that check's menu.
+    bool m_updateItemAfterJob = false;
     Job m_pendingJob = Job::None;
     std::shared_ptr<ProgressState> m_progress;
     quint64 m_progressObserver = 0;
