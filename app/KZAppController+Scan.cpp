@@ -176,8 +176,6 @@ void KZAppController::finishScan(bool scanSucceeded)
                     drive->setSelfTestInProgress(true);
             }
         }
-    } else if (preferences().integerForKey(QStringLiteral("TestsInProgress")) != 0) {
-        preferences().setInteger(QStringLiteral("TestsInProgress"), 0);
     }
 
     startUpdate(nullptr, [this] {
@@ -195,29 +193,12 @@ void KZAppController::finishScan(bool scanSucceeded)
 
 bool KZAppController::selfTestWarningCalledFor()
 {
-    const qint64 testsInProgress = preferences().integerForKey(QStringLiteral("TestsInProgress"));
-    KZLog::debug(m_outputDebugMessages,
-                 QStringLiteral("Tests in progress: %1").arg(testsInProgress));
-    if (testsInProgress <= 0)
-        return false;
-    bool warn = false;
-    const QDateTime current = now();
-    for (const std::shared_ptr<KZSMARTDrive> &drive : drives()) {
-        const QDateTime end =
-            preferences().dateForKey(drive->driveLocation() + QStringLiteral("_TestEndTime"));
-        if (!end.isValid())
-            continue;
-        KZLog::debug(m_outputDebugMessages,
-                     QStringLiteral("Test completion for drive %1: %2")
-                         .arg(drive->driveLocation(), end.toString(Qt::ISODate)));
-        // Whole minutes from the end to now, truncated toward zero: negative
-        // only while the end lies at least a minute ahead.
-        const qint64 minutes = end.secsTo(current) / 60;
-        KZLog::debug(m_outputDebugMessages, QString::number(minutes));
-        if (minutes < 0)
-            warn = true;
-    }
-    return warn;
+    // The rule the command line applies too; it also sets "TestsInProgress"
+    // back to 0 when no stored test end lies ahead.
+    QStringList locations;
+    for (const std::shared_ptr<KZSMARTDrive> &drive : drives())
+        locations.append(drive->driveLocation());
+    return KZCheckCycle::selfTestWarningCalledFor(locations, now(), preferences());
 }
 
 // ---- update ----
