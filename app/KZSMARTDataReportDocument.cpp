@@ -243,8 +243,13 @@ void KZSMARTDataReportDocument::finishLoading()
     closeLoadingSheet();
 
     for (const std::shared_ptr<KZSMARTDrive> &drive : std::as_const(m_drives)) {
-        if (drive->smartSupported() ||
-            !drive->getLastSMARTErrorMessage().value_or(QString()).contains(unreadableFileError))
+        // smartctl found no capture in the file ("Syntax error"), or could
+        // not replay it at all (an empty or cut file).
+        const bool unreadable =
+            drive->driveReadFailure() == KZSMARTDrive::ReadFailure::UnreadableCapture ||
+            (!drive->smartSupported() &&
+             drive->getLastSMARTErrorMessage().value_or(QString()).contains(unreadableFileError));
+        if (!unreadable)
             continue;
         KZAlertPresenter::showCritical(
             localized("FileRead1", "An Error Occurred"),

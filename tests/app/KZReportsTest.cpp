@@ -349,36 +349,36 @@ TEST_F(Reports, OpenedReportShowsItsDriveSelectedWithTheSummary)
     EXPECT_TRUE(alerts().isEmpty());
 }
 
-// A file smartctl cannot read is never hidden as an unsupported drive would
-// be: whether unsupported drives are shown or not, the alert comes and the
-// drive has its row, UNKNOWN.
-TEST_F(Reports, FileThatIsNoReportFollowsTheUnsupportedDrivesPreference)
+// A file smartctl cannot replay (not a capture, or empty) is never hidden as
+// an unsupported drive would be: whether unsupported drives are shown or
+// not, the alert comes and the drive has its row, UNKNOWN.
+TEST_F(Reports, FileThatIsNoReportIsListedUnknownWithTheAlert)
 {
-    const QString notes = TestSupport::writeFile(TestSupport::homeDir() + "/notes.twdr",
-                                                 "These are my notes, not a report.\n");
     const struct
     {
+        const char *name;
+        const char *text;
         bool showUnsupported;
-        int rows;
-        qsizetype alerts;
-    } cases[] = {{false, 1, 1}, {true, 1, 1}};
-    for (const auto &expected : cases) {
-        SCOPED_TRACE(expected.showUnsupported);
-        KZPreferences::standard().setBool("ShowUnsupportedDrives", expected.showUnsupported);
+    } cases[] = {{"notes.twdr", "These are my notes, not a report.\n", false},
+                 {"notes-shown.twdr", "These are my notes, not a report.\n", true},
+                 {"empty.twdr", "", false}};
+    for (const auto &file : cases) {
+        SCOPED_TRACE(file.name);
+        const QString path =
+            TestSupport::writeFile(TestSupport::homeDir() + "/" + file.name, file.text);
+        KZPreferences::standard().setBool("ShowUnsupportedDrives", file.showUnsupported);
         const qsizetype before = alerts().size();
-        KZSMARTDataReportDocument *document = openAndWait(notes);
+        KZSMARTDataReportDocument *document = openAndWait(path);
         ASSERT_NE(document, nullptr);
-        EXPECT_EQ(document->driveBrowser()->outlineModel()->rowCount(), expected.rows);
-        ASSERT_EQ(alerts().size() - before, expected.alerts);
-        if (expected.alerts) {
-            const ShownAlert &alert = alerts().last();
-            EXPECT_TRUE(alert.critical);
-            EXPECT_EQ(alert.title, "An Error Occurred");
-            EXPECT_EQ(alert.text, "An error occurred attempting to read the file. The file may be "
-                                  "corrupted or in format Tarnwell is unable to read.");
-            EXPECT_EQ(alert.buttons, QStringList({"OK"}));
-            EXPECT_EQ(field(document, "overallSMARTStatus"), "UNKNOWN");
-        }
+        EXPECT_EQ(document->driveBrowser()->outlineModel()->rowCount(), 1);
+        ASSERT_EQ(alerts().size() - before, 1);
+        const ShownAlert &alert = alerts().last();
+        EXPECT_TRUE(alert.critical);
+        EXPECT_EQ(alert.title, "An Error Occurred");
+        EXPECT_EQ(alert.text, "An error occurred attempting to read the file. The file may be "
+                              "corrupted or in format Tarnwell is unable to read.");
+        EXPECT_EQ(alert.buttons, QStringList({"OK"}));
+        EXPECT_EQ(field(document, "overallSMARTStatus"), "UNKNOWN");
         document->close();
         ASSERT_TRUE(waitFor([this] { return controller().documents().isEmpty(); }));
     }
