@@ -29,7 +29,7 @@ void KZMainWindow::restoreRememberedGeometry()
         QByteArray::fromBase64(KZPreferences::standard().stringForKey(geometryKey).toLatin1());
     if (!stored.isEmpty() && restoreGeometry(stored))
         return;
-    resize(860, 600);
+    resize(1100, 640);
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect available = screen->availableGeometry();
         move(available.center() - rect().center());

@@ -159,8 +159,10 @@ QWidget *KZPreferencesWindow::makeGeneralPage()
     connect(debug, &QCheckBox::toggled, m_controller, &KZAppController::toggleDebug);
     layout->addWidget(troubleshooting);
 
-    m_extraRows = new QVBoxLayout;
-    layout->addLayout(m_extraRows);
+    // Filled by the tray monitor's side of the controller.
+    QGroupBox *tray = group(tr("Tray monitor and notifications"), page);
+    m_extraRows = qobject_cast<QVBoxLayout *>(tray->layout());
+    layout->addWidget(tray);
     layout->addStretch(1);
     return page;
 }
