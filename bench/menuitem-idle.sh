@@ -56,18 +56,27 @@ sleep 2
 
 ticks=$(getconf CLK_TCK)
 cpu() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
-wakeups() { cat /proc/"$pid"/task/*/status | awk '/^voluntary_ctxt_switches/ {s += $2} END {print s}'; }
+# One line per thread: its id and its voluntary context switches. Threads
+# that end in between (idle pool threads expire) are left out of the sum.
+wakeups() {
+    for task in /proc/"$pid"/task/*; do
+        printf '%s %s\n' "${task##*/}" "$(awk '/^voluntary_ctxt_switches/ {print $2}' "$task/status" 2>/dev/null)"
+    done
+}
 rss=$(awk '/^VmRSS/ {print $2}' "/proc/$pid/status")
 threads=$(ls "/proc/$pid/task" | wc -l)
 cpu0=$(cpu)
-wake0=$(wakeups)
+wakeups >"$work/wake0"
 sleep "$idle"
 cpu1=$(cpu)
-wake1=$(wakeups)
+wakeups >"$work/wake1"
+switches=$(awk 'NR == FNR {before[$1] = $2; next} ($1 in before) && $2 != "" {s += $2 - before[$1]} END {print s + 0}' "$work/wake0" "$work/wake1")
+ended=$(awk 'NR == FNR {after[$1] = 1; next} !($1 in after) {n++} END {print n + 0}' "$work/wake1" "$work/wake0")
 
 printf 'drives: 8 (one failing), first update done\n'
 printf 'resident memory after the first update: %d KiB (%.1f MiB), %d threads\n' "$rss" \
     "$(awk -v kib="$rss" 'BEGIN {print kib / 1024}')" "$threads"
 printf 'CPU time over %d idle seconds: %d ms\n' "$idle" $(((cpu1 - cpu0) * 1000 / ticks))
-printf 'voluntary context switches over %d idle seconds: %d\n' "$idle" $((wake1 - wake0))
+printf 'voluntary context switches over %d idle seconds: %d (threads that ended meanwhile: %d)\n' \
+    "$idle" "$switches" "$ended"
 kill "$pid"
