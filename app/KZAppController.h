@@ -44,8 +44,6 @@ class QWidget;
 //   KZAppController+Outline.cpp   outline, summary, the four buttons, detail windows
 //   KZAppController+Reports.cpp   save, print, open, the viewer documents
 //   KZAppController+MenuExtra.cpp the tray monitor link
-// Until the last three exist, app/placeholders/ holds empty versions of their
-// hooks (below); whoever writes the real file deletes its placeholder.
 //
 // Threads. Everything here runs on the GUI thread, except the body of a scan,
 // an update or a custom smartctl run: one such job at a time runs on a worker
