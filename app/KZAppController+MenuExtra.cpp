@@ -95,17 +95,7 @@ void KZAppController::toggleMenuExtra(QObject *sender)
 {
     KZLoginItem loginItem;
     // The monitor started now uses the tools this application was told to use.
-    QStringList arguments;
-    const KZProgramOptions &options = m_environment.options;
-    const std::pair<const char *, QString> passed[] = {{"--smartctl", options.smartctl},
-                                                       {"--lsblk", options.lsblk},
-                                                       {"--sendemail", options.sendemail},
-                                                       {"--blink1-tool", options.blink1Tool}};
-    for (const auto &[option, value] : passed) {
-        if (!value.isEmpty())
-            arguments << QString::fromLatin1(option) << value;
-    }
-    loginItem.setLaunchArguments(arguments);
+    loginItem.setLaunchArguments(m_environment.options.toolArguments());
 
     if (KZLoginItem::isMonitorRunning()) {
         if (loginItem.setEnabled(false)) {

@@ -92,3 +92,17 @@ QString KZProgramOptions::usageText(Program program, const QString &programName)
                            "  --version              print the version\n");
     return text;
 }
+
+QStringList KZProgramOptions::toolArguments() const
+{
+    QStringList arguments;
+    const std::pair<const char *, QString> passed[] = {{"--smartctl", smartctl},
+                                                       {"--lsblk", lsblk},
+                                                       {"--sendemail", sendemail},
+                                                       {"--blink1-tool", blink1Tool}};
+    for (const auto &[option, value] : passed) {
+        if (!value.isEmpty())
+            arguments << QString::fromLatin1(option) << value;
+    }
+    return arguments;
+}

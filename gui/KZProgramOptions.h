@@ -33,6 +33,9 @@ struct KZProgramOptions
     // The options, or nothing with `problem` set for a bad command line.
     static std::optional<KZProgramOptions> parse(Program program, const QStringList &arguments,
                                                  QString *problem);
+    // The tool options as given ("--smartctl", PROGRAM, …), for a program
+    // this one starts, so that it uses the same tools.
+    QStringList toolArguments() const;
     // The text --help prints, for the program named.
     static QString usageText(Program program, const QString &programName);
 };

@@ -234,16 +234,7 @@ void KZTarnwellMenuItemController::launchTarnwell()
             KZSessionBus::applicationInterface, QStringLiteral("Activate")));
         return;
     }
-    QStringList arguments;
-    const KZProgramOptions &options = m_environment.options;
-    const std::pair<const char *, QString> passed[] = {{"--smartctl", options.smartctl},
-                                                       {"--lsblk", options.lsblk},
-                                                       {"--sendemail", options.sendemail},
-                                                       {"--blink1-tool", options.blink1Tool}};
-    for (const auto &[option, value] : passed) {
-        if (!value.isEmpty())
-            arguments << QString::fromLatin1(option) << value;
-    }
+    const QStringList arguments = m_environment.options.toolArguments();
     QString error;
     if (!KZTask::launchDetached(m_environment.applicationProgram, arguments, &error))
         KZLog::log(QStringLiteral("Cannot launch Tarnwell: %1").arg(error));

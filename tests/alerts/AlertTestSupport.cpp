@@ -1,5 +1,7 @@
 #include "AlertTestSupport.h"
 
+#include "KZPaths.h"
+#include "KZPreferences.h"
 #include "TestSupport.h"
 
 #include <QDBusConnection>
@@ -224,6 +226,19 @@ QByteArray RecordingSender::standardInput() const
 bool RecordingSender::wasRun() const
 {
     return QFileInfo::exists(folder + QStringLiteral("/argv"));
+}
+
+void writePreferences(const QVariantMap &values)
+{
+    QFile::remove(KZPaths::preferencesFile());
+    KZPreferences preferences(KZPaths::preferencesFile());
+    preferences.setString("EmailFromAddress", "monitor@example.org");
+    preferences.setString("EmailToAddress", "admin@example.org");
+    preferences.setString("EmailSMTPAddress", "127.0.0.1");
+    preferences.setString("EmailHostName", "Prüfstand");
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        preferences.setString(it.key(), it.value().toString());
+    preferences.synchronize();
 }
 
 } // namespace AlertTestSupport

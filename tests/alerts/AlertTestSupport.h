@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QVariantMap>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -79,6 +80,10 @@ struct RecordingSender
     bool wasRun() const;
 };
 RecordingSender makeRecordingSender(const QByteArray &outputBody);
+
+// Replaces the preferences file with these values and the e-mail settings
+// of the SMTP server on 127.0.0.1 (port 25 unless given).
+void writePreferences(const QVariantMap &values);
 
 } // namespace AlertTestSupport
 

@@ -11,6 +11,7 @@
 
 using AlertTestSupport::SmtpServer;
 using AlertTestSupport::uniqueName;
+using AlertTestSupport::writePreferences;
 
 namespace {
 
@@ -40,20 +41,6 @@ CliRun runCli(const QStringList &arguments, const QByteArray &input = {})
     run.out = QString::fromUtf8(process.readAllStandardOutput());
     run.err = QString::fromUtf8(process.readAllStandardError());
     return run;
-}
-
-// Replaces the preferences file the program reads.
-void writePreferences(const QVariantMap &values)
-{
-    QFile::remove(KZPaths::preferencesFile());
-    KZPreferences preferences(KZPaths::preferencesFile());
-    preferences.setString("EmailFromAddress", "monitor@example.org");
-    preferences.setString("EmailToAddress", "admin@example.org");
-    preferences.setString("EmailSMTPAddress", "127.0.0.1");
-    preferences.setString("EmailHostName", "Prüfstand");
-    for (auto it = values.cbegin(); it != values.cend(); ++it)
-        preferences.setString(it.key(), it.value().toString());
-    preferences.synchronize();
 }
 
 } // namespace

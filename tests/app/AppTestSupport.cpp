@@ -139,19 +139,6 @@ QByteArray failedDrive(const QString &model, const QString &serial)
     return driveJson(model, serial, "failing", 0);
 }
 
-bool waitFor(const std::function<bool()> &condition, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
-
 void AppTest::SetUp()
 {
     if (TestSupport::realSmartctl().isEmpty())

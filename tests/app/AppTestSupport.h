@@ -63,9 +63,7 @@ QByteArray passedDrive(const QString &model, const QString &serial);
 QByteArray failingDrive(const QString &model, const QString &serial);
 QByteArray failedDrive(const QString &model, const QString &serial);
 
-// Runs the event loop until `condition` holds; false when it still does not
-// after `timeoutMs` (generous: never a measure of speed).
-bool waitFor(const std::function<bool()> &condition, int timeoutMs = 180000);
+using TestSupport::waitFor;
 
 class AppTest : public testing::Test
 {

@@ -157,32 +157,6 @@ QByteArray failedDrive(const QString &model, const QString &serial)
     return driveJson(model, serial, "failing", 0);
 }
 
-bool waitFor(const std::function<bool()> &condition, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
-
-void writePreferences(const QVariantMap &values)
-{
-    QFile::remove(KZPaths::preferencesFile());
-    KZPreferences preferences(KZPaths::preferencesFile());
-    preferences.setString("EmailFromAddress", "monitor@example.org");
-    preferences.setString("EmailToAddress", "admin@example.org");
-    preferences.setString("EmailSMTPAddress", "127.0.0.1");
-    preferences.setString("EmailHostName", "Prüfstand");
-    for (auto it = values.cbegin(); it != values.cend(); ++it)
-        preferences.setString(it.key(), it.value().toString());
-    preferences.synchronize();
-}
-
 QString recordingProgram(const QString &file)
 {
     return TestSupport::writeScript("recorder", "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" +

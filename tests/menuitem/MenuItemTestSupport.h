@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AlertTestSupport.h"
 #include "TestSupport.h"
 
 #include <QByteArray>
@@ -60,13 +61,9 @@ QByteArray passedDrive(const QString &model, const QString &serial);
 QByteArray failingDrive(const QString &model, const QString &serial);
 QByteArray failedDrive(const QString &model, const QString &serial);
 
-// Runs the event loop until the condition holds; false when it still does
-// not after timeoutMs (generous: never a measure of speed).
-bool waitFor(const std::function<bool()> &condition, int timeoutMs = 120000);
+using TestSupport::waitFor;
 
-// Replaces the preferences file with these values and the e-mail settings
-// of the SMTP server on 127.0.0.1 (port 25 unless given).
-void writePreferences(const QVariantMap &values);
+using AlertTestSupport::writePreferences;
 
 // A script that records its arguments (one per line) into <file>.
 QString recordingProgram(const QString &file);

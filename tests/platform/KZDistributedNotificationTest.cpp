@@ -7,7 +7,6 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QElapsedTimer>
 #include <QThread>
 
 namespace {
@@ -24,17 +23,9 @@ QDBusConnection otherProgram(const QString &name)
     return QDBusConnection::connectToBus(QDBusConnection::SessionBus, name);
 }
 
-// Runs the event loop until the condition holds (at most ten seconds).
-template <typename Condition> bool waitFor(Condition condition)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition() && timer.elapsed() < 10000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    return condition();
-}
-
 } // namespace
+
+using TestSupport::waitFor;
 
 TEST(DistributedNotifications, ReachObserversOfTheNameAndObjectInOtherPrograms)
 {

@@ -4,8 +4,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 #include <cstdio>
 #include <fcntl.h>
@@ -234,6 +236,19 @@ QStringList FakeSmartctl::calls() const
 void FakeSmartctl::setAnswer(const QString &key, const QByteArray &text)
 {
     writeFile(m_dir + QLatin1Char('/') + key + QStringLiteral(".txt"), text);
+}
+
+bool waitFor(const std::function<bool()> &condition, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return true;
 }
 
 } // namespace TestSupport

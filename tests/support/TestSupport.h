@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <sys/types.h>
@@ -97,6 +98,10 @@ private:
     QString m_dir;
     QString m_program;
 };
+
+// Runs the event loop until `condition` holds; false when it still does not
+// after `timeoutMs` (generous: never a measure of speed).
+bool waitFor(const std::function<bool()> &condition, int timeoutMs = 180000);
 
 } // namespace TestSupport
 
