@@ -43,15 +43,21 @@ for attempt in 1 2 3; do
 done
 echo "check of 16 drives behind 100 ms latency: $best s wall (best of 3; $(head -n 1 "$work/check.txt"))"
 
-# 2. The preferences file in a steady check of one drive.
-sample=$root/resources/samples/healthy.twdr
+# 2. The preferences file in a steady check of one drive: a disk (/dev/sda)
+# that answers with the sample capture, replayed through the real smartctl
+# (a capture file itself is a saved report, which never writes what it
+# remembers).
+mkdir -p "$work/replay"
+cp "$root/resources/samples/healthy.twdr" "$work/replay/sda.twdr"
+export FAKE_REPLAY_DIR=$work/replay
+disk=(--smartctl "$root/tools/fakes/fake-smartctl-replay" /dev/sda)
 rm -rf "$work/config"
-"$cli" check --smartctl "$smartctl" "$sample" >/dev/null # remembers the drive's counts
+"$cli" check "${disk[@]}" >/dev/null # remembers the drive's counts
 prefs=$XDG_CONFIG_HOME/Tarnwell/Tarnwell.conf
 for run in first steady; do
     [ "$run" = first ] && rm -f "$prefs"
     strace -f -qq -o "$work/trace" -e trace=openat,rename,renameat,renameat2,linkat,fdatasync,fsync \
-        -y "$cli" check --smartctl "$smartctl" "$sample" >/dev/null
+        -y "$cli" check "${disk[@]}" >/dev/null
     opened=$(grep -c "^[0-9]* *openat(.*\"$prefs\"" "$work/trace" || true)
     # A write puts a new file under the name: a link, or a rename of a temporary file.
     written=$(grep -cE "(linkat|rename(at2?)?)\(.*\"$prefs\"(, [A-Z_]+)?\) = 0$" "$work/trace" || true)
