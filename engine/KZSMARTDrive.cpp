@@ -222,6 +222,8 @@ QString KZSMARTDrive::readFailureName(ReadFailure failure)
         return QStringLiteral("Refused");
     case ReadFailure::UnreadableCapture:
         return QStringLiteral("UnreadableCapture");
+    case ReadFailure::DeviceError:
+        return QStringLiteral("DeviceError");
     }
     return QString();
 }
@@ -403,6 +405,19 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
         m_smartSupport = false;
         m_runVeryPermissive = false;
         recordReadFailure(ReadFailure::PermissionDenied, permissionDeniedReason(m_location));
+        KZLog::log(QStringLiteral("smartctl returned no answer for %1: %2")
+                       .arg(m_location, m_readFailureReason));
+        return std::nullopt;
+    }
+    // Nor is a device that fails to open with an input/output error: that is
+    // how a dying disk often answers.
+    if (firstLine.contains(QLatin1String(" failed: ")) &&
+        firstLine.contains(QLatin1String("Input/output error"))) {
+        debugLog(QStringLiteral("smartctl returned error message: %1").arg(firstLine));
+        m_smartSupport = false;
+        m_runVeryPermissive = false;
+        recordReadFailure(ReadFailure::DeviceError,
+                          QStringLiteral("the disk did not answer: %1").arg(firstLine.trimmed()));
         KZLog::log(QStringLiteral("smartctl returned no answer for %1: %2")
                        .arg(m_location, m_readFailureReason));
         return std::nullopt;

@@ -77,6 +77,7 @@ public:
         PermissionDenied,  // the device could not be opened: no permission
         Refused,           // the permission to read the device was refused
         UnreadableCapture, // a capture file smartctl cannot replay
+        DeviceError,       // the device could not be opened: an input/output error
     };
 
     KZSMARTDrive() = default; // init: alerts allowed

@@ -17,8 +17,9 @@
 // are stored under it.
 inline const QString fuzzLocation = QStringLiteral("/dev/fuzz");
 
-// Turns fuzz bytes into what a smartctl run yields: decoded text split by the
-// real splitter, or nothing for text that is not valid UTF-8 or has no line feed.
+// Turns fuzz bytes into what a smartctl run yields: text decoded as the runner
+// decodes it (bytes that are not UTF-8 read as U+FFFD) and split by the real
+// splitter, or nothing where the splitter gives nothing.
 inline std::optional<QStringList> fuzzOutput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));

@@ -209,7 +209,9 @@ void KZTarnwellMenuItemController::runUpdate(KZSMARTScanner &scanner,
     for (const KZHealthHistory::Change &change : std::as_const(outcome.worse)) {
         KZLog::log(QStringLiteral("Drive got worse: %1").arg(KZHealthHistory::summaryOf(change)));
         if (!KZDesktopNotifier::notify(
-                QStringLiteral("Tarnwell Menu Item"), QStringLiteral("org.tarnwell.Tarnwell-red"),
+                QStringLiteral("Tarnwell Menu Item"),
+                change.health == 3 ? QStringLiteral("org.tarnwell.Tarnwell-red")
+                                   : QStringLiteral("org.tarnwell.Tarnwell-yellow"),
                 KZHealthHistory::summaryOf(change), KZHealthHistory::bodyOf(change)))
             outcome.unshown.append(change);
     }

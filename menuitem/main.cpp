@@ -48,9 +48,12 @@ int main(int argc, char *argv[])
     // The monitor has no windows: closing an alert must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // One monitor per session: its name on the bus says it runs.
-    if (KZSessionBus::isConnected()) {
-        if (!KZSessionBus::registerName(KZSessionBus::menuItemName)) {
+    // One monitor per session: its name on the bus says it runs. The name is
+    // taken once the monitor listens for "TWQuit" (in awakeFromNib), so that
+    // whoever sees it running can also stop it.
+    const bool onBus = KZSessionBus::isConnected();
+    if (onBus) {
+        if (KZSessionBus::isNameOwned(KZSessionBus::menuItemName)) {
             KZLog::log(QStringLiteral("Tarnwell Menu Item is already running."));
             return 0;
         }
@@ -68,6 +71,10 @@ int main(int argc, char *argv[])
     {
         KZTarnwellMenuItemController controller(environment);
         controller.awakeFromNib();
+        if (onBus && !KZSessionBus::registerName(KZSessionBus::menuItemName)) {
+            KZLog::log(QStringLiteral("Tarnwell Menu Item is already running."));
+            return 0;
+        }
         KZMenuItemService service(&controller);
         service.exportObject();
         controller.applicationDidFinishLaunching();

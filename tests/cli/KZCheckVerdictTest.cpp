@@ -215,6 +215,11 @@ TEST(CheckVerdict, FailuresToAnswerAreUnknownWithTheirReason)
                          "Smartctl open device: /dev/sdq failed: Permission denied\n"),
          device, 3, unknown, "sdq  [UNKNOWN]",
          "cannot read /dev/sdq: permission denied \u2014 run as root or install the helper"},
+        {"an input/output error",
+         printingStandIn(bannerLines() +
+                         "Smartctl open device: /dev/sdq failed: Input/output error\n"),
+         device, 3, unknown, "sdq  [UNKNOWN]",
+         "the disk did not answer: Smartctl open device: /dev/sdq failed: Input/output error"},
         // The drive's own answer that it has no S.M.A.R.T. data: dropped.
         {"no such device",
          printingStandIn(bannerLines() + "Smartctl open device: /dev/sdq failed: No such device\n"),
