@@ -101,44 +101,6 @@ void ForgedMachine::release()
     QFile::remove(pidFile);
 }
 
-namespace {
-
-QByteArray driveJson(const QString &model, const QString &serial, const QByteArray &health,
-                     qint64 reallocated)
-{
-    return QByteArrayLiteral("{\"identity\": {\"model\": \"") + model.toUtf8() +
-           "\", \"serial\": \"" + serial.toUtf8() +
-           "\", \"firmware\": \"FW01\", \"sectors\": 1953525168, \"rotationRate\": 7200},"
-           "\"smartEnabled\": true, \"health\": \"" +
-           health +
-           "\", \"attributes\": ["
-           "{\"id\": 5, \"flags\": \"0x0033\", \"value\": 100, \"worst\": 100, \"thresh\": 10, "
-           "\"raw\": " +
-           QByteArray::number(reallocated) +
-           "},"
-           "{\"id\": 9, \"flags\": \"0x0032\", \"value\": 90, \"worst\": 90, \"thresh\": 0, "
-           "\"raw\": 4242},"
-           "{\"id\": 194, \"flags\": \"0x0022\", \"value\": 35, \"worst\": 45, \"thresh\": 0, "
-           "\"raw\": 35}]}";
-}
-
-} // namespace
-
-QByteArray passedDrive(const QString &model, const QString &serial)
-{
-    return driveJson(model, serial, "passed", 0);
-}
-
-QByteArray failingDrive(const QString &model, const QString &serial)
-{
-    return driveJson(model, serial, "passed", 24);
-}
-
-QByteArray failedDrive(const QString &model, const QString &serial)
-{
-    return driveJson(model, serial, "failing", 0);
-}
-
 void AppTest::SetUp()
 {
     if (TestSupport::realSmartctl().isEmpty())

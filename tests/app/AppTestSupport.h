@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ForgedDrives.h"
 #include "KZAppController.h"
 #include "KZMessageBoxAlertPresenter.h"
 #include "TestSupport.h"
@@ -56,12 +57,9 @@ private:
     QStringList m_names;
 };
 
-// JSON descriptions for twdr-forge: a drive that passes, one that is failing
-// (reallocated sectors above the limit) and one that failed (its own
-// overall-health check).
-QByteArray passedDrive(const QString &model, const QString &serial);
-QByteArray failingDrive(const QString &model, const QString &serial);
-QByteArray failedDrive(const QString &model, const QString &serial);
+using ForgedDrives::failedDrive;
+using ForgedDrives::failingDrive;
+using ForgedDrives::passedDrive;
 
 using TestSupport::waitFor;
 

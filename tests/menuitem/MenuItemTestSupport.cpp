@@ -121,42 +121,6 @@ bool TrayHost::available(QString *why)
     return true;
 }
 
-namespace {
-
-QByteArray driveJson(const QString &model, const QString &serial, const QByteArray &health,
-                     qint64 reallocated)
-{
-    QByteArray identity = "\"serial\": \"" + serial.toUtf8() + "\"";
-    if (!model.isEmpty())
-        identity = "\"model\": \"" + model.toUtf8() + "\", " + identity;
-    return "{\"identity\": {" + identity +
-           ", \"firmware\": \"FW01\", \"sectors\": 1953525168}, \"health\": \"" + health +
-           "\", \"attributes\": ["
-           "{\"id\": 5, \"flags\": \"0x0033\", \"value\": 100, \"worst\": 100, \"thresh\": 10, "
-           "\"raw\": " +
-           QByteArray::number(reallocated) +
-           "},"
-           "{\"id\": 9, \"flags\": \"0x0032\", \"value\": 90, \"worst\": 90, \"thresh\": 0, "
-           "\"raw\": 4242}]}";
-}
-
-} // namespace
-
-QByteArray passedDrive(const QString &model, const QString &serial)
-{
-    return driveJson(model, serial, "passed", 0);
-}
-
-QByteArray failingDrive(const QString &model, const QString &serial)
-{
-    return driveJson(model, serial, "passed", 24);
-}
-
-QByteArray failedDrive(const QString &model, const QString &serial)
-{
-    return driveJson(model, serial, "failing", 0);
-}
-
 QString recordingProgram(const QString &file)
 {
     return TestSupport::writeScript("recorder", "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" +

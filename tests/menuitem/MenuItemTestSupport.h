@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AlertTestSupport.h"
+#include "ForgedDrives.h"
 #include "TestSupport.h"
 
 #include <QByteArray>
@@ -55,11 +56,9 @@ private:
     QProcess m_process;
 };
 
-// twdr-forge descriptions: a drive that passes, one failing (reallocated
-// sectors above the limit), one failed (its own health check).
-QByteArray passedDrive(const QString &model, const QString &serial);
-QByteArray failingDrive(const QString &model, const QString &serial);
-QByteArray failedDrive(const QString &model, const QString &serial);
+using ForgedDrives::failedDrive;
+using ForgedDrives::failingDrive;
+using ForgedDrives::passedDrive;
 
 using TestSupport::waitFor;
 

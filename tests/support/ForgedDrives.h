@@ -63,4 +63,43 @@ inline QByteArray withAttributes(const QByteArray &attributes, const QByteArray 
     return "{" + extra + (extra.isEmpty() ? "" : ", ") + "\"attributes\": [" + attributes + "]}";
 }
 
+// Descriptions of whole drives as the programs' tests find them: one that
+// passes, one that is failing (reallocated sectors above the limit) and one
+// that failed (its own overall-health check). An empty model leaves the
+// drive without one.
+inline QByteArray driveJson(const QString &model, const QString &serial, const QByteArray &health,
+                            qint64 reallocated)
+{
+    QByteArray identity = "\"serial\": \"" + serial.toUtf8() +
+                          "\", \"firmware\": \"FW01\", \"sectors\": 1953525168, "
+                          "\"rotationRate\": 7200";
+    if (!model.isEmpty())
+        identity = "\"model\": \"" + model.toUtf8() + "\", " + identity;
+    return "{\"identity\": {" + identity + "}, \"smartEnabled\": true, \"health\": \"" + health +
+           "\", \"attributes\": ["
+           "{\"id\": 5, \"flags\": \"0x0033\", \"value\": 100, \"worst\": 100, \"thresh\": 10, "
+           "\"raw\": " +
+           QByteArray::number(reallocated) +
+           "},"
+           "{\"id\": 9, \"flags\": \"0x0032\", \"value\": 90, \"worst\": 90, \"thresh\": 0, "
+           "\"raw\": 4242},"
+           "{\"id\": 194, \"flags\": \"0x0022\", \"value\": 35, \"worst\": 45, \"thresh\": 0, "
+           "\"raw\": 35}]}";
+}
+
+inline QByteArray passedDrive(const QString &model, const QString &serial)
+{
+    return driveJson(model, serial, "passed", 0);
+}
+
+inline QByteArray failingDrive(const QString &model, const QString &serial)
+{
+    return driveJson(model, serial, "passed", 24);
+}
+
+inline QByteArray failedDrive(const QString &model, const QString &serial)
+{
+    return driveJson(model, serial, "failing", 0);
+}
+
 } // namespace ForgedDrives
