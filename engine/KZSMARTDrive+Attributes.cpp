@@ -138,6 +138,19 @@ bool preference(const char *key)
 
 } // namespace
 
+KZSMARTDrive::AttributeSettings KZSMARTDrive::AttributeSettings::current()
+{
+    AttributeSettings settings;
+    settings.fahrenheit = preference("DisplayTempInFahrenheit");
+    settings.ignore190 = preference("IgnoreAttribute190");
+    settings.ignore196 = preference("IgnoreAttribute196");
+    settings.rememberBadSectors = preference("RememberBadSectors");
+    if (preference("CustomBadSectorCount"))
+        settings.badSectorLimit =
+            KZPreferences::standard().integerForKey(QStringLiteral("CustomBadSectorCountValue"));
+    return settings;
+}
+
 QString KZSMARTDrive::rememberedCountKey(const QString &suffix) const
 {
     return (m_serialNumber ? *m_serialNumber : m_location) + suffix;
@@ -173,6 +186,7 @@ void KZSMARTDrive::parseAttributes()
     debugLog(QStringLiteral("Parsing attributes."));
     m_attributeCount = 0;
     m_attributes = QList<KZSMARTAttribute>();
+    const AttributeSettings settings = AttributeSettings::current();
 
     bool revisionFound = false;
     bool headerFound = false;
@@ -188,10 +202,10 @@ void KZSMARTDrive::parseAttributes()
         }
         if (headerFound && !line.contains(QLatin1String("REPLAY-IOCTL"))) {
             debugLog(QStringLiteral("Found attribute."));
-            m_attributes->append(m_isNVMe ? parseNVMeAttributeLine(line)
-                                          : parseAttributeLine(line));
+            m_attributes->append(m_isNVMe ? parseNVMeAttributeLine(line, settings)
+                                          : parseAttributeLine(line, settings));
             ++m_attributeCount;
-            evaluateAttribute(m_attributes->last());
+            evaluateAttribute(m_attributes->last(), settings);
         }
         if (!headerFound && (line.contains(QLatin1String("ID# ATTRIBUTE_NAME")) ||
                              line.contains(QLatin1String("NVMe Log"))))
@@ -202,8 +216,14 @@ void KZSMARTDrive::parseAttributes()
 
 KZSMARTAttribute KZSMARTDrive::parseAttributeLine(const QString &line) const
 {
+    return parseAttributeLine(line, AttributeSettings::current());
+}
+
+KZSMARTAttribute KZSMARTDrive::parseAttributeLine(const QString &line,
+                                                  const AttributeSettings &settings) const
+{
     KZSMARTAttribute attribute;
-    const bool fahrenheit = preference("DisplayTempInFahrenheit");
+    const bool fahrenheit = settings.fahrenheit;
     RowScanner scanner(line);
 
     if (const std::optional<qint64> id = scanner.scanInteger())
@@ -277,6 +297,12 @@ KZSMARTAttribute KZSMARTDrive::parseAttributeLine(const QString &line) const
 
 KZSMARTAttribute KZSMARTDrive::parseNVMeAttributeLine(const QString &line)
 {
+    return parseNVMeAttributeLine(line, AttributeSettings::current());
+}
+
+KZSMARTAttribute KZSMARTDrive::parseNVMeAttributeLine(const QString &line,
+                                                      const AttributeSettings &settings)
+{
     KZSMARTAttribute attribute;
     const qsizetype separator = line.indexOf(QStringLiteral(": "));
     const QString name = separator < 0 ? line : line.left(separator);
@@ -291,7 +317,7 @@ KZSMARTAttribute KZSMARTDrive::parseNVMeAttributeLine(const QString &line)
     if (name == QLatin1String("Temperature")) {
         attribute.setIDNumber(194);
         const std::optional<qint64> celsius = RowScanner(value).scanInteger();
-        if (preference("DisplayTempInFahrenheit")) {
+        if (settings.fahrenheit) {
             attribute.setName(KZLocalization::localizedString(
                 QStringLiteral("TempFahr2"), QStringLiteral("Temperature Fahrenheit"),
                 attributesTable));
@@ -317,11 +343,12 @@ KZSMARTAttribute KZSMARTDrive::parseNVMeAttributeLine(const QString &line)
     return attribute;
 }
 
-void KZSMARTDrive::evaluateAttribute(const KZSMARTAttribute &attribute)
+void KZSMARTDrive::evaluateAttribute(const KZSMARTAttribute &attribute,
+                                     const AttributeSettings &settings)
 {
     const qint32 id = attribute.getIDNumber();
-    const bool ignore190 = preference("IgnoreAttribute190");
-    const bool ignore196 = preference("IgnoreAttribute196");
+    const bool ignore190 = settings.ignore190;
+    const bool ignore196 = settings.ignore196;
     const bool ignored = (ignore190 && id == 190) || (ignore196 && id == 196);
 
     if (attribute.getFailed() == KZSMARTAttribute::FailingNow) {
@@ -423,11 +450,8 @@ void KZSMARTDrive::evaluateAttribute(const KZSMARTAttribute &attribute)
         KZPreferences &preferences = KZPreferences::standard();
         const QString key = rememberedCountKey(QString::fromLatin1(rule.suffix));
         const qint64 remembered =
-            preference("RememberBadSectors") ? preferences.rememberedIntegerForKey(key) : -1;
-        const qint64 threshold =
-            preference("CustomBadSectorCount")
-                ? preferences.integerForKey(QStringLiteral("CustomBadSectorCountValue"))
-                : 0;
+            settings.rememberBadSectors ? preferences.rememberedIntegerForKey(key) : -1;
+        const qint64 threshold = settings.badSectorLimit;
         const qint64 raw = attribute.getRaw();
         const bool grew =
             remembered < raw && raw > threshold && raw < 1000000 && (id != 196 || !ignore196);

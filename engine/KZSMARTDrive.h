@@ -174,10 +174,24 @@ public:
     // Sentence for the self-test execution status.
     QString driveSelfTestExecution() const;
 
-    // Attribute table ("-A") and its failure evaluation.
+    // Attribute table ("-A") and its failure evaluation. The settings a row
+    // depends on are read once per table; the one-row forms read them now.
+    struct AttributeSettings
+    {
+        bool fahrenheit = false;
+        bool ignore190 = false;
+        bool ignore196 = false;
+        bool rememberBadSectors = false;
+        // The custom bad-sector limit, or 0 when no custom limit is set.
+        qint64 badSectorLimit = 0;
+        static AttributeSettings current();
+    };
     void parseAttributes();
     KZSMARTAttribute parseAttributeLine(const QString &line) const;
+    KZSMARTAttribute parseAttributeLine(const QString &line,
+                                        const AttributeSettings &settings) const;
     KZSMARTAttribute parseNVMeAttributeLine(const QString &line);
+    KZSMARTAttribute parseNVMeAttributeLine(const QString &line, const AttributeSettings &settings);
     qint32 driveAttributeRevision() const { return m_attributeRevision; }
     qint32 driveAttributeCount() const { return m_attributeCount; }
     qint32 nvmeNextAttributeID() const { return m_nvmeNextAttributeID; }
@@ -199,7 +213,7 @@ public:
     QString rememberedCountKey(const QString &suffix) const;
 
 private:
-    void evaluateAttribute(const KZSMARTAttribute &attribute);
+    void evaluateAttribute(const KZSMARTAttribute &attribute, const AttributeSettings &settings);
 
 public:
     // Text routines every parser uses; they throw KZException on bad lines.

@@ -138,8 +138,10 @@ inline KZSMARTDrive fuzzPreparedDrive(const QStringList &identity, bool failedHe
     } while (0)
 
 // What holds for every drive after any parse step from the prepared state:
-// a health value of the model, every failure level between 1 and 3, and a
-// JSON object of the whole drive.
+// a health value of the model and every failure level between 1 and 3. The
+// JSON of a drive and of its records copies parsed fields without reading
+// any text; building it costs several times the parse, so the targets leave
+// it to the tests.
 inline void fuzzCheckDrive(const KZSMARTDrive &drive)
 {
     FUZZ_CHECK(drive.driveHealth() >= 0 && drive.driveHealth() <= 3);
@@ -147,5 +149,4 @@ inline void fuzzCheckDrive(const KZSMARTDrive &drive)
                                drive.driveReallocatedEventsFail(), drive.driveCurrentSectorsFail(),
                                drive.driveOfflineSectorsFail(), drive.driveOtherAttributesFail()})
         FUZZ_CHECK(level >= 1 && level <= 3);
-    FUZZ_CHECK(!drive.toJSON().isEmpty());
 }

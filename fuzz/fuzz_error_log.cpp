@@ -1,16 +1,13 @@
 // The error log parse ("-l error", ATA and NVMe) of arbitrary output never
-// crashes and keeps every entry readable: at most five commands each (none for
-// an NVMe entry, which also has no time and is never judged), the index access
-// agreeing with the list, every entry and command convertible to JSON. The
-// first input byte chooses the drive and the settings: bit 0 its health step
-// said FAILED, bit 1 the drive has a serial number, then "CustomErrorCount"
-// (with a limit of 3) and "RememberErrorCount". The rest is the output after
-// the smartctl banner.
+// crashes and keeps every entry readable: at most five commands each (none
+// for an NVMe entry, which also has no time and is never judged), the index
+// access agreeing with the list. The first input byte chooses the drive and
+// the settings: bit 0 its health step said FAILED, bit 1 the drive has a
+// serial number, then "CustomErrorCount" (with a limit of 3) and
+// "RememberErrorCount". The rest is the output after the smartctl banner.
 #include "FuzzSupport.h"
 
 #include "KZSMARTErrorLog.h"
-
-#include <QJsonArray>
 
 namespace {
 
@@ -87,10 +84,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         } else {
             FUZZ_CHECK(entry.getLBA() >= 0);
         }
-        const QJsonObject json = entry.toJSON();
-        FUZZ_CHECK(json.value(QStringLiteral("errorCommands")).toArray().size() == commands.size());
-        for (const KZSMARTErrorCommand &command : commands)
-            FUZZ_CHECK(command.toJSON().size() == 10);
         const std::optional<KZSMARTErrorLog> byIndex = drive.driveErrorLog(quint64(index));
         FUZZ_CHECK(byIndex.has_value() == (index < 5));
         if (byIndex)

@@ -65,7 +65,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (qsizetype index = 0; index < entries->size(); ++index) {
         const std::optional<KZSMARTSelfTestLog> entry = drive.driveSelfTestLog(quint64(index));
         FUZZ_CHECK(entry.has_value());
-        FUZZ_CHECK(entry->toJSON().size() == 6);
         FUZZ_CHECK(entry->getNumber() == entries->at(index).getNumber());
     }
     FUZZ_CHECK(!drive.driveSelfTestLog(quint64(entries->size())));

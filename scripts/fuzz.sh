@@ -17,24 +17,68 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Re
     -DTARNWELL_FUZZ=ON -DTARNWELL_BUILD_TESTS=OFF -DTARNWELL_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)"
 
-# Seeds: every real output beside the checkout and every forged example.
+# Seeds. The line splitter reads whole outputs: every real output beside the
+# checkout and every forged example. Every parser target reads what its own
+# smartctl command prints, so its seeds are the matching section of every
+# real output: a whole "-x" output would make each input ten times longer
+# than any real one of that command (and the attribute step would read every
+# line after its table as a row).
 seeds=$(mktemp -d)
 trap 'rm -rf "$seeds"' EXIT
+mkdir "$seeds/whole" "$seeds/refresh" "$seeds/capabilities" "$seeds/attributes" \
+    "$seeds/error_log" "$seeds/selftest_log"
 corpus=${TARNWELL_CORPUS_DIR:-$root/../shared/corpus}
 if [ -d "$corpus" ]; then
-    find "$corpus" -name '*.txt' -size -60k -exec cp {} "$seeds/" \;
+    find "$corpus" -name '*.txt' -size -60k -exec cp {} "$seeds/whole/" \;
 else
     echo "fuzz: no shared corpus beside the checkout; seeding with forged captures only"
 fi
-for example in "$root"/tools/twdr-forge/examples/*.json; do
-    "$build/tools/twdr-forge/twdr-forge" "$example" -o "$seeds/$(basename "$example" .json).twdr"
+
+# The lines of FILE from the first one matching START up to a blank line, or
+# up to a line matching STOP when one is given.
+section() {
+    awk -v start="$2" -v stop="${3:-}" '
+        on && ((stop == "" && /^[ \t]*$/) || (stop != "" && $0 ~ stop)) { exit }
+        !on && $0 ~ start { on = 1 }
+        on { print }' "$1"
+}
+info='^=== START OF INFORMATION SECTION'
+health='^=== START OF (READ )?SMART DATA SECTION'
+capabilities='^General SMART Values:'
+attributes='^(SMART Attributes Data Structure|SMART/Health Information)'
+errors='^(SMART (Extended Comprehensive )?Error Log|Error Information)'
+errorsEnd='^(SMART (Extended )?Self-test|Self-test Log|SMART Selective|SCT |Device Statistics|Pending Defects|SATA Phy|General Purpose|Read SCT|Warning)'
+selftests='^(SMART (Extended )?Self-test [Ll]og|Self-test Log)'
+for output in "$seeds"/whole/*.txt; do
+    [ -f "$output" ] || continue
+    name=$(basename "$output")
+    section "$output" "$capabilities" >"$seeds/capabilities/$name"
+    section "$output" "$attributes" >"$seeds/attributes/$name"
+    section "$output" "$errors" "$errorsEnd" >"$seeds/error_log/$name"
+    section "$output" "$selftests" >"$seeds/selftest_log/$name"
+    # A refresh reads one output per command, zero bytes between them.
+    {
+        section "$output" "$info"; printf '\000'
+        section "$output" "$health"; printf '\000'
+        section "$output" "$capabilities"; printf '\000'
+        section "$output" "$attributes"; printf '\000'
+        section "$output" "$errors" "$errorsEnd"; printf '\000'
+        section "$output" "$selftests"
+    } >"$seeds/refresh/$name"
 done
-# Several targets read their first byte as a mode (NVMe drive, settings): a
-# copy of every seed behind a zero byte and behind a one byte gives them both
-# kinds of drive from the start.
-for seed in "$seeds"/*; do
+find "$seeds" -type f -empty -delete
+for example in "$root"/tools/twdr-forge/examples/*.json; do
+    "$build/tools/twdr-forge/twdr-forge" "$example" -o "$seeds/whole/$(basename "$example" .json).twdr"
+done
+# The parser targets read their first byte as a mode (NVMe drive, settings):
+# every seed behind a zero byte and behind a one byte gives them both kinds
+# of drive from the start.
+for seed in "$seeds"/capabilities/* "$seeds"/attributes/* "$seeds"/error_log/* \
+    "$seeds"/selftest_log/*; do
+    [ -f "$seed" ] || continue
     { printf '\000'; cat "$seed"; } >"$seed.mode0"
     { printf '\001'; cat "$seed"; } >"$seed.mode1"
+    rm "$seed"
 done
 
 # The targets keep their preferences in memory and their private folders
@@ -50,6 +94,12 @@ fi
 # the caller win.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=16}
 
+# Every target runs one fuzzing process per core (libFuzzer's fork mode), so
+# a run of N seconds uses the whole machine for N seconds per target.
+processes=$(nproc)
+parallel=()
+[ "$processes" -gt 1 ] && parallel=(-fork="$processes")
+
 artifacts="$build/fuzz-artifacts"
 mkdir -p "$artifacts"
 status=0
@@ -59,16 +109,21 @@ for target in "$build"/fuzz/fuzz_*; do
     work=$(mktemp -d)
     private=$(mktemp -d "$tmproot/tarnwell-fuzz.XXXXXX")
     mkdir "$work/corpus"
-    cp "$seeds"/* "$work/corpus/"
+    kind=${name#fuzz_}
+    [ -d "$seeds/$kind" ] || kind=whole
+    cp "$seeds/$kind"/* "$work/corpus/" 2>/dev/null || true
     echo "fuzz: $name for ${seconds}s"
-    # A single input running longer than 20 s counts as a hang.
-    if ! TMPDIR="$private" "$target" -max_total_time="$seconds" -timeout=20 -close_fd_mask=2 \
-        -max_len=65536 -print_final_stats=1 -artifact_prefix="$artifacts/$name-" \
+    # A single input running longer than 20 s counts as a hang. No input is
+    # longer than the longest seed (the longest real output of the command).
+    if ! TMPDIR="$private" "$target" "${parallel[@]}" -max_total_time="$seconds" -timeout=20 \
+        -close_fd_mask=2 -print_final_stats=1 -artifact_prefix="$artifacts/$name-" \
         "$work/corpus" >"$work/log" 2>&1; then
         echo "fuzz: $name FAILED (inputs kept in $artifacts)"; tail -n 40 "$work/log"; status=1
     else
-        grep -E '^stat::number_of_executed_units|^stat::peak_rss_mb|^Done' "$work/log" |
-            sed "s/^/fuzz: $name: /"
+        # The last status line counts the executions of every process.
+        runs=$(sed -n -E 's/^#([0-9]+)[: ].*/\1/p; s/^Done ([0-9]+) runs.*/\1/p' "$work/log" |
+            tail -n 1)
+        echo "fuzz: $name: ${runs:-0} executions in ${seconds}s ($processes processes)"
     fi
     rm -rf "$work" "$private"
 done
