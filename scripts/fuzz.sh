@@ -59,11 +59,10 @@ for output in "$seeds"/whole/*.txt; do
     # A refresh reads one output per command, zero bytes between them.
     {
         section "$output" "$info"; printf '\000'
-        section "$output" "$health"; printf '\000'
-        section "$output" "$capabilities"; printf '\000'
-        section "$output" "$attributes"; printf '\000'
-        section "$output" "$errors" "$errorsEnd"; printf '\000'
-        section "$output" "$selftests"
+        section "$output" "$health"
+        for step in capabilities attributes error_log selftest_log; do
+            printf '\000'; cat "$seeds/$step/$name"
+        done
     } >"$seeds/refresh/$name"
 done
 find "$seeds" -type f -empty -delete
