@@ -225,7 +225,7 @@ void EMKeychainItem::setUsername(const QString &newUsername)
     if (newUsername == m_username)
         return;
     if (!m_coreKeychainItem)
-        throw KZException(QStringLiteral("NSInternalInconsistencyException"), modifyNilMessage);
+        throw KZException(KZException::noKeychainItem, modifyNilMessage);
     m_username = newUsername;
     moveCoreItem({m_coreKeychainItem->service, newUsername});
 }
@@ -236,7 +236,7 @@ void EMKeychainItem::setLabel(const QString &newLabel)
     if (newLabel == m_label)
         return;
     if (!m_coreKeychainItem)
-        throw KZException(QStringLiteral("NSInternalInconsistencyException"), modifyNilMessage);
+        throw KZException(KZException::noKeychainItem, modifyNilMessage);
     m_label = newLabel;
 }
 
@@ -254,7 +254,7 @@ bool EMKeychainItem::removeFromKeychain()
 {
     QMutexLocker locker(&m_mutex);
     if (!m_coreKeychainItem)
-        throw KZException(QStringLiteral("NSInternalInconsistencyException"), removeNilMessage);
+        throw KZException(KZException::noKeychainItem, removeNilMessage);
     if (deletePassword(m_coreKeychainItem->service, m_coreKeychainItem->account) != StoreStatus::Ok)
         return false;
     m_coreKeychainItem.reset();
@@ -309,7 +309,7 @@ void EMGenericKeychainItem::setServiceName(const QString &newServiceName)
     if (newServiceName == m_serviceName)
         return;
     if (!m_coreKeychainItem)
-        throw KZException(QStringLiteral("NSInternalInconsistencyException"), modifyNilMessage);
+        throw KZException(KZException::noKeychainItem, modifyNilMessage);
     m_serviceName = newServiceName;
     moveCoreItem({newServiceName, m_coreKeychainItem->account});
 }

@@ -1,6 +1,7 @@
 #include "KZMailSender.h"
 
 #include "EMKeychainItem.h"
+#include "KZBackground.h"
 #include "KZException.h"
 #include "KZLocalization.h"
 #include "KZLog.h"
@@ -10,9 +11,9 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QStringView>
+#include <QThreadPool>
 
 #include <exception>
-#include <thread>
 
 namespace {
 
@@ -34,7 +35,7 @@ QString requiredText(const KZPreferences &preferences, const QString &key)
 {
     const QVariant value = preferences.objectForKey(key);
     if (!value.isValid())
-        throw KZException(QStringLiteral("NSInvalidArgumentException"),
+        throw KZException(KZException::missingPreference,
                           QStringLiteral("no value for \"%1\"").arg(key));
     return value.toString();
 }
@@ -166,7 +167,7 @@ void KZMailSender::run(const QStringList &message, KZMailResult &result) const
     KZPreferences &preferences = m_preferences ? *m_preferences : KZPreferences::standard();
     const bool debug = preferences.boolForKey(QStringLiteral("OutputDebugMessages"));
     if (message.size() != 2)
-        throw KZException(QStringLiteral("NSRangeException"),
+        throw KZException(KZException::badMessage,
                           QStringLiteral("a mail needs a subject and a body"));
 
     QStringList arguments;
@@ -251,9 +252,10 @@ void KZMailSender::sendInBackground(const QStringList &message,
                                     std::function<void(const KZMailResult &)> finished) const
 {
     const KZMailSender sender = *this;
-    std::thread([sender, message, finished] {
+    auto counted = std::make_shared<KZBackground::Counted>();
+    KZBackground::pool().start([sender, message, finished, counted] {
         const KZMailResult result = sender.sendEmailWithSubjectAndMessage(message);
         if (finished)
             finished(result);
-    }).detach();
+    });
 }

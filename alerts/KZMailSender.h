@@ -63,7 +63,8 @@ public:
     // finished. Never throws.
     KZMailResult sendEmailWithSubjectAndMessage(const QStringList &message) const;
 
-    // Sends on a new detached thread; `finished` (optional) runs on that thread.
+    // Sends on a thread of the background pool (KZBackground); `finished`
+    // (optional) runs on that thread.
     void sendInBackground(const QStringList &message,
                           std::function<void(const KZMailResult &)> finished = {}) const;
 

@@ -2,6 +2,7 @@
 
 #include "EMKeychainItem.h"
 #include "KZAlertMail.h"
+#include "KZBackground.h"
 #include "KZEmailOptionsDialog.h"
 #include "KZLog.h"
 #include "KZPreferenceRules.h"
@@ -41,7 +42,7 @@ void KZAppController::storeEmailPassword(const QString &password)
     const QString username = preferences().stringForKey(QStringLiteral("EmailUsername"));
     const QString service = KZMailSender::keychainServiceName(username);
     // The secret store may take its time (an unlock prompt): never on the GUI thread.
-    runDetached([service, username, password] {
+    KZBackground::run(this, [service, username, password] {
         if (auto item = EMGenericKeychainItem::genericKeychainItemForService(service, username)) {
             item->setPassword(password);
             return;
@@ -61,7 +62,7 @@ void KZAppController::loadEmailPassword()
     const QString username = preferences().stringForKey(QStringLiteral("EmailUsername"));
     const QString service = KZMailSender::keychainServiceName(username);
     QPointer<KZAppController> guard(this);
-    runDetached([guard, service, username] {
+    KZBackground::run(this, [guard, service, username] {
         const auto item = EMGenericKeychainItem::genericKeychainItemForService(service, username);
         if (!item)
             return;

@@ -131,7 +131,7 @@ void KZAppController::updateReportActions()
 
 void KZAppController::saveDrive()
 {
-    if (m_busy) {
+    if (isBusy()) {
         KZLog::log(QStringLiteral("Save skipped: a scan or update is running."));
         return;
     }
@@ -185,7 +185,7 @@ void KZAppController::saveDrive()
 
 void KZAppController::print()
 {
-    if (m_busy) {
+    if (isBusy()) {
         KZLog::log(QStringLiteral("Printing skipped: a scan or update is running."));
         return;
     }
@@ -240,10 +240,6 @@ KZSMARTDataReportDocument *KZAppController::openReportFile(const QString &path)
 
     QPointer<KZAppController> self(this);
     KZSMARTDataReportDocument::Hooks hooks;
-    hooks.runJob = [self](std::function<void()> work, std::function<void()> done) {
-        if (self)
-            self->runJob(std::move(work), std::move(done));
-    };
     hooks.runDialog = [self](QDialog &dialog) {
         return self ? self->runDialog(dialog) : int(QDialog::Rejected);
     };

@@ -1,3 +1,5 @@
+// The scan and update cycle: what the main window shows of the checks its
+// monitor core runs.
 #include "KZAppController.h"
 
 #include "KZAlertPresenter.h"
@@ -6,7 +8,7 @@
 #include "KZLocalization.h"
 #include "KZLog.h"
 #include "KZMainWindow.h"
-#include "KZNotificationCenter.h"
+#include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
 #include "KZProgressSheet.h"
 #include "KZSMARTDrive.h"
@@ -15,10 +17,6 @@
 #include <QApplication>
 #include <QProgressBar>
 #include <QTimer>
-
-#include <atomic>
-#include <climits>
-#include <thread>
 
 namespace {
 
@@ -32,163 +30,93 @@ QString localized(const char *key, const char *english)
     return KZLocalization::localizedString(QString::fromLatin1(key), QString::fromUtf8(english));
 }
 
-// Jobs on worker threads that have not finished yet (see workerJobsRunning()).
-std::atomic<int> runningJobs{0};
-
 } // namespace
-
-// The progress notifications of an update come from the threads that read
-// the drives (several at once when drives are read side by side). They are
-// counted here and the count is handed to the GUI thread, which alone draws.
-struct KZAppController::ProgressState
-{
-    std::atomic<bool> active{false};
-    std::atomic<int> count{0};
-    std::atomic<quint64> generation{0};
-    QPointer<KZAppController> controller; // read on the GUI thread only
-};
-
-int KZAppController::workerJobsRunning()
-{
-    return runningJobs.load();
-}
-
-void KZAppController::runJob(std::function<void()> work, std::function<void()> done)
-{
-    QPointer<KZAppController> guard(this);
-    ++runningJobs;
-    std::thread([work = std::move(work), done = std::move(done), guard] {
-        work();
-        QMetaObject::invokeMethod(
-            qApp,
-            [done, guard] {
-                --runningJobs;
-                if (guard)
-                    done();
-            },
-            Qt::QueuedConnection);
-    }).detach();
-}
-
-void KZAppController::runDetached(std::function<void()> work)
-{
-    ++runningJobs;
-    std::thread([work = std::move(work)] {
-        work();
-        --runningJobs;
-    }).detach();
-}
-
-void KZAppController::setUpProgressObserver()
-{
-    if (m_progressObserver)
-        return;
-    m_progress = std::make_shared<ProgressState>();
-    m_progress->controller = this;
-    const std::shared_ptr<ProgressState> state = m_progress;
-    m_progressObserver = KZNotificationCenter::defaultCenter().addObserver(
-        KZUpdateInfoProgressBarNotification, [state](const QString &, const QVariant &) {
-            if (!state->active.load())
-                return;
-            const quint64 generation = state->generation.load();
-            const int count = ++state->count;
-            QMetaObject::invokeMethod(
-                qApp,
-                [state, generation, count] {
-                    if (state->controller && generation == state->generation.load())
-                        state->controller->updateInfoProgressBar(count);
-                },
-                Qt::QueuedConnection);
-        });
-}
 
 KZAppController::~KZAppController()
 {
-    if (m_progressObserver)
-        KZNotificationCenter::defaultCenter().removeObserver(m_progressObserver);
     if (m_drivesWindow)
         m_drivesWindow->rememberGeometry();
     delete m_drivesWindow;
 }
 
-void KZAppController::createScanner()
+void KZAppController::createMonitor()
 {
-    m_smartScanner = std::make_shared<KZSMARTScanner>();
-    if (!m_environment.options.smartctl.isEmpty())
-        m_smartScanner->setSmartctlOverride(m_environment.options.smartctl);
-    if (!m_environment.options.lsblk.isEmpty())
-        m_smartScanner->setToolProgram(KZSMARTScanner::lsblkTool, m_environment.options.lsblk);
+    KZMonitor::Settings settings;
+    settings.program = KZMailProgram::Application;
+    settings.options = m_environment.options;
+    settings.clock = m_environment.clock;
+    settings.mailFinished = emailResultHandler();
+    m_monitor = new KZMonitor(settings, this);
+    connect(m_monitor, &KZMonitor::scanStarted, this, &KZAppController::beginScan);
+    connect(m_monitor, &KZMonitor::drivesListed, this, &KZAppController::finishListing);
+    connect(m_monitor, &KZMonitor::updateStarted, this, &KZAppController::beginUpdate);
+    connect(m_monitor, &KZMonitor::progress, this, &KZAppController::updateInfoProgressBar);
+    connect(m_monitor, &KZMonitor::checkFinished, this, &KZAppController::finishCheck);
+}
+
+bool KZAppController::isBusy() const
+{
+    return m_optionsRunning || (m_monitor && m_monitor->isBusy());
+}
+
+bool KZAppController::blink1Available() const
+{
+    return m_monitor && m_monitor->blink1Available();
+}
+
+QTimer *KZAppController::pollingTimer() const
+{
+    return m_monitor ? m_monitor->pollingTimer() : nullptr;
 }
 
 // ---- scan ----
 
-void KZAppController::scanDrives(QObject *sender)
+void KZAppController::scanDrives()
 {
-    Q_UNUSED(sender);
-    if (m_busy) {
-        KZLog::log(QStringLiteral("Drive scan skipped: a scan or update is running."));
+    if (m_optionsRunning) {
+        KZLog::log(QStringLiteral("Drive scan skipped: smartctl with options is running."));
         return;
     }
-    m_busy = true;
-    if (m_smartScanner) {
-        m_smartScanner->resetDrives();
-        m_driveSelected = 0;
-        refreshWindow();
-    } else {
-        createScanner();
-    }
-    closeDetailWindows();
-    KZLog::debug(m_outputDebugMessages, QStringLiteral("Starting drive scan."));
-    m_scanSheet->begin();
-
-    const std::shared_ptr<KZSMARTScanner> scanner = m_smartScanner;
-    auto succeeded = std::make_shared<bool>(true);
-    runJob([scanner, succeeded] { *succeeded = scanner->scanForDrives(); },
-           [this, succeeded] { finishScan(*succeeded); });
+    m_monitor->scan();
 }
 
-void KZAppController::finishScan(bool scanSucceeded)
+void KZAppController::beginScan()
+{
+    // The list is empty now: nothing of the last scan stays on the screen.
+    m_driveSelected = 0;
+    refreshWindow();
+    closeDetailWindows();
+    m_scanSheet->begin();
+}
+
+void KZAppController::finishListing(bool scanSucceeded)
 {
     m_scanSheet->end();
-    if (!scanSucceeded) {
-        KZLog::log(QStringLiteral("Error parsing drives. Please contact developer."));
+    if (!scanSucceeded)
         KZAlertPresenter::showCritical(localized("ScanError1", "Error parsing drives"),
                                        localized("ScanError2", "Cannot parse drives. Please "
                                                                "contact ") +
                                            KZSupportEmailAddress + QStringLiteral(" for help."));
-    }
 
-    if (selfTestWarningCalledFor()) {
-        const int answer = KZAlertPresenter::current().runAlert(
-            KZAlertPresenter::Style::Informational,
-            localized("TestWarning1", "Warning: Self Tests in Progress!"),
-            localized("TestWarning2",
-                      "Warning: One or more drives currently has a self test in progress but "
-                      "does not support scanning SMART information while running tests. Do you "
-                      "want to scan anyway, or skip those drives?"),
-            {localized("OK", "OK"), localized("Continue", "Continue Scanning"),
-             localized("Skip", "Skip Drives")});
-        if (answer == 2) {
-            for (const std::shared_ptr<KZSMARTDrive> &drive : drives()) {
-                const QString key = drive->driveLocation() + QStringLiteral("_TestEndTime");
-                const QVariant stored = preferences().objectForKey(key);
-                if (stored.isValid() && !stored.toString().contains(QLatin1String("None")))
-                    drive->setSelfTestInProgress(true);
-            }
-        }
+    if (!selfTestWarningCalledFor())
+        return;
+    const int answer = KZAlertPresenter::current().runAlert(
+        KZAlertPresenter::Style::Informational,
+        localized("TestWarning1", "Warning: Self Tests in Progress!"),
+        localized("TestWarning2",
+                  "Warning: One or more drives currently has a self test in progress but "
+                  "does not support scanning SMART information while running tests. Do you "
+                  "want to scan anyway, or skip those drives?"),
+        {localized("OK", "OK"), localized("Continue", "Continue Scanning"),
+         localized("Skip", "Skip Drives")});
+    if (answer != 2)
+        return;
+    for (const std::shared_ptr<KZSMARTDrive> &drive : drives()) {
+        const QString key = drive->driveLocation() + KZPreferenceKeys::testEndTimeSuffix;
+        const QVariant stored = preferences().objectForKey(key);
+        if (stored.isValid() && !stored.toString().contains(QLatin1String("None")))
+            drive->setSelfTestInProgress(true);
     }
-
-    startUpdate(nullptr, [this] {
-        KZLog::debug(preferences().boolForKey(QStringLiteral("OutputDebugMessages")),
-                     QStringLiteral("Reloading drive display."));
-        const KZDriveList &list = drives();
-        for (qsizetype index = 0; index < list.size(); ++index)
-            list.at(index)->setID(quint64(index));
-        m_driveSelected = 0;
-        refreshWindow();
-        m_busy = false;
-        Q_EMIT scanFinished();
-    });
 }
 
 bool KZAppController::selfTestWarningCalledFor()
@@ -203,72 +131,58 @@ bool KZAppController::selfTestWarningCalledFor()
 
 // ---- update ----
 
-void KZAppController::updateDriveInfo(QObject *sender)
+void KZAppController::updateDriveInfo()
 {
-    if (m_busy) {
-        KZLog::log(sender == m_pollingTimer && sender
-                       ? QStringLiteral("Timed update skipped: a scan or update is running.")
-                       : QStringLiteral("Update skipped: a scan or update is running."));
+    if (m_optionsRunning) {
+        KZLog::log(QStringLiteral("Update skipped: smartctl with options is running."));
         return;
     }
-    if (!m_smartScanner)
-        createScanner();
-    m_busy = true;
-    startUpdate(sender, [this] { m_busy = false; });
+    m_monitor->update();
 }
 
-void KZAppController::startUpdate(QObject *sender, std::function<void()> then)
+void KZAppController::beginUpdate(KZMonitor::Origin origin)
 {
-    m_outputDebugMessages = preferences().boolForKey(QStringLiteral("OutputDebugMessages"));
+    m_outputDebugMessages = preferences().boolForKey(KZPreferenceKeys::outputDebugMessages);
     // A timed update in the background shows no sheet; any other one does.
-    if (sender == nullptr || m_environment.applicationActive())
+    if (origin == KZMonitor::Origin::User || m_environment.applicationActive())
         m_updateSheet->begin();
-    m_maxInfoProgressCount = m_smartScanner->progressNotificationCount();
-    KZLog::debug(m_outputDebugMessages, QStringLiteral("Updating drive info."));
-    ++m_progress->generation;
-    m_progress->count = 0;
-    m_progress->active = true;
-
-    KZCheckCycle::Options options;
-    options.checkTime = now();
-    options.blink1Available = m_blink1Available;
-    options.mailSender = mailSender();
-    options.waitForMail = false;
-    options.mailFinished = emailResultHandler();
-
-    const std::shared_ptr<KZSMARTScanner> scanner = m_smartScanner;
-    auto result = std::make_shared<KZCheckCycle::Result>();
-    runJob(
-        [scanner, options, result] {
-            scanner->updateDrives();
-            QList<const KZSMARTDrive *> checked;
-            for (const std::shared_ptr<KZSMARTDrive> &drive : scanner->getDrives())
-                checked.append(drive.get());
-            *result = KZCheckCycle::finishUpdate(checked, options);
-        },
-        [this, result, then] {
-            m_progress->active = false;
-            m_updateSheet->end();
-            m_driveSelected = 0;
-            updateDockIcon();
-            refreshWindow();
-            updateDetailWindows();
-            applyTitle(result->checkTime);
-            Q_EMIT updateFinished();
-            then();
-        });
 }
 
-void KZAppController::updateInfoProgressBar(int notifications)
+void KZAppController::updateInfoProgressBar(int done, int total)
 {
     QProgressBar *bar = updateProgressBar();
-    if (!bar || m_maxInfoProgressCount <= 0)
+    if (!bar || total <= 0)
         return;
-    // The bar is full when the last drive has posted its last step.
-    const int value = int(qMin<qint64>(
-        100, (qint64(notifications) * 100 + m_maxInfoProgressCount / 2) / m_maxInfoProgressCount));
+    // The bar is full when the last drive has reported its last step.
+    const int value = int(qMin<qint64>(100, (qint64(done) * 100 + total / 2) / total));
     if (value > bar->value())
         bar->setValue(value);
+}
+
+void KZAppController::finishCheck(const KZMonitor::Result &result)
+{
+    m_updateSheet->end();
+    if (result.job == KZMonitor::Job::Scan) {
+        KZLog::debug(m_outputDebugMessages, QStringLiteral("Reloading drive display."));
+        const KZDriveList &list = drives();
+        for (qsizetype index = 0; index < list.size(); ++index)
+            list.at(index)->setID(quint64(index));
+    }
+    m_driveSelected = 0;
+    updateDockIcon();
+    refreshWindow();
+    updateDetailWindows();
+    if (result.checked)
+        applyTitle(result.cycle.checkTime);
+    // What broke off while the drives were read, told now: the check has
+    // long ended, and the window-modal alert holds up nobody.
+    if (!result.alerts.isEmpty())
+        KZAlertPresenter::showCritical(localized("Exception1", "An Error Occurred"),
+                                       result.alerts.join(QStringLiteral("\n\n")));
+    if (result.job == KZMonitor::Job::Scan)
+        Q_EMIT scanFinished();
+    else
+        Q_EMIT updateFinished();
 }
 
 void KZAppController::applyTitle(const QString &checkTime)
@@ -281,22 +195,7 @@ void KZAppController::applyTitle(const QString &checkTime)
 
 void KZAppController::toggleTimer()
 {
-    if (m_pollingTimer) {
-        m_pollingTimer->stop();
-        m_pollingTimer->deleteLater();
-        m_pollingTimer = nullptr;
-        return;
-    }
-    // Never more often than hourly, even when another program stored less.
-    const qint64 seconds =
-        qMax<qint64>(preferences().integerForKey(QStringLiteral("PollingInterval")), 3600);
-    m_pollingTimer = new QTimer(this);
-    m_pollingTimer->setObjectName(QStringLiteral("pollingTimer"));
-    m_pollingTimer->setTimerType(Qt::VeryCoarseTimer);
-    m_pollingTimer->setInterval(int(qMin<qint64>(seconds * 1000, INT_MAX)));
-    QTimer *timer = m_pollingTimer;
-    connect(timer, &QTimer::timeout, this, [this, timer] { updateDriveInfo(timer); });
-    m_pollingTimer->start();
+    m_monitor->setPolling(m_monitor->pollingTimer() == nullptr);
 }
 
 QString KZAppController::getDriveStatus(const KZSMARTDrive &drive)

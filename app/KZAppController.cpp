@@ -1,6 +1,6 @@
 #include "KZAppController.h"
 
-#include "KZBlink1Controller.h"
+#include "KZBackground.h"
 #include "KZEmailOptionsDialog.h"
 #include "KZHelpWindow.h"
 #include "KZLocalization.h"
@@ -75,13 +75,13 @@ QProgressBar *KZAppController::updateProgressBar() const
 KZDriveList &KZAppController::drives()
 {
     static KZDriveList none;
-    return m_smartScanner ? m_smartScanner->getDrives() : none;
+    return m_monitor ? m_monitor->drives() : none;
 }
 
 const KZDriveList &KZAppController::drives() const
 {
     static const KZDriveList none;
-    return m_smartScanner ? m_smartScanner->getDrives() : none;
+    return m_monitor ? m_monitor->drives() : none;
 }
 
 QDateTime KZAppController::now() const
@@ -91,20 +91,12 @@ QDateTime KZAppController::now() const
 
 KZMailSender KZAppController::mailSender(KZMailSender::Copy copy) const
 {
-    KZMailSender sender(copy);
-    if (!m_environment.options.sendemail.isEmpty())
-        sender.setSenderProgram(m_environment.options.sendemail);
-    return sender;
+    return m_monitor->mailSender(copy);
 }
 
 std::shared_ptr<KZSMARTDrive> KZAppController::makeDrive(const QString &location) const
 {
-    auto drive = std::make_shared<KZSMARTDrive>();
-    drive->setLocation(location);
-    drive->setDebugState(m_outputDebugMessages);
-    if (!m_environment.options.smartctl.isEmpty())
-        drive->setSmartctlOverride(m_environment.options.smartctl);
-    return drive;
+    return m_monitor->makeDrive(location);
 }
 
 // ---- start-up ----
@@ -117,10 +109,7 @@ void KZAppController::awakeFromNib()
     KZLocalization::setPreferredLocalization(
         KZLocalization::localizationForLanguages(QLocale::system().uiLanguages()));
 
-    if (!m_environment.options.blink1Tool.isEmpty())
-        KZBlink1Controller::setToolPath(m_environment.options.blink1Tool);
-    m_blink1Available = KZBlink1Controller::toolAvailable();
-
+    createMonitor();
     createMainWindow();
     m_drivesWindow->restoreRememberedGeometry();
 
@@ -147,27 +136,18 @@ void KZAppController::applicationDidFinishLaunching()
     }
     m_outputDebugMessages = prefs.boolForKey(QStringLiteral("OutputDebugMessages"));
 
-    // The SAT driver is a macOS kernel extension; elsewhere the check finds
-    // no driver file and does nothing.
-    KZSATDriverCheck().run(prefs);
-
     if (m_outputDebugMessages)
         logVersions();
 
     setUpUpdater();
 
-    if (prefs.boolForKey(QStringLiteral("PollDrives")))
-        toggleTimer();
-    else
-        m_pollingTimer = nullptr;
-
-    setUpProgressObserver();
+    m_monitor->applyPollingPreferences();
     setUpMenuExtraLink();
 
     toggleEmailOptionsButton();
     loadEmailPassword();
 
-    scanDrives(nullptr);
+    scanDrives();
 }
 
 void KZAppController::logVersions()
@@ -176,7 +156,7 @@ void KZAppController::logVersions()
                    .arg(QStringLiteral(TARNWELL_VERSION), QStringLiteral(TARNWELL_VERSION)));
     // smartctl -V is quick, but a child process never runs on the GUI thread.
     std::shared_ptr<KZSMARTDrive> drive = makeDrive(QString());
-    runDetached([drive] {
+    KZBackground::run(this, [drive] {
         KZLog::log(QStringLiteral("smartctl version: %1")
                        .arg(drive->smartctlVersion().value_or("(null)")));
     });
@@ -303,9 +283,6 @@ void KZAppController::createMenus()
     add(help, tr("Tarnwell &Help"), QKeySequence(QKeySequence::HelpContents),
         &KZAppController::showHelp);
     add(help, tr("Tarnwell &Web Page"), QKeySequence(), &KZAppController::tarnwellPage);
-#ifdef Q_OS_MACOS
-    add(help, tr("Install SAT SMART &Driver..."), QKeySequence(), &KZAppController::installDriver);
-#endif
     help->addSeparator();
     QAction *about = add(help, tr("&About Tarnwell"), QKeySequence(), &KZAppController::showAbout);
     about->setMenuRole(QAction::AboutRole);
@@ -351,12 +328,12 @@ void KZAppController::textDidChange(QLineEdit *field)
 void KZAppController::toggleDebug(bool enabled)
 {
     m_outputDebugMessages = enabled;
-    if (m_busy)
+    if (isBusy())
         return; // the drives belong to the running job; the next update reads the key
     for (const std::shared_ptr<KZSMARTDrive> &drive : drives())
         drive->setDebugState(enabled);
-    if (m_smartScanner)
-        m_smartScanner->setOutputDebugMessages(enabled);
+    if (m_monitor && !m_monitor->isBusy())
+        m_monitor->scanner().setOutputDebugMessages(enabled);
 }
 
 // ---- log window ----
@@ -443,7 +420,7 @@ void KZAppController::helpHome()
 
 void KZAppController::enterOptions()
 {
-    if (m_busy)
+    if (isBusy())
         return;
     optionsWindow()->optionsText()->clear();
     QComboBox *popup = optionsWindow()->drivesPopup();
@@ -461,23 +438,26 @@ void KZAppController::runOptions()
     const int index = optionsWindow()->drivesPopup()->currentIndex();
     if (index < 0 || index >= drives().size())
         return;
-    if (m_busy) {
+    if (isBusy()) {
         KZLog::log(QStringLiteral("smartctl with options not run: a scan or update is running."));
         return;
     }
-    m_busy = true;
-    const std::shared_ptr<KZSMARTDrive> drive = drives().at(index);
+    m_optionsRunning = true;
+    // A copy of the drive runs the command: what it prints goes to the log,
+    // and the drive list stays free for the checks.
+    const auto drive = std::make_shared<KZSMARTDrive>(*drives().at(index));
     const QString options = optionsWindow()->optionsText()->text();
     optionsWindow()->close();
     m_scanSheet->setMessage(tr("Running smartctl on %1...").arg(drive->driveLocation()));
     m_scanSheet->begin();
-    runJob([drive, options] { drive->runOptions(options); },
-           [this] {
-               m_scanSheet->end();
-               m_scanSheet->setMessage(tr("Scanning for drives..."));
-               m_busy = false;
-               Q_EMIT optionsRunFinished();
-           });
+    KZBackground::run(
+        this, [drive, options] { drive->runOptions(options); },
+        [this] {
+            m_scanSheet->end();
+            m_scanSheet->setMessage(tr("Scanning for drives..."));
+            m_optionsRunning = false;
+            Q_EMIT optionsRunFinished();
+        });
 }
 
 void KZAppController::cancelOptions()
@@ -486,16 +466,6 @@ void KZAppController::cancelOptions()
 }
 
 // ---- the rest of the menus ----
-
-void KZAppController::installDriver()
-{
-#ifdef Q_OS_MACOS
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QCoreApplication::applicationDirPath() +
-                                                  "/../Resources/SAT-SMART-Driver-Installer.pkg"));
-#else
-    KZLog::log(QStringLiteral("The SAT SMART driver installer exists only on macOS."));
-#endif
-}
 
 void KZAppController::tarnwellPage()
 {

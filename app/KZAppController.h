@@ -1,6 +1,7 @@
 #pragma once
 
 #include "KZMailSender.h"
+#include "KZMonitor.h"
 #include "KZProgramOptions.h"
 #include "KZSMARTScanner.h"
 
@@ -45,13 +46,14 @@ class QWidget;
 //   KZAppController+Reports.cpp   save, print, open, the viewer documents
 //   KZAppController+MenuExtra.cpp the tray monitor link
 //
-// Threads. Everything here runs on the GUI thread, except the body of a scan,
-// an update or a custom smartctl run: one such job at a time runs on a worker
-// thread behind a window-modal progress sheet (isBusy() is true from its start
-// until its last GUI step). While a job runs, nothing on the GUI thread may
-// read or change the drive list, so the hooks below are never called then; a
-// timer tick that comes during a job is skipped and logged. Mails are sent on
-// their own detached threads; their results come back to the GUI thread.
+// Threads. Everything here runs on the GUI thread. The drives are checked by
+// its KZMonitor, with the tray monitor's rules: a scan or an update runs off
+// the GUI thread behind a window-modal progress sheet (isBusy() is true from
+// its start until its last GUI step). While a job runs, nothing on the GUI
+// thread may read or change the drive list, so the hooks below are never
+// called then; a timer tick that comes during a job is skipped and logged.
+// A custom smartctl run, mails and the secret store run in the background
+// too (KZBackground); their results come back to the GUI thread.
 class KZAppController : public QObject
 {
     Q_OBJECT
@@ -102,7 +104,7 @@ public:
     KZProgressSheet *scanSheet() const { return m_scanSheet; }
     KZProgressSheet *updateSheet() const { return m_updateSheet; }
     QProgressBar *updateProgressBar() const;
-    QTimer *pollingTimer() const { return m_pollingTimer; }
+    QTimer *pollingTimer() const;
     QTimer *logTimer() const { return m_logTimer; }
 
     // ---- state ----
@@ -110,11 +112,11 @@ public:
     // Not to be read or changed while isBusy().
     KZDriveList &drives();
     const KZDriveList &drives() const;
-    bool isBusy() const { return m_busy; }
+    bool isBusy() const;
     bool outputDebugMessages() const { return m_outputDebugMessages; }
     qint64 driveSelected() const { return m_driveSelected; }
     void setDriveSelected(qint64 row) { m_driveSelected = row; }
-    bool blink1Available() const { return m_blink1Available; }
+    bool blink1Available() const;
     // The merged status the icons show now (1, 2 or 3).
     int shownStatus() const { return m_shownStatus; }
     // The sender every mail of the application goes through (--sendemail honoured).
@@ -122,9 +124,8 @@ public:
     // A drive object configured like the scanner's (--smartctl honoured).
     std::shared_ptr<KZSMARTDrive> makeDrive(const QString &location) const;
     QDateTime now() const;
-    // Worker jobs of any controller that have not finished (the program
-    // entry ends the process without waiting for a hung one).
-    static int workerJobsRunning();
+    // The monitor core (made by awakeFromNib()).
+    KZMonitor *monitor() const { return m_monitor; }
 
     // ---- preferences, log, help, custom options (KZAppController.cpp) ----
     void showPreferences();
@@ -140,7 +141,6 @@ public:
     void enterOptions();
     void runOptions();
     void cancelOptions();
-    void installDriver();
     void tarnwellPage();
     void showAbout();
     // Every drive's plain-text report, as a list.
@@ -149,11 +149,12 @@ public:
     void activate();
 
     // ---- scan and update (KZAppController+Scan.cpp) ----
-    void scanDrives(QObject *sender = nullptr);
-    void rescanDrives() { scanDrives(nullptr); }
-    // An update of the known drives; the sender is the timer for a timed one.
-    void updateDriveInfo(QObject *sender = nullptr);
-    void updateSMARTInfo() { updateDriveInfo(nullptr); }
+    void scanDrives();
+    void rescanDrives() { scanDrives(); }
+    // An update of the known drives.
+    void updateDriveInfo();
+    void updateSMARTInfo() { updateDriveInfo(); }
+    // Starts the check timer when there is none, otherwise stops it.
     void toggleTimer();
     int mergedDriveStatus() const;
     static QString getDriveStatus(const KZSMARTDrive &drive);
@@ -250,20 +251,16 @@ Q_SIGNALS:
     void emailResultShown(const QString &text);
 
 private:
-    // Runs `work` on a worker thread, then `done` on the GUI thread (only if
-    // the controller still exists). The caller has set m_busy.
-    void runJob(std::function<void()> work, std::function<void()> done);
-    // Runs `work` on a thread of its own (the secret store, smartctl -V),
-    // counted in workerJobsRunning() until it ends.
-    static void runDetached(std::function<void()> work);
     void createMainWindow();
     void createMenus();
-    void createScanner();
-    void finishScan(bool scanSucceeded);
+    void createMonitor();
+    // The steps of a scan and an update, as the monitor reports them.
+    void beginScan();
+    void finishListing(bool scanSucceeded);
+    void beginUpdate(KZMonitor::Origin origin);
+    void finishCheck(const KZMonitor::Result &result);
     bool selfTestWarningCalledFor();
-    void startUpdate(QObject *sender, std::function<void()> then);
-    void setUpProgressObserver();
-    void updateInfoProgressBar(int notifications);
+    void updateInfoProgressBar(int done, int total);
     void applyTitle(const QString &checkTime);
     void logVersions();
     void loadEmailPassword();
@@ -275,22 +272,17 @@ private:
     Environment m_environment;
 
     // Fields of the application (names as elsewhere in Tarnwell).
-    std::shared_ptr<KZSMARTScanner> m_smartScanner;
+    KZMonitor *m_monitor = nullptr;
     bool m_outputDebugMessages = false;
     qint64 m_driveSelected = 0;
-    QTimer *m_pollingTimer = nullptr;
     QTimer *m_logTimer = nullptr;
-    qint64 m_maxInfoProgressCount = 0;
     quint64 m_lastLogLength = 0;
     qint64 m_lastLogBytes = -1;
     // The password found at start-up, until the e-mail options exist.
     std::optional<QString> m_storedPassword;
-    bool m_blink1Available = false;
     int m_shownStatus = 1;
-    bool m_busy = false;
-    quint64 m_progressObserver = 0;
-    struct ProgressState;
-    std::shared_ptr<ProgressState> m_progress;
+    // A custom smartctl run is going on (it works on a copy of a drive).
+    bool m_optionsRunning = false;
 
     KZMainWindow *m_drivesWindow = nullptr;
     KZProgressSheet *m_scanSheet = nullptr;

@@ -1,13 +1,13 @@
 #include "KZSMARTDataReportDocument.h"
 
 #include "KZAlertPresenter.h"
+#include "KZBackground.h"
 #include "KZDetailWindows.h"
 #include "KZDriveBrowser.h"
 #include "KZDriveReports.h"
 #include "KZDriveStatus.h"
 #include "KZLocalization.h"
 #include "KZLog.h"
-#include "KZNotificationCenter.h"
 #include "KZProgressSheet.h"
 #include "KZReportPrinter.h"
 #include "KZSMARTDrive.h"
@@ -21,8 +21,6 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QTimer>
-
-#include <thread>
 
 namespace {
 
@@ -52,14 +50,6 @@ protected:
 };
 
 } // namespace
-
-// The progress notifications come from the replaying thread (of this
-// document or of any other refresh); the document is reached on the GUI
-// thread only, as long as it exists.
-struct KZSMARTDataReportDocument::ProgressLink
-{
-    QPointer<KZSMARTDataReportDocument> document;
-};
 
 KZSMARTDataReportDocument::KZSMARTDataReportDocument(Hooks hooks, QWidget *parent)
     : QMainWindow(parent), m_hooks(std::move(hooks))
@@ -100,11 +90,7 @@ KZSMARTDataReportDocument::KZSMARTDataReportDocument(Hooks hooks, QWidget *paren
     createMenus();
 }
 
-KZSMARTDataReportDocument::~KZSMARTDataReportDocument()
-{
-    if (m_progressObserver)
-        KZNotificationCenter::defaultCenter().removeObserver(m_progressObserver);
-}
+KZSMARTDataReportDocument::~KZSMARTDataReportDocument() = default;
 
 void KZSMARTDataReportDocument::createMenus()
 {
@@ -155,20 +141,6 @@ bool KZSMARTDataReportDocument::readFromURL(const QString &path)
     setWindowFilePath(m_filePath);
     m_loadingSheet->setMessage(tr("Loading %1...").arg(name));
 
-    m_progressLink = std::make_shared<ProgressLink>();
-    m_progressLink->document = this;
-    const std::shared_ptr<ProgressLink> link = m_progressLink;
-    m_progressObserver = KZNotificationCenter::defaultCenter().addObserver(
-        KZUpdateInfoProgressBarNotification, [link](const QString &, const QVariant &) {
-            QMetaObject::invokeMethod(
-                qApp,
-                [link] {
-                    if (link->document)
-                        link->document->updateInfoProgressBar();
-                },
-                Qt::QueuedConnection);
-        });
-
     m_smartScanner = std::make_shared<KZSMARTScanner>(KZSMARTScanner::initWithFile(m_filePath));
     if (!m_hooks.smartctl.isEmpty()) {
         m_smartScanner->setSmartctlOverride(m_hooks.smartctl);
@@ -193,26 +165,27 @@ void KZSMARTDataReportDocument::awakeFromNib()
     // The sheet comes once the window is on the screen.
     QTimer::singleShot(0, this, &KZSMARTDataReportDocument::showLoadingSheet);
 
+    // The replay's own steps move this window's bar, nobody else's.
     const std::shared_ptr<KZSMARTScanner> scanner = m_smartScanner;
-    auto work = [scanner] {
-        scanner->updateDrives();
-        const KZDriveList &list = scanner->getDrives();
-        for (qsizetype index = 0; index < list.size(); ++index)
-            list.at(index)->setID(quint64(index));
+    const QPointer<KZSMARTDataReportDocument> guard(this);
+    const KZSMARTScanner::ProgressHandler stepDone = [guard] {
+        QMetaObject::invokeMethod(
+            qApp,
+            [guard] {
+                if (guard)
+                    guard->updateInfoProgressBar();
+            },
+            Qt::QueuedConnection);
     };
-    QPointer<KZSMARTDataReportDocument> guard(this);
-    auto done = [guard] {
-        if (guard)
-            guard->finishLoading();
-    };
-    if (m_hooks.runJob) {
-        m_hooks.runJob(std::move(work), std::move(done));
-        return;
-    }
-    std::thread([work = std::move(work), done = std::move(done)] {
-        work();
-        QMetaObject::invokeMethod(qApp, done, Qt::QueuedConnection);
-    }).detach();
+    KZBackground::run(
+        this,
+        [scanner, stepDone] {
+            scanner->updateDrives(stepDone);
+            const KZDriveList &list = scanner->getDrives();
+            for (qsizetype index = 0; index < list.size(); ++index)
+                list.at(index)->setID(quint64(index));
+        },
+        [this] { finishLoading(); });
 }
 
 void KZSMARTDataReportDocument::showLoadingSheet()
@@ -228,8 +201,7 @@ void KZSMARTDataReportDocument::closeLoadingSheet()
 
 void KZSMARTDataReportDocument::updateInfoProgressBar()
 {
-    // A fixed step per notification, whatever refresh posted it: six read
-    // steps fill the bar.
+    // A fixed step per step of the replay: six read steps fill the bar.
     m_progress = qMin(100.0, m_progress + 100.0 / 6.0);
     QProgressBar *bar = m_loadingSheet->progressBar();
     bar->setValue(qRound(m_progress));
@@ -249,8 +221,13 @@ void KZSMARTDataReportDocument::finishLoading()
             drive->driveReadFailure() == KZSMARTDrive::ReadFailure::UnreadableCapture ||
             (!drive->smartSupported() &&
              drive->getLastSMARTErrorMessage().value_or(QString()).contains(unreadableFileError));
-        if (!unreadable)
+        if (!unreadable) {
+            // A step of the replay that broke off, told now, on this thread.
+            if (const std::optional<QString> &alert = drive->driveAlert())
+                KZAlertPresenter::showCritical(localized("Exception1", "An Error Occurred"),
+                                               *alert);
             continue;
+        }
         KZAlertPresenter::showCritical(
             localized("FileRead1", "An Error Occurred"),
             localized("FileRead2", "An error occurred attempting to read the file. The file may "

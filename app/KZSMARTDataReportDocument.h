@@ -15,11 +15,10 @@ class QAction;
 class QDialog;
 
 // A saved drive report (a TWDR file) opened read-only: the captured smartctl
-// output is replayed through the drive engine on a thread of its own, behind
-// a loading sheet, and shown with the main window's drive outline and
-// summary, in the viewer's flavour. Each document has its own drive list,
-// selection and detail windows; closing it closes them. The document cannot
-// be saved.
+// output is replayed through the drive engine in the background (not queued
+// behind a check of the drives), behind a loading sheet, and shown with the main window's drive
+// outline and summary, in the viewer's flavour. Each document has its own drive list, selection and
+// detail windows; closing it closes them. The document cannot be saved.
 class KZSMARTDataReportDocument : public QMainWindow
 {
     Q_OBJECT
@@ -28,9 +27,6 @@ public:
     // What the document asks of the application; every part may be left empty.
     struct Hooks
     {
-        // Runs `work` on a worker thread, then `done` on the GUI thread.
-        // Default: a thread of its own.
-        std::function<void(std::function<void()> work, std::function<void()> done)> runJob;
         // Runs a dialog (print); default: exec().
         std::function<int(QDialog &dialog)> runDialog;
         // File > Open..., Help > Tarnwell Help and File > Quit of the application.
@@ -48,7 +44,7 @@ public:
     ~KZSMARTDataReportDocument() override;
 
     // Registers the file (readFromURL:ofType:error:): the drive list for it
-    // is made and the progress notifications observed; nothing is read yet.
+    // is made; nothing is read yet.
     // Always succeeds.
     bool readFromURL(const QString &path);
     // Shows the window and starts the loading: the sheet, then the replay.
@@ -88,9 +84,6 @@ private:
     KZDriveList m_drives;
     bool m_loading = false;
     double m_progress = 0;
-    quint64 m_progressObserver = 0;
-    struct ProgressLink;
-    std::shared_ptr<ProgressLink> m_progressLink;
 
     KZDriveBrowser *m_browser = nullptr;
     KZDetailWindows *m_detailWindows = nullptr;

@@ -4,6 +4,7 @@
 #include "KZTestsController.h"
 
 #include "KZAlertPresenter.h"
+#include "KZBackground.h"
 #include "KZBlink1Controller.h"
 #include "KZLocalization.h"
 #include "KZLog.h"
@@ -18,7 +19,6 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QThreadPool>
 #include <QTimer>
 
 namespace {
@@ -51,17 +51,11 @@ void KZTestsController::runDriveJob(Work work, Done done, bool keepsRunningMark)
     whenDrivesIdle([this, work = std::move(work), done = std::move(done), keepsRunningMark] {
         auto copy = std::make_shared<KZSMARTDrive>(*m_drive);
         const quint64 generation = m_host ? m_host->drivesGeneration() : 0;
-        QPointer<KZTestsController> self(this);
-        QThreadPool::globalInstance()->start(
-            [self, copy, work, done, generation, keepsRunningMark] {
-                const quint64 result = work(*copy);
-                QMetaObject::invokeMethod(
-                    qApp,
-                    [self, copy, done, generation, keepsRunningMark, result] {
-                        if (self)
-                            self->finishDriveJob(copy, generation, done, keepsRunningMark, result);
-                    },
-                    Qt::QueuedConnection);
+        auto result = std::make_shared<quint64>(0);
+        KZBackground::run(
+            this, [copy, work, result] { *result = work(*copy); },
+            [this, copy, done, generation, keepsRunningMark, result] {
+                finishDriveJob(copy, generation, done, keepsRunningMark, *result);
             });
     });
 }
@@ -80,6 +74,11 @@ void KZTestsController::finishDriveJob(const std::shared_ptr<KZSMARTDrive> &copy
             m_drive->setSelfTestInProgress(copy->testInProgress());
         m_jobRunning = false;
         m_testRunButton->setEnabled(true);
+        // A run that broke off is told now, on this thread.
+        if (const std::optional<QString> alert = copy->driveAlert()) {
+            m_drive->clearAlert();
+            KZAlertPresenter::showCritical(text("Exception1", "An Error Occurred"), *alert);
+        }
         done(result);
         if (!m_jobRunning)
             Q_EMIT driveJobFinished();
@@ -249,17 +248,8 @@ void KZTestsController::testEnded()
     if (preferences.boolForKey(QStringLiteral("Blink1TestCompleted")) &&
         KZBlink1Controller::toolAvailable()) {
         // Four runs of the tool, one after the other: not on the GUI thread.
-        QPointer<KZTestsController> self(this);
-        QThreadPool::globalInstance()->start([self] {
-            KZBlink1Controller::blueAlert();
-            QMetaObject::invokeMethod(
-                qApp,
-                [self] {
-                    if (self)
-                        Q_EMIT self->ledSignalled();
-                },
-                Qt::QueuedConnection);
-        });
+        KZBackground::run(
+            this, [] { KZBlink1Controller::blueAlert(); }, [this] { Q_EMIT ledSignalled(); });
     }
     updateWindow();
 }

@@ -1,5 +1,6 @@
 #include "KZAppController.h"
 #include "KZApplicationService.h"
+#include "KZBackground.h"
 #include "KZLog.h"
 #include "KZMainWindow.h"
 #include "KZMessageBoxAlertPresenter.h"
@@ -145,7 +146,7 @@ int main(int argc, char *argv[])
         service.setHandlers({}, {});
     }
     KZAlertPresenter::setCurrent(nullptr);
-    if (KZAppController::workerJobsRunning() > 0) {
+    if (KZBackground::running() > 0) {
         // A smartctl that hangs must not keep the program from ending.
         KZLog::log(QStringLiteral("Quitting while a drive check is still running."));
         std::fflush(stderr);

@@ -47,13 +47,12 @@ KZProblemDriveRecord recordFor(const KZCheckedDrive &drive, const QString &healt
             health};
 }
 
-// One drive's contribution, the same in both programs once the name is known.
-void addDrive(KZCheckSummary &summary, const KZCheckedDrive &drive, bool passedCounts,
-              const KZEmailEvents &events)
+// One drive's contribution.
+void addDrive(KZCheckSummary &summary, const KZCheckedDrive &drive, const KZEmailEvents &events)
 {
     switch (healthOf(drive.health)) {
     case Health::Passed:
-        if (passedCounts && events.passed)
+        if (drive.smartSupported && events.passed)
             summary.lines.append(fill("DrivePassed3", "%@: PASSED", drive.displayName));
         break;
     case Health::Failing:
@@ -103,49 +102,17 @@ KZEmailEvents KZEmailEvents::fromPreferences(const KZPreferences &preferences)
 
 namespace KZAlertMail {
 
-KZCheckSummary summarizeApplicationCheck(const QList<const KZSMARTDrive *> &drives,
-                                         const KZEmailEvents &events)
+KZCheckSummary summarizeCheck(const QList<const KZSMARTDrive *> &drives,
+                              const KZEmailEvents &events)
 {
-    return summarizeApplicationCheck(checkedDrives(drives), events);
+    return summarizeCheck(checkedDrives(drives), events);
 }
 
-KZCheckSummary summarizeApplicationCheck(const QList<KZCheckedDrive> &drives,
-                                         const KZEmailEvents &events)
+KZCheckSummary summarizeCheck(const QList<KZCheckedDrive> &drives, const KZEmailEvents &events)
 {
     KZCheckSummary summary;
     for (const KZCheckedDrive &drive : drives)
-        addDrive(summary, drive, drive.smartSupported, events);
-    return summary;
-}
-
-QList<const KZSMARTDrive *> menuItemWalk(const QList<const KZSMARTDrive *> &drives)
-{
-    QList<const KZSMARTDrive *> walked;
-    // The walk ends at a drive that says it has no S.M.A.R.T. data; a drive
-    // that did not answer at all may be a dying disk and is walked.
-    for (const KZSMARTDrive *drive : drives) {
-        if (!drive->smartSupported() && !drive->driveReadFailed())
-            break;
-        walked.append(drive);
-    }
-    return walked;
-}
-
-KZCheckSummary summarizeMenuItemCheck(const QList<const KZSMARTDrive *> &drives,
-                                      const KZEmailEvents &events)
-{
-    return summarizeMenuItemCheck(checkedDrives(drives), events);
-}
-
-KZCheckSummary summarizeMenuItemCheck(const QList<KZCheckedDrive> &drives,
-                                      const KZEmailEvents &events)
-{
-    KZCheckSummary summary;
-    for (const KZCheckedDrive &drive : drives) {
-        if (!drive.smartSupported && !drive.readFailed)
-            break;
-        addDrive(summary, drive, true, events);
-    }
+        addDrive(summary, drive, events);
     return summary;
 }
 

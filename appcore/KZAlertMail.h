@@ -11,7 +11,7 @@ class KZPreferences;
 class KZSMARTDrive;
 
 // Which program composes the mail: the subjects differ ("Tarnwell Report" or
-// "Tarnwell Menu Item Report"), and so does the walk over the drives.
+// "Tarnwell Menu Item Report"); the rules are the same.
 enum class KZMailProgram
 {
     Application,
@@ -38,8 +38,7 @@ struct KZCheckedDrive
     std::optional<QString> driveModel;
     std::optional<QString> driveCapacity;
     std::optional<QString> driveSerialNumber;
-    // smartctl gave no answer (not the drive's own "no S.M.A.R.T."): such a
-    // drive is no reason to stop the monitor's walk.
+    // smartctl gave no answer (not the drive's own "no S.M.A.R.T.").
     bool readFailed = false;
 
     // The drive's facts, named by its display name (the same in both
@@ -59,23 +58,13 @@ struct KZCheckSummary
 
 namespace KZAlertMail {
 
-// The application: every drive, in order. A passed drive adds a line only
-// when it supports SMART; failing and failed drives always count as problems
-// and add a line when their event is on.
-KZCheckSummary summarizeApplicationCheck(const QList<const KZSMARTDrive *> &drives,
-                                         const KZEmailEvents &events);
-KZCheckSummary summarizeApplicationCheck(const QList<KZCheckedDrive> &drives,
-                                         const KZEmailEvents &events);
-
-// The drives the tray program shows, mails and records: those before the
-// first drive without SMART support.
-QList<const KZSMARTDrive *> menuItemWalk(const QList<const KZSMARTDrive *> &drives);
-
-// The tray program: the walk ends at the first drive without SMART support.
-KZCheckSummary summarizeMenuItemCheck(const QList<const KZSMARTDrive *> &drives,
-                                      const KZEmailEvents &events);
-KZCheckSummary summarizeMenuItemCheck(const QList<KZCheckedDrive> &drives,
-                                      const KZEmailEvents &events);
+// Both programs: every drive, in order. A passed drive adds a line only
+// when it supports SMART (a drive without SMART data is neither mailed nor
+// recorded); failing and failed drives always count as problems and add a
+// line when their event is on.
+KZCheckSummary summarizeCheck(const QList<const KZSMARTDrive *> &drives,
+                              const KZEmailEvents &events);
+KZCheckSummary summarizeCheck(const QList<KZCheckedDrive> &drives, const KZEmailEvents &events);
 
 // The subject chosen by the counts of added lines (not of drives), filled
 // with the host name.

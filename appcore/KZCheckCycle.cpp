@@ -4,6 +4,7 @@
 #include "KZDriveListFile.h"
 #include "KZDriveStatus.h"
 #include "KZLog.h"
+#include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
 #include "KZSMARTDrive.h"
 
@@ -16,25 +17,18 @@ bool couldNotBeRead(const KZSMARTDrive &drive)
            (drive.smartSupported() && health != 1 && health != 2 && health != 3);
 }
 
-int menuItemDriveStatus(const KZSMARTDrive &drive)
+bool isUnsupported(const KZSMARTDrive &drive)
+{
+    const qint32 health = drive.driveHealth();
+    return !drive.smartSupported() && !drive.driveReadFailed() && health != 2 && health != 3;
+}
+
+int driveIconStatus(const KZSMARTDrive &drive)
 {
     const qint32 health = drive.driveHealth();
     if (health == 2 || health == 3)
         return health;
     return couldNotBeRead(drive) ? 2 : 1;
-}
-
-int menuItemOverallStatus(const QList<const KZSMARTDrive *> &walked)
-{
-    int overall = 1;
-    for (const KZSMARTDrive *drive : walked) {
-        const int status = menuItemDriveStatus(*drive);
-        if (status == 3)
-            overall = 3;
-        else if (status == 2 && overall != 3)
-            overall = 2;
-    }
-    return overall;
 }
 
 KZBlink1Signal blink1SignalForStatus(int mergedStatus, const KZPreferences &preferences)
@@ -105,30 +99,13 @@ Result finishUpdate(const QList<const KZSMARTDrive *> &drives, const Options &op
 {
     KZPreferences &preferences =
         options.preferences ? *options.preferences : KZPreferences::standard();
-    const bool menuItem = options.program == KZMailProgram::MenuItem;
-    const QList<const KZSMARTDrive *> walked =
-        menuItem ? KZAlertMail::menuItemWalk(drives) : drives;
     Result result;
-    result.mergedStatus =
-        menuItem ? menuItemOverallStatus(walked) : KZDriveStatus::mergedDriveStatus(drives);
-
-    const bool blink1Available =
-        options.blink1Available.value_or(KZBlink1Controller::toolAvailable());
-    if (blink1Available && menuItem) {
-        for (const KZSMARTDrive *drive : walked) {
-            const KZBlink1Signal signal = updateBlink1(menuItemDriveStatus(*drive), preferences);
-            result.blink1Signals.append(signal);
-            if (signal != KZBlink1Signal::None)
-                result.blink1 = signal;
-        }
-    } else if (blink1Available) {
+    result.mergedStatus = KZDriveStatus::mergedDriveStatus(drives);
+    if (options.blink1Available.value_or(KZBlink1Controller::toolAvailable()))
         result.blink1 = updateBlink1(result.mergedStatus, preferences);
-        result.blink1Signals.append(result.blink1);
-    }
 
     const KZEmailEvents events = KZEmailEvents::fromPreferences(preferences);
-    result.summary = menuItem ? KZAlertMail::summarizeMenuItemCheck(walked, events)
-                              : KZAlertMail::summarizeApplicationCheck(drives, events);
+    result.summary = KZAlertMail::summarizeCheck(drives, events);
 
     const QDateTime now =
         options.checkTime.isValid() ? options.checkTime : QDateTime::currentDateTime();
@@ -138,7 +115,7 @@ Result finishUpdate(const QList<const KZSMARTDrive *> &drives, const Options &op
         options.driveListPath.isEmpty() ? KZDriveListFile::filePath() : options.driveListPath);
 
     result.mail = KZAlertMail::alertMessage(
-        options.program, result.summary, preferences.stringForKey(QStringLiteral("EmailHostName")));
+        options.program, result.summary, preferences.stringForKey(KZPreferenceKeys::emailHostName));
     if (result.mail) {
         KZMailSender sender = options.mailSender;
         sender.setPreferences(&preferences);

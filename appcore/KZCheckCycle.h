@@ -32,14 +32,14 @@ namespace KZCheckCycle {
 // passed.
 bool couldNotBeRead(const KZSMARTDrive &drive);
 
-// The tray program's status of one drive for its icon and LED: its health
-// when 1, 2 or 3; a drive that could not be read counts as failing; any
-// other health as passed.
-int menuItemDriveStatus(const KZSMARTDrive &drive);
+// A drive that answered that it has no S.M.A.R.T. data (shown only while
+// "ShowUnsupportedDrives" is on): it is listed, but never judged, mailed or
+// recorded.
+bool isUnsupported(const KZSMARTDrive &drive);
 
-// The tray program's overall status of the drives it walked: 3 when one
-// failed, else 2 when one is failing (or could not be read), else 1.
-int menuItemOverallStatus(const QList<const KZSMARTDrive *> &walked);
+// The status of one drive for its icon: its health when 2 or 3; a drive
+// that could not be read counts as failing; any other health as passed.
+int driveIconStatus(const KZSMARTDrive &drive);
 
 // The LED signal for the merged status: failing (2) gives yellow and failed
 // (3) red when their "Blink1…" key is on, else nothing; any other status
@@ -66,17 +66,15 @@ struct Options
     std::function<void(const KZMailResult &)> mailFinished;
     // The preferences read (the standard store when null).
     KZPreferences *preferences = nullptr;
-    // Whose check it is. The tray program walks the drives only up to the
-    // first one without SMART support, signals the LED once per walked drive
-    // (so the last drive whose event is on decides) and mails its own subjects.
+    // Whose check it is: the mail subjects ("Tarnwell Report" or "Tarnwell
+    // Menu Item Report"). The rules are the same for both.
     KZMailProgram program = KZMailProgram::Application;
 };
 
 struct Result
 {
     int mergedStatus = 1;
-    KZBlink1Signal blink1 = KZBlink1Signal::None; // the last signal sent
-    QList<KZBlink1Signal> blink1Signals;          // every signal decided, in order
+    KZBlink1Signal blink1 = KZBlink1Signal::None; // the signal sent
     KZCheckSummary summary;
     QString checkTime;
     bool driveListWritten = false;
@@ -94,10 +92,11 @@ struct Result
 bool selfTestWarningCalledFor(const QStringList &driveLocations, const QDateTime &now,
                               KZPreferences &preferences);
 
-// After a check of `drives` (in list order): lights the LED by the merged
-// status when the tool is there, composes the lines and records, writes the
-// persisted drive list, and sends the alert mail with the program's subjects
-// when at least one line was added ("EmailDrive…" keys decide).
+// After a check of `drives` (in list order), the same in every program:
+// lights the LED by the merged status of all drives when the tool is there,
+// composes the lines and records, writes the persisted drive list, and sends
+// the alert mail with the program's subjects when at least one line was
+// added ("EmailDrive…" keys decide).
 Result finishUpdate(const QList<const KZSMARTDrive *> &drives, const Options &options = {});
 
 } // namespace KZCheckCycle

@@ -58,8 +58,9 @@ KZMenuItemDrive KZMenuItemDrive::fromDrive(const KZSMARTDrive &drive)
     KZMenuItemDrive shown;
     shown.title = drive.driveModel().value_or(drive.driveLocationID());
     shown.partitions = drive.partitionNames();
-    shown.status = KZCheckCycle::menuItemDriveStatus(drive);
+    shown.status = KZCheckCycle::driveIconStatus(drive);
     shown.couldNotBeRead = KZCheckCycle::couldNotBeRead(drive);
+    shown.unsupported = KZCheckCycle::isUnsupported(drive);
     if (shown.couldNotBeRead)
         shown.reason = drive.getLastSMARTErrorMessage().value_or(QString());
     return shown;
@@ -109,6 +110,8 @@ QString KZMenuItemMenu::statusText(const KZMenuItemDrive &drive)
 {
     if (drive.couldNotBeRead)
         return text("OverallStatusUnreadable", "Overall Status: could not be read!");
+    if (drive.unsupported)
+        return text("OverallStatusUnsupported", "Overall Status: Unsupported");
     switch (drive.status) {
     case 2:
         return text("OverallStatusFailing", "Overall Status: FAILING!");
@@ -143,7 +146,8 @@ void KZMenuItemMenu::showSnapshot(const KZMenuItemSnapshot &snapshot)
         KZMenuItemEntry item;
         item.kind = KZMenuItemEntry::Kind::Drive;
         item.title = drive.title;
-        item.iconStatus = drive.status;
+        // A drive without S.M.A.R.T. data is not judged: no coloured icon.
+        item.iconStatus = drive.unsupported ? 0 : drive.status;
         // A drive named by its one volume needs no list of volumes; an empty
         // list would open as an empty box.
         item.hasSubmenu = drive.partitions.size() >= 2;

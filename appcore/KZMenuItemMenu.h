@@ -49,6 +49,8 @@ struct KZMenuItemDrive
     QStringList partitions; // its volume names
     int status = 1;         // 1 passed, 2 failing, 3 failed (for the icon)
     bool couldNotBeRead = false;
+    // It answered that it has no S.M.A.R.T. data: listed, never judged.
+    bool unsupported = false;
     QString reason; // why it could not be read, when known
 
     static KZMenuItemDrive fromDrive(const KZSMARTDrive &drive);
@@ -64,7 +66,7 @@ struct KZMenuItemSnapshot
         ScanFailed // discovery failed: no update ran
     };
     Outcome outcome = Outcome::Drives;
-    QList<KZMenuItemDrive> drives; // the walked drives, in list order
+    QList<KZMenuItemDrive> drives; // the listed drives, in list order
     int overallStatus = 1;
     QString lastUpdated; // the time of the update, as the drive list has it
 };
@@ -97,7 +99,7 @@ public:
     void appendUpdateAvailable();
 
     // The status line of a drive: "Overall Status: Passed", "… FAILING!",
-    // "… FAILED!", or that it could not be read.
+    // "… FAILED!", "… Unsupported", or that it could not be read.
     static QString statusText(const KZMenuItemDrive &drive);
     static QString lastUpdatedText(const QString &time);
 

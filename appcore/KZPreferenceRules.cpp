@@ -1,13 +1,7 @@
 #include "KZPreferenceRules.h"
 
-#include "KZAlertPresenter.h"
-#include "KZException.h"
 #include "KZPaths.h"
 #include "KZPreferences.h"
-#include "KZTask.h"
-
-#include <QFileInfo>
-#include <QOperatingSystemVersion>
 
 namespace KZPreferenceRules {
 
@@ -86,52 +80,3 @@ bool emailOptionsEnabled(const KZPreferences &preferences)
 }
 
 } // namespace KZPreferenceRules
-
-KZSATDriverCheck::KZSATDriverCheck()
-    : systemVersion(runningMacOSVersion),
-      runner([](const QString &program, const QStringList &arguments) {
-          try {
-              KZTask task;
-              return task.parseCommandLine(program, arguments);
-          } catch (const KZException &) {
-              return std::optional<QStringList>();
-          }
-      })
-{
-}
-
-std::optional<KZSATDriverCheck::SystemVersion> KZSATDriverCheck::runningMacOSVersion()
-{
-    const QOperatingSystemVersion current = QOperatingSystemVersion::current();
-    if (current.type() != QOperatingSystemVersion::MacOS)
-        return std::nullopt;
-    return SystemVersion{current.majorVersion(), current.minorVersion(), current.microVersion()};
-}
-
-bool KZSATDriverCheck::run(KZPreferences &preferences) const
-{
-    const std::optional<SystemVersion> version = systemVersion ? systemVersion() : std::nullopt;
-    if (!version)
-        return false;
-    const bool catalinaOrLater =
-        (version->major == 10 && version->minor >= 15) || version->major >= 11;
-    if (!catalinaOrLater)
-        return false;
-    const QString checkedKey = QStringLiteral("CheckedForDriverLoad");
-    if (!QFileInfo::exists(driverPath) || preferences.boolForKey(checkedKey))
-        return false;
-    const std::optional<QStringList> lines =
-        runner
-            ? runner(kextstatPath, {QStringLiteral("-b"), driverIdentifier, QStringLiteral("-l")})
-            : std::nullopt;
-    // A line means the driver is loaded; a failed run counts as not loaded.
-    if (lines && !lines->isEmpty())
-        return false;
-    KZAlertPresenter::showCritical(
-        QStringLiteral("Driver installed but not loaded"),
-        QStringLiteral("The SAT SMART Driver is installed but not loaded. To fix, unplug and "
-                       "replug external drivers, reboot, or reinstall the driver. This message "
-                       "will not appear again."));
-    preferences.setBool(checkedKey, true);
-    return true;
-}

@@ -2,8 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <functional>
-#include <optional>
 
 class KZPreferences;
 
@@ -42,38 +40,3 @@ QString customLimitFieldText(const QString &text);
 bool emailOptionsEnabled(const KZPreferences &preferences);
 
 } // namespace KZPreferenceRules
-
-// The check, once per start, that an installed SAT driver (a macOS kernel
-// extension for external disks) is loaded. It only acts on macOS 10.15 or
-// later; on other systems the driver file never exists. The system version,
-// the paths and the kextstat runner can be replaced, so its rules are tested
-// anywhere.
-class KZSATDriverCheck
-{
-public:
-    struct SystemVersion
-    {
-        int major = 0;
-        int minor = 0;
-        int patch = 0;
-    };
-    using VersionSource = std::function<std::optional<SystemVersion>()>;
-    using Runner = std::function<std::optional<QStringList>(const QString &program,
-                                                            const QStringList &arguments)>;
-
-    KZSATDriverCheck();
-
-    // The running macOS version; nothing on other systems.
-    static std::optional<SystemVersion> runningMacOSVersion();
-
-    VersionSource systemVersion;
-    QString driverPath = QStringLiteral("/Library/Extensions/SATSMARTDriver.kext");
-    QString kextstatPath = QStringLiteral("/usr/sbin/kextstat");
-    QString driverIdentifier = QStringLiteral("org.dungeon.driver.SATSMARTDriver");
-    // Runs a program through KZTask; nothing when it cannot be run.
-    Runner runner;
-
-    // Runs the check; true when it showed the "Driver installed but not
-    // loaded" alert (and stored "CheckedForDriverLoad").
-    bool run(KZPreferences &preferences) const;
-};

@@ -36,9 +36,14 @@ int mergedDriveStatus(const QList<const KZSMARTDrive *> &drives)
 {
     int merged = 1;
     for (const KZSMARTDrive *drive : drives) {
-        if (drive->driveHealth() == 3)
+        const qint32 health = drive->driveHealth();
+        // A drive whose status is UNKNOWN (it did not answer, or answered
+        // without a verdict) is never shown as healthy.
+        const bool unknown = drive->driveReadFailed() ||
+                             (drive->smartSupported() && health != 1 && health != 2 && health != 3);
+        if (health == 3)
             merged = 3;
-        else if ((drive->driveHealth() == 2 || drive->driveReadFailed()) && merged != 3)
+        else if ((health == 2 || unknown) && merged != 3)
             merged = 2;
     }
     return merged;

@@ -16,8 +16,9 @@ QString getDriveStatus(const KZSMARTDrive &drive);
 // The word shown for an empty drive list.
 inline const QString noDrivesStatus = QStringLiteral("NODRIVES");
 
-// 3 when any drive failed, else 2 when any is failing or could not be read
-// (the icon is never green about a disk that did not answer), else 1.
+// 3 when any drive failed, else 2 when any is failing or UNKNOWN (it could
+// not be read, or gave no verdict: the icon is never green about a disk
+// whose health nobody knows), else 1.
 int mergedDriveStatus(const QList<const KZSMARTDrive *> &drives);
 
 // The model (or location identifier), a single partition's name, or

@@ -1,6 +1,5 @@
 #include "KZSMARTScanner.h"
 
-#include "KZAlertPresenter.h"
 #include "KZBlockDeviceList.h"
 #include "KZException.h"
 #include "KZLocalization.h"
@@ -16,11 +15,6 @@
 #include <QThreadPool>
 
 namespace {
-
-const QString diskPrefix = QStringLiteral("/dev/disk");
-const QString volumesFolder = QStringLiteral("/Volumes/");
-const QString privateFolder = QStringLiteral("/private/");
-const QString rootLinkArrow = QStringLiteral("-> /");
 
 // The serial number a drive can be merged by; a blank one (as some USB
 // bridges report) says nothing about which disk it is.
@@ -76,15 +70,6 @@ KZSMARTScanner KZSMARTScanner::initWithFile(const QString &path)
     return scanner;
 }
 
-KZSMARTScanner::BackEnd KZSMARTScanner::platformBackEnd()
-{
-#ifdef Q_OS_MACOS
-    return BackEnd::MacOS;
-#else
-    return BackEnd::Linux;
-#endif
-}
-
 void KZSMARTScanner::setToolProgram(const QString &tool, const QString &program)
 {
     m_toolPrograms.insert(tool, program);
@@ -95,10 +80,6 @@ QString KZSMARTScanner::toolProgram(const QString &tool) const
     const QString chosen = m_toolPrograms.value(tool);
     if (!chosen.isEmpty())
         return chosen;
-    if (tool == lsTool)
-        return QStringLiteral("/bin/ls");
-    if (tool == dfTool)
-        return QStringLiteral("/bin/df");
     if (tool == lsblkTool)
         return defaultLsblk();
     return tool;
@@ -109,18 +90,14 @@ void KZSMARTScanner::debugLog(const QString &message) const
     KZLog::debug(m_outputDebugMessages, message);
 }
 
-void KZSMARTScanner::showScanAlert() const
+void KZSMARTScanner::recordScanAlert()
 {
-    if (m_enableCommandLineOption)
-        return;
-    KZAlertPresenter::showCritical(
-        KZLocalization::localizedString(QStringLiteral("Exception1"),
-                                        QStringLiteral("An Error Occurred")),
+    m_scanAlert =
         KZLocalization::localizedString(
             QStringLiteral("Exception2"),
             QStringLiteral("An error occurred attempting to scan for drives. Tarnwell may work "
                            "incorrectly. Please contact ")) +
-            KZSupportEmailAddress + QStringLiteral(" for help."));
+        KZSupportEmailAddress + QStringLiteral(" for help.");
 }
 
 std::shared_ptr<KZSMARTDrive> KZSMARTScanner::makeDrive(const QString &location) const
@@ -146,61 +123,9 @@ bool KZSMARTScanner::scanForDrives()
         m_outputDebugMessages =
             KZPreferences::standard().boolForKey(QStringLiteral("OutputDebugMessages"));
     m_drives.clear();
+    m_scanAlert.reset();
     debugLog(QStringLiteral("Parsing drives..."));
-    return m_backEnd == BackEnd::MacOS ? scanMacOS() : scanLinux();
-}
 
-bool KZSMARTScanner::scanMacOS()
-{
-    std::optional<QStringList> listing;
-    KZTask lsTask;
-    lsTask.setTimeout(m_taskTimeoutSeconds);
-    try {
-        listing = lsTask.parseCommandLine(toolProgram(lsTool), QStringList{QStringLiteral("/dev")});
-    } catch (const std::exception &error) {
-        KZLog::log(
-            QStringLiteral("Exception occured in parseDrives->parseCommandLine(lsArray)- %1: %2")
-                .arg(KZException::nameOf(error), KZException::reasonOf(error)));
-        showScanAlert();
-        return false;
-    }
-    if (!listing) {
-        KZLog::log(QStringLiteral("ls returned error code: %1").arg(lsTask.getErrorCode()));
-        return false;
-    }
-    // Whole disks only: disk0 or disk12, not the slices (disk0s1) or the raw
-    // nodes (rdisk0).
-    for (const QString &line : *listing) {
-        if (line.startsWith(QLatin1String("disk")) && (line.size() == 5 || line.size() == 6))
-            newDrive(line);
-    }
-
-    debugLog(QStringLiteral("Parsing volumes."));
-    std::optional<QStringList> volumes;
-    KZTask dfTask;
-    dfTask.setTimeout(m_taskTimeoutSeconds);
-    try {
-        volumes = dfTask.parseCommandLine(toolProgram(dfTool), QStringList());
-    } catch (const std::exception &error) {
-        KZLog::log(
-            QStringLiteral("Exception occured in parseDrives->parseCommandLine(lsArray)- %1: %2")
-                .arg(KZException::nameOf(error), KZException::reasonOf(error)));
-        showScanAlert();
-        return false;
-    }
-    if (!volumes) {
-        KZLog::log(QStringLiteral("df returned error code: %1").arg(dfTask.getErrorCode()));
-        return false;
-    }
-    for (const QString &line : *volumes) {
-        if (line.contains(diskPrefix))
-            addVolume(line);
-    }
-    return true;
-}
-
-bool KZSMARTScanner::scanLinux()
-{
     std::optional<QStringList> listing;
     KZTask task;
     task.setTimeout(m_taskTimeoutSeconds);
@@ -211,7 +136,7 @@ bool KZSMARTScanner::scanLinux()
         KZLog::log(
             QStringLiteral("Exception occured in parseDrives->parseCommandLine(lsblk)- %1: %2")
                 .arg(KZException::nameOf(error), KZException::reasonOf(error)));
-        showScanAlert();
+        recordScanAlert();
         return false;
     }
     if (!listing) {
@@ -238,144 +163,22 @@ bool KZSMARTScanner::scanLinux()
     return true;
 }
 
-void KZSMARTScanner::newDrive(const QString &name)
-{
-    debugLog(QStringLiteral("Adding new drive to array: %1.").arg(name));
-    m_drives.append(makeDrive(QStringLiteral("/dev/") + name));
-}
-
-QString KZSMARTScanner::wholeDiskIdentifier(const QString &line)
-{
-    const qsizetype at = line.indexOf(diskPrefix);
-    const QString remainder = line.mid(at < 0 ? 0 : at + diskPrefix.size());
-    const qsizetype slice = remainder.indexOf(QLatin1Char('s'));
-    QString number;
-    if (slice >= 0 && slice <= 3) {
-        number = remainder.left(slice);
-    } else {
-        // A whole disk mounted without slices: the number ends at the first blank.
-        qsizetype blank = 0;
-        while (blank < remainder.size() && remainder.at(blank) != QLatin1Char(' ') &&
-               remainder.at(blank) != QLatin1Char('\t'))
-            ++blank;
-        number = remainder.left(blank);
-    }
-    return diskPrefix + number;
-}
-
-void KZSMARTScanner::addVolume(const QString &line)
-{
-    debugLog(QStringLiteral("Adding volume:"));
-    debugLog(line);
-    if (m_drives.isEmpty()) {
-        newDriveWithVolume(line);
-        return;
-    }
-    const QString identifier = wholeDiskIdentifier(line);
-    std::optional<QString> found;
-    for (const std::shared_ptr<KZSMARTDrive> &drive : std::as_const(m_drives)) {
-        if (!drive->sameLocation(identifier))
-            continue;
-        found = findVolumeName(line);
-        if (*found != removeDuplicateVolumeName)
-            drive->addPartitionName(*found);
-    }
-    if (!found)
-        newDriveWithVolume(line);
-}
-
-void KZSMARTScanner::newDriveWithVolume(const QString &line)
-{
-    debugLog(QStringLiteral("Adding new drive to array."));
-    std::shared_ptr<KZSMARTDrive> drive = makeDrive(wholeDiskIdentifier(line));
-    const QString name = findVolumeName(line);
-    if (name.contains(QLatin1String("com.apple.TimeMachine"))) {
-        debugLog(QStringLiteral("Skipping drive since its a local Time Machine snapshot."));
-        return;
-    }
-    if (name.contains(QLatin1String("var/folders"))) {
-        debugLog(QStringLiteral("Skipping drive since its a temporary app volume."));
-        return;
-    }
-    // A mount below /private/ is never shown as a volume, also not on a
-    // drive made for it.
-    if (name != removeDuplicateVolumeName)
-        drive->addPartitionName(name);
-    drive->setDebugState(m_outputDebugMessages);
-    m_drives.append(drive);
-}
-
-QString KZSMARTScanner::findVolumeName(const QString &line)
-{
-    debugLog(QStringLiteral("Finding volume name."));
-    const bool inVolumes = line.contains(volumesFolder);
-    const bool inPrivate = line.contains(privateFolder);
-    QString name;
-    if (!inVolumes && !inPrivate)
-        name = findRootVolumeName().value_or(unknownVolumeName);
-    else if (inVolumes && !inPrivate)
-        name = line.mid(line.indexOf(volumesFolder) + volumesFolder.size());
-    else
-        name = removeDuplicateVolumeName;
-    debugLog(QStringLiteral("Found volume name: %1").arg(name));
-    return name;
-}
-
-std::optional<QString> KZSMARTScanner::findRootVolumeName()
-{
-    debugLog(QStringLiteral("Finding root volume name."));
-    std::optional<QStringList> listing;
-    KZTask task;
-    task.setTimeout(m_taskTimeoutSeconds);
-    try {
-        listing = task.parseCommandLine(
-            toolProgram(lsTool), QStringList{QStringLiteral("-la"), QStringLiteral("/Volumes")});
-    } catch (const std::exception &error) {
-        KZLog::log(
-            QStringLiteral("Exception occured in findRootVolumeName->parseCommandLine- %1: %2")
-                .arg(KZException::nameOf(error), KZException::reasonOf(error)));
-        showScanAlert();
-        return std::nullopt;
-    }
-    if (!listing) {
-        KZLog::log(QStringLiteral("ls returned error code: %1").arg(task.getErrorCode()));
-        return std::nullopt;
-    }
-    // The start-up volume is the link that points at / itself, as in
-    // "lrwxr-xr-x  1 root  admin  1 Jan 12 10:30 Macintosh HD -> /". The name
-    // lies between the blank after the minutes and the blank before the arrow.
-    for (const QString &line : *listing) {
-        if (!line.contains(rootLinkArrow) || !line.contains(QLatin1Char(':')) ||
-            !line.endsWith(rootLinkArrow))
-            continue;
-        const qsizetype start = line.indexOf(QLatin1Char(':')) + 4;
-        const qsizetype end = line.size() - rootLinkArrow.size() - 1;
-        if (end <= start)
-            continue;
-        const QString name = line.mid(start, end - start);
-        debugLog(QStringLiteral("Found root volume name: %1").arg(name));
-        return name;
-    }
-    KZLog::log(QStringLiteral("Error: could not find root volume name from ls"));
-    return std::nullopt;
-}
-
 bool KZSMARTScanner::skippedWhileTesting(const KZSMARTDrive &drive)
 {
     return drive.driveAbortOfflineCollection() && drive.driveSelfTestExecutionInProgress();
 }
 
-qint64 KZSMARTScanner::progressNotificationCount() const
+qint64 KZSMARTScanner::progressStepCount() const
 {
     qint64 count = 0;
     for (const std::shared_ptr<KZSMARTDrive> &drive : m_drives) {
         if (!skippedWhileTesting(*drive))
-            count += drive->driveFromFile() ? 6 : 7;
+            count += drive->progressStepCount();
     }
     return count;
 }
 
-void KZSMARTScanner::updateDrives()
+void KZSMARTScanner::updateDrives(const ProgressHandler &stepDone)
 {
     // The whole update reads the preferences once and writes what its drives
     // remembered once, when it ends.
@@ -396,7 +199,11 @@ void KZSMARTScanner::updateDrives()
             readable.append(drive);
         }
     }
+    for (const std::shared_ptr<KZSMARTDrive> &drive : std::as_const(readable))
+        drive->setProgressHandler(stepDone);
     refresh(readable);
+    for (const std::shared_ptr<KZSMARTDrive> &drive : std::as_const(readable))
+        drive->setProgressHandler({});
 
     // Then, in list order, the filter and the merge.
     QSet<QString> serialNumbers;

@@ -4,6 +4,7 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -14,35 +15,19 @@ class KZSMARTDrive;
 using KZDriveList = QList<std::shared_ptr<KZSMARTDrive>>;
 
 // Keeps the list of drives the rest of the system shows and checks. A scan
-// lists the whole disks and the volumes mounted from them; an update
-// refreshes every drive, drops drives without S.M.A.R.T. support (unless the
-// user wants to see them) and merges drive objects that turn out to be the
-// same physical disk (the same serial number under two device nodes).
-//
-// Two ways of finding disks stand behind the scan: on macOS the device nodes
-// of /dev with `df` and the /Volumes links; on Linux one run of lsblk. The one
-// of the running platform is chosen; both can be chosen explicitly.
+// lists the whole disks and the volumes mounted from them with one run of
+// lsblk; an update refreshes every drive, drops drives without S.M.A.R.T.
+// support (unless the user wants to see them) and merges drive objects that
+// turn out to be the same physical disk (the same serial number under two
+// device nodes).
 //
 // No locks: nothing else may read or change the list while a scan or an
 // update runs.
 class KZSMARTScanner
 {
 public:
-    enum class BackEnd
-    {
-        MacOS,
-        Linux
-    };
-
-    // The tools a scan runs, as keys of setToolProgram.
-    static inline const QString lsTool = QStringLiteral("ls");
-    static inline const QString dfTool = QStringLiteral("df");
+    // The tool a scan runs, as the key of setToolProgram.
     static inline const QString lsblkTool = QStringLiteral("lsblk");
-
-    // Volume name texts: no name could be found, and a mount that is never
-    // shown as a volume.
-    static inline const QString unknownVolumeName = QStringLiteral("unknown");
-    static inline const QString removeDuplicateVolumeName = QStringLiteral("<REMOVE DUPLICATE>");
 
     KZSMARTScanner(); // init: empty list, alerts allowed
     static KZSMARTScanner initForCommandLine();
@@ -54,19 +39,24 @@ public:
     KZSMARTScanner(KZSMARTScanner &&) = default;
     KZSMARTScanner &operator=(KZSMARTScanner &&) = default;
 
-    // Rebuilds the list; false when a listing program failed (the list then
-    // holds what was found before the failure).
+    // Rebuilds the list; false when the listing program failed (the list is
+    // then empty). A failure that calls for an alert is kept in scanAlert().
     bool scanForDrives();
+    // The alert a person should see after the last scan, if any; only
+    // recorded here (whoever ran the scan shows it, on its own thread).
+    const std::optional<QString> &scanAlert() const { return m_scanAlert; }
+    // Called once for every step a drive of an update ends normally.
+    using ProgressHandler = std::function<void()>;
     // Refreshes, filters and merges the drives. Up to refreshConcurrency()
     // drives are refreshed at the same time, each on a thread of its own:
-    // their progress notifications and alerts come from those threads. The
-    // filter and the merge then walk the list in order.
-    void updateDrives();
-    // How many "KZUpdateInfoProgressBar" notifications the next updateDrives()
-    // posts when every step succeeds: seven for a drive read from its device
-    // (six read steps and the raw capture), six for one replayed from a file,
-    // none for a drive left out while its self-test runs.
-    qint64 progressNotificationCount() const;
+    // `stepDone` is called from those threads. The filter and the merge then
+    // walk the list in order.
+    void updateDrives(const ProgressHandler &stepDone = {});
+    // How many steps the next updateDrives() reports when every step ends
+    // normally: seven for a drive read from its device (six read steps and
+    // the raw capture), six for one replayed from a file, none for a drive
+    // left out while its self-test runs.
+    qint64 progressStepCount() const;
     static constexpr int defaultRefreshConcurrency = 8;
     // At most this many drives are refreshed at the same time (1: one after
     // another).
@@ -83,26 +73,7 @@ public:
     // command line); it is updated, filtered and merged like a scanned one.
     void addDrive(std::shared_ptr<KZSMARTDrive> drive);
 
-    // macOS discovery steps.
-    // Appends a drive for /dev/ plus the node name (such as disk0).
-    void newDrive(const QString &name);
-    // Attaches the volume of one `df` line to its drive, or makes a drive for it.
-    void addVolume(const QString &line);
-    // Makes a drive from one `df` line.
-    void newDriveWithVolume(const QString &line);
-    // The volume name of one `df` line: a name, "unknown" or "<REMOVE DUPLICATE>".
-    QString findVolumeName(const QString &line);
-    // The name of the start-up volume, from the link to / in /Volumes.
-    std::optional<QString> findRootVolumeName();
-    // The whole disk a `df` line's device belongs to: /dev/disk1 for /dev/disk1s2.
-    static QString wholeDiskIdentifier(const QString &line);
-
-    // The back end of the running platform, and the one this list uses.
-    static BackEnd platformBackEnd();
-    BackEnd backEnd() const { return m_backEnd; }
-    void setBackEnd(BackEnd backEnd) { m_backEnd = backEnd; }
-
-    // Runs this program in place of a listing tool (ls, df or lsblk).
+    // Runs this program in place of a listing tool (lsblk).
     void setToolProgram(const QString &tool, const QString &program);
     // The program a scan runs for a listing tool.
     QString toolProgram(const QString &tool) const;
@@ -118,22 +89,20 @@ public:
 private:
     // A drive that cannot be read while its self-test runs keeps its data.
     static bool skippedWhileTesting(const KZSMARTDrive &drive);
-    bool scanMacOS();
-    bool scanLinux();
     std::shared_ptr<KZSMARTDrive> makeDrive(const QString &location) const;
     // Refreshes the drives, several at a time.
     void refresh(const KZDriveList &drives) const;
     // Merges the drive at index with the earlier drive of the same serial
     // number; false when there is none.
     bool merge(qsizetype index);
-    void showScanAlert() const;
+    void recordScanAlert();
     void debugLog(const QString &message) const;
 
     KZDriveList m_drives;
     bool m_outputDebugMessages = false;
     bool m_enableCommandLineOption = false;
 
-    BackEnd m_backEnd = platformBackEnd();
+    std::optional<QString> m_scanAlert;
     QMap<QString, QString> m_toolPrograms;
     QString m_smartctlOverride;
     std::optional<bool> m_showUnsupportedDrives;

@@ -38,7 +38,7 @@ QString textAfter(const QString &line, const QString &phrase)
     const qsizetype at = line.indexOf(phrase);
     if (at < 0)
         throw KZException(
-            QStringLiteral("NSRangeException"),
+            KZException::unreadableText,
             QStringLiteral("error log line without \"%1\": \"%2\"").arg(phrase, line));
     return line.mid(at + phrase.size());
 }

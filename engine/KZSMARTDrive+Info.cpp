@@ -12,7 +12,7 @@ QString bracketedText(const QString &value)
 {
     const qsizetype open = value.indexOf(QLatin1Char('['));
     if (open < 0)
-        throw KZException(QStringLiteral("NSRangeException"),
+        throw KZException(KZException::unreadableText,
                           QStringLiteral("no capacity in \"%1\"").arg(value));
     const qsizetype close = value.indexOf(QLatin1Char(']'), open + 1);
     return value.mid(open + 1, close < 0 ? -1 : close - open - 1);

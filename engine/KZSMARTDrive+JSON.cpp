@@ -89,7 +89,6 @@ QJsonObject KZSMARTDrive::toJSON() const
     object.insert(QStringLiteral("testInProgress"), m_testInProgress);
     object.insert(QStringLiteral("exceptionOccurred"), m_exceptionOccurred);
     object.insert(QStringLiteral("driveFromFile"), m_driveFromFile);
-    object.insert(QStringLiteral("bundlePath"), text(m_bundlePath));
     object.insert(QStringLiteral("enableCommandLineOption"), m_enableCommandLineOption);
     object.insert(QStringLiteral("failureReasonsText"), texts(m_failureReasonsText));
     object.insert(QStringLiteral("readFailure"), m_readFailure == ReadFailure::None

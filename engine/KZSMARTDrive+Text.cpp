@@ -12,7 +12,7 @@ bool isBlankOrTab(QChar c)
 
 KZException textRoutineFailure(const QString &routine, const QString &line)
 {
-    return KZException(QStringLiteral("NSRangeException"),
+    return KZException(KZException::unreadableText,
                        QStringLiteral("%1: cannot read a value from \"%2\"").arg(routine, line));
 }
 

@@ -1,10 +1,8 @@
 #include "KZSMARTDrive.h"
 
-#include "KZAlertPresenter.h"
 #include "KZException.h"
 #include "KZLocalization.h"
 #include "KZLog.h"
-#include "KZNotificationCenter.h"
 #include "KZPaths.h"
 #include "KZPreferences.h"
 #include "KZSmartctlHelper.h"
@@ -72,14 +70,10 @@ void KZSMARTDrive::debugLog(const QString &message) const
     KZLog::debug(m_outputDebugMessages, message);
 }
 
-void KZSMARTDrive::showAlert(const QString &text) const
+void KZSMARTDrive::recordAlert(const QString &text)
 {
-    if (m_enableCommandLineOption)
-        return;
-    KZAlertPresenter::showCritical(
-        KZLocalization::localizedString(QStringLiteral("Exception1"),
-                                        QStringLiteral("An Error Occurred")),
-        text);
+    if (!m_alert)
+        m_alert = text;
 }
 
 void KZSMARTDrive::storeOnce(std::optional<QString> &field, const QString &value)
@@ -147,10 +141,6 @@ std::optional<QString> KZSMARTDrive::getsmartctlPath() const
         if (QFileInfo(path).isFile())
             return path;
     }
-    if (m_enableCommandLineOption)
-        return QCoreApplication::applicationDirPath() + QStringLiteral("/smartctl");
-    if (m_bundlePath)
-        return QDir(*m_bundlePath).filePath(QStringLiteral("Contents/MacOS/smartctl"));
     const QString bundled = QCoreApplication::applicationDirPath() + QStringLiteral("/smartctl");
     if (QFileInfo(bundled).isFile())
         return bundled;
@@ -362,11 +352,11 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
                               QStringLiteral("smartctl's output ended in the middle of a line"));
         else
             recordReadFailure(ReadFailure::NotRunnable, KZException::reasonOf(error));
-        showAlert(KZLocalization::localizedString(
-                      QStringLiteral("Exception2"),
-                      QStringLiteral("An error occurred attempting to scan for SMART data. "
-                                     "Tarnwell may work incorrectly. Please contact ")) +
-                  KZSupportEmailAddress + QStringLiteral(" for help."));
+        recordAlert(KZLocalization::localizedString(
+                        QStringLiteral("Exception2"),
+                        QStringLiteral("An error occurred attempting to scan for SMART data. "
+                                       "Tarnwell may work incorrectly. Please contact ")) +
+                    KZSupportEmailAddress + QStringLiteral(" for help."));
         return std::nullopt;
     }
 
@@ -537,6 +527,7 @@ void KZSMARTDrive::updateInfo()
     m_testsFail = false;
     m_health = 1;
     m_exceptionOccurred = false;
+    m_alert.reset();
     m_readFailure = ReadFailure::None;
     m_readFailureReason.clear();
     m_inRefresh = true;
@@ -567,9 +558,8 @@ void KZSMARTDrive::updateInfo()
             m_exceptionOccurred = true;
             finished = false;
         }
-        if (finished)
-            KZNotificationCenter::defaultCenter().postNotification(
-                KZUpdateInfoProgressBarNotification, QStringLiteral("NONE"));
+        if (finished && m_progressHandler)
+            m_progressHandler();
         if (timedOut())
             break;
     }
@@ -579,8 +569,8 @@ void KZSMARTDrive::updateInfo()
     if (!m_driveFromFile && !timedOut()) {
         try {
             saveRawData();
-            KZNotificationCenter::defaultCenter().postNotification(
-                KZUpdateInfoProgressBarNotification, QStringLiteral("NONE"));
+            if (m_progressHandler)
+                m_progressHandler();
         } catch (const std::exception &error) {
             KZLog::log(QStringLiteral("Exception occured in saveRawData. %1: %2")
                            .arg(KZException::nameOf(error), KZException::reasonOf(error)));
@@ -604,9 +594,10 @@ void KZSMARTDrive::updateInfo()
         addFailureReasonsString(healthCheckFailure);
 
     if (m_exceptionOccurred)
-        showAlert(KZLocalization::localizedString(
-                      QStringLiteral("Exception2"),
-                      QStringLiteral("An error occurred attempting to read some SMART data. That "
-                                     "data will not be available to view. Please contact ")) +
-                  KZSupportEmailAddress + QStringLiteral(" for help."));
+        recordAlert(KZLocalization::localizedString(
+                        QStringLiteral("Exception2"),
+                        QStringLiteral("An error occurred attempting to read some SMART data. "
+                                       "That data will not be available to view. Please "
+                                       "contact ")) +
+                    KZSupportEmailAddress + QStringLiteral(" for help."));
 }

@@ -87,7 +87,6 @@ public:
     void setID(quint64 identifier) { m_controllerID = identifier; }
     void setDebugState(bool enabled) { m_outputDebugMessages = enabled; }
     void setDriveAsFile(bool fromFile) { m_driveFromFile = fromFile; }
-    void setBundlePath(const QString &path) { m_bundlePath = path; }
     void setLocation(const QString &location) { m_location = location; }
     void addPartitionName(const QString &name);
     bool sameLocation(const QString &location) const { return location == m_location; }
@@ -117,6 +116,21 @@ public:
     // The reason of a device smartctl could not open for lack of permission.
     static QString permissionDeniedReason(const QString &location);
 
+    // Called after each step of a refresh that ended normally: the six read
+    // steps and the raw capture (progressStepCount()). Whoever shows the
+    // progress of one job sets it for the drives of that job; it runs on the
+    // thread that refreshes the drive.
+    using ProgressHandler = std::function<void()>;
+    void setProgressHandler(ProgressHandler handler) { m_progressHandler = std::move(handler); }
+    // The steps a refresh reports when every one of them ends normally.
+    int progressStepCount() const { return m_driveFromFile ? 6 : 7; }
+    // The alert a person should see after the last refresh or smartctl run: a
+    // step that broke off ("An error occurred attempting to read some SMART
+    // data…"). Only recorded here: whoever ran the drive shows it, on its own
+    // thread and in its own time; nothing of the engine ever waits for a
+    // person. A refresh starts without one and keeps the first.
+    const std::optional<QString> &driveAlert() const { return m_alert; }
+    void clearAlert() { m_alert.reset(); }
     // Refresh and smartctl runs.
     void updateInfo();
     void saveRawData();
@@ -312,7 +326,8 @@ public:
 
 private:
     void debugLog(const QString &message) const;
-    void showAlert(const QString &text) const;
+    // Records the alert of this refresh or run (the first one is kept).
+    void recordAlert(const QString &text);
     static void storeOnce(std::optional<QString> &field, const QString &value);
     std::optional<QStringList> runOnce(bool capture);
     // Judges a run that gave nothing or no smartctl report; true when it was
@@ -366,7 +381,6 @@ private:
     bool m_testInProgress = false;
     bool m_exceptionOccurred = false;
     bool m_driveFromFile = false;
-    std::optional<QString> m_bundlePath;
     bool m_enableCommandLineOption = false;
     std::optional<QStringList> m_failureReasonsText;
     // The last overall-health check said the drive failed.
@@ -374,6 +388,8 @@ private:
 
     QString m_smartctlOverride;
     OutputProvider m_outputProvider;
+    ProgressHandler m_progressHandler;
+    std::optional<QString> m_alert;
     int m_taskTimeoutSeconds = 0; // 0: the runner's default
     ReadFailure m_readFailure = ReadFailure::None;
     QString m_readFailureReason;

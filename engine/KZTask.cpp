@@ -109,8 +109,7 @@ QStringList KZTask::splitLines(const QString &text)
         return lines;
     const qsizetype firstFeed = text.indexOf(QLatin1Char('\n'));
     if (firstFeed < 0)
-        throw KZException(QStringLiteral("NSRangeException"),
-                          QStringLiteral("output holds no line feed"));
+        throw KZException(KZException::unreadableText, QStringLiteral("output holds no line feed"));
     lines.append(text.left(firstFeed));
     const qsizetype length = text.size();
     qsizetype next = firstFeed + 1;
@@ -144,7 +143,7 @@ std::optional<QStringList> KZTask::parseCommandLine(const QString &program,
         input.reset(::open(QFile::encodeName(m_filePath).constData(), O_RDONLY | O_CLOEXEC));
         if (input.get() < 0)
             throw KZException(
-                QStringLiteral("NSFileHandleOperationException"),
+                KZException::cannotOpenFile,
                 QStringLiteral("cannot open %1: %2").arg(m_filePath, systemError(errno)));
     }
 
@@ -157,7 +156,7 @@ std::optional<QStringList> KZTask::parseCommandLine(const QString &program,
         int socketEnds[2];
         if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, socketEnds) != 0)
             throw KZException(
-                QStringLiteral("NSInternalInconsistencyException"),
+                KZException::systemFailure,
                 QStringLiteral("cannot create a socket pair: %1").arg(systemError(errno)));
         textInput.reset(socketEnds[0]);
         textInputChild.reset(socketEnds[1]);
@@ -167,7 +166,7 @@ std::optional<QStringList> KZTask::parseCommandLine(const QString &program,
 
     int pipeEnds[2];
     if (::pipe2(pipeEnds, O_CLOEXEC) != 0)
-        throw KZException(QStringLiteral("NSInternalInconsistencyException"),
+        throw KZException(KZException::systemFailure,
                           QStringLiteral("cannot create a pipe: %1").arg(systemError(errno)));
     FileDescriptor readEnd(pipeEnds[0]);
     FileDescriptor writeEnd(pipeEnds[1]);
@@ -224,7 +223,7 @@ std::optional<QStringList> KZTask::parseCommandLine(const QString &program,
     posix_spawnattr_destroy(&attributes);
     if (spawnError != 0)
         throw KZException(
-            QStringLiteral("NSInvalidArgumentException"),
+            KZException::cannotRun,
             QStringLiteral("cannot run %1: %2").arg(program, systemError(spawnError)));
 
     // Only the child writes to the pipe from here on, so end of file comes

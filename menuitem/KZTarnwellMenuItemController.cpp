@@ -1,13 +1,11 @@
 #include "KZTarnwellMenuItemController.h"
 
-#include "KZBlink1Controller.h"
 #include "KZDistributedNotificationCenter.h"
 #include "KZLocalization.h"
 #include "KZLog.h"
 #include "KZLoginItem.h"
-#include "KZPreferenceRules.h"
+#include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
-#include "KZSMARTScanner.h"
 #include "KZSessionBus.h"
 #include "KZSparkleVersionComparator.h"
 #include "KZStatusIcons.h"
@@ -20,9 +18,6 @@
 #include <QDBusPendingCall>
 #include <QMenu>
 #include <QSystemTrayIcon>
-#include <QTimer>
-
-#include <limits>
 
 namespace {
 
@@ -40,8 +35,7 @@ QString localized(const char *key, const char *defaultText)
 } // namespace
 
 KZTarnwellMenuItemController::KZTarnwellMenuItemController(Environment environment, QObject *parent)
-    : QObject(parent), m_environment(std::move(environment)),
-      m_history(std::make_shared<KZHealthHistory>())
+    : QObject(parent), m_environment(std::move(environment))
 {
     if (!m_environment.clock)
         m_environment.clock = [] { return QDateTime::currentDateTime(); };
@@ -59,12 +53,11 @@ QDateTime KZTarnwellMenuItemController::now() const
 
 void KZTarnwellMenuItemController::awakeFromNib()
 {
-    // The application's table of defaults without the blink(1) keys and
-    // with the port as a text; stored values are the application's own,
-    // both programs sharing one preferences file.
+    // The application's table of defaults without the blink(1) keys; stored
+    // values are the application's own, both programs sharing one file.
     KZPreferences &prefs = preferences();
     prefs.registerMenuItemDefaults();
-    m_outputDebugMessages = prefs.boolForKey(QStringLiteral("OutputDebugMessages"));
+    m_outputDebugMessages = prefs.boolForKey(KZPreferenceKeys::outputDebugMessages);
 
     KZDistributedNotificationCenter &center = KZDistributedNotificationCenter::defaultCenter();
     m_distributedObservers.append(
@@ -73,9 +66,7 @@ void KZTarnwellMenuItemController::awakeFromNib()
     m_distributedObservers.append(center.addObserver(
         KZDistributedNotifications::quit, [this](const QString &, const QString &) { quit(); }));
 
-    if (!m_environment.options.blink1Tool.isEmpty())
-        KZBlink1Controller::setToolPath(m_environment.options.blink1Tool);
-    m_blink1Available = KZBlink1Controller::toolAvailable();
+    createMonitor();
 
     m_twMenu = std::make_unique<QMenu>();
     m_twMenu->setAccessibleName(localized("Tarnwell", "Tarnwell"));
@@ -95,7 +86,6 @@ void KZTarnwellMenuItemController::awakeFromNib()
         KZLog::log(QStringLiteral("No system tray is available yet: the drives are checked all "
                                   "the same, and the icon shows once a tray is there."));
     m_twStatusItem->show();
-    setUpProgressObserver();
 }
 
 void KZTarnwellMenuItemController::applicationDidFinishLaunching()
@@ -121,8 +111,7 @@ void KZTarnwellMenuItemController::applicationDidFinishLaunching()
                                              KZAppcastReader::currentVersion());
 
     m_overallStatus = 1;
-    m_smartScanner = std::make_shared<KZSMARTScanner>();
-    configureScanner(*m_smartScanner);
+    m_started = true;
     scanForDrives();
     checkTimer();
 }
@@ -145,8 +134,8 @@ void KZTarnwellMenuItemController::applicationWillTerminate()
             QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
             QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetId")),
         QDBus::Block, 2000);
-    if (m_pollingTimer)
-        toggleTimer();
+    if (m_monitor)
+        m_monitor->setPolling(false);
 }
 
 void KZTarnwellMenuItemController::quit()
@@ -163,63 +152,17 @@ void KZTarnwellMenuItemController::resetMenu()
     rebuildMenu();
 }
 
-qint64 KZTarnwellMenuItemController::pollingIntervalSeconds()
-{
-    // Read as a number of seconds; a value below an hour (or none) would
-    // make the monitor check more often than the application ever does,
-    // and zero would spin: the application's floor holds here too.
-    const double stored =
-        preferences().objectForKey(QStringLiteral("PollingInterval")).toString().toDouble();
-    const double floor = double(KZPreferenceRules::minimumPollingInterval);
-    // QTimer takes milliseconds in an int: about 24 days at most.
-    const double ceiling = double(std::numeric_limits<int>::max() / 1000);
-    return qint64(qBound(floor, stored, ceiling));
-}
-
 void KZTarnwellMenuItemController::checkTimer()
 {
-    const bool poll = preferences().boolForKey(QStringLiteral("PollDrives"));
-    if (poll != (m_pollingTimer != nullptr)) {
-        toggleTimer();
-        return;
-    }
     // A new interval set in the application takes effect at once.
-    if (m_pollingTimer && pollingIntervalSeconds() != m_pollingSeconds) {
-        toggleTimer();
-        toggleTimer();
-    }
-}
-
-void KZTarnwellMenuItemController::toggleTimer()
-{
-    if (m_pollingTimer) {
-        m_pollingTimer->stop();
-        m_pollingTimer->deleteLater();
-        m_pollingTimer = nullptr;
-        m_pollingSeconds = 0;
-        KZLog::debug(m_outputDebugMessages, QStringLiteral("Check timer stopped."));
-        return;
-    }
-    m_pollingSeconds = pollingIntervalSeconds();
-    m_pollingTimer = new QTimer(this);
-    m_pollingTimer->setTimerType(Qt::VeryCoarseTimer);
-    m_pollingTimer->setInterval(int(m_pollingSeconds * 1000));
-    connect(m_pollingTimer, &QTimer::timeout, this, [this] {
-        if (m_busy) {
-            KZLog::log(QStringLiteral("Timer update skipped: the drives are being read."));
-            return;
-        }
-        updateDrives();
-    });
-    m_pollingTimer->start();
-    KZLog::debug(m_outputDebugMessages,
-                 QStringLiteral("Check timer started: every %1 s.").arg(m_pollingSeconds));
+    if (m_monitor)
+        m_monitor->applyPollingPreferences();
 }
 
 void KZTarnwellMenuItemController::reloadPreferences()
 {
     preferences().synchronize();
-    m_outputDebugMessages = preferences().boolForKey(QStringLiteral("OutputDebugMessages"));
+    m_outputDebugMessages = preferences().boolForKey(KZPreferenceKeys::outputDebugMessages);
     KZLog::debug(m_outputDebugMessages, QStringLiteral("Preferences changed: reloading."));
     checkTimer();
 }
@@ -245,7 +188,7 @@ void KZTarnwellMenuItemController::updaterDidFindValidUpdate(const KZAppcastItem
     KZLog::log(QStringLiteral("An update is available: Tarnwell %1.").arg(item.displayVersion));
     // A check still running would reset the menu when it ends: the item then
     // follows its result.
-    if (m_busy) {
+    if (isBusy()) {
         m_updateItemAfterJob = true;
     } else {
         m_menuModel.appendUpdateAvailable();
@@ -253,7 +196,7 @@ void KZTarnwellMenuItemController::updaterDidFindValidUpdate(const KZAppcastItem
     }
     // The application, at its start, sees the key, checks for the update
     // itself and removes the key.
-    preferences().setBool(QStringLiteral("UpdateAvailable"), true);
+    preferences().setBool(KZPreferenceKeys::updateAvailable, true);
     launchTarnwell();
 }
 

@@ -3,6 +3,7 @@
 #include "KZAppcastReader.h"
 #include "KZHealthHistory.h"
 #include "KZMenuItemMenu.h"
+#include "KZMonitor.h"
 #include "KZProgramOptions.h"
 
 #include <QDateTime>
@@ -11,7 +12,6 @@
 #include <functional>
 #include <memory>
 
-class KZSMARTScanner;
 class KZSparkleVersionComparator;
 class QAction;
 class QMenu;
@@ -29,14 +29,14 @@ class QTimer;
 // One class split by concern:
 //   KZTarnwellMenuItemController.cpp         launch, shutdown, timer, preferences, the links
 //                                            to the application, the update hand-off
-//   KZTarnwellMenuItemController+Update.cpp  scan and update on the worker thread
+//   KZTarnwellMenuItemController+Update.cpp  what a check of the monitor core shows
 //   KZTarnwellMenuItemController+Menu.cpp    the menu and the icons
 //
-// Threads. A scan or an update runs on a worker thread, one at a time; the
-// menu keeps showing the last result until the new one is ready, and the
-// tray icon answers all the while. A timer tick during a job is skipped; a
-// command chosen during one runs when it has finished. Mails are sent on
-// their own detached threads.
+// The drives are checked by its KZMonitor, with the application's rules: a
+// scan or an update runs off the GUI thread, one at a time; the menu keeps
+// showing the last result until the new one is ready, and the tray icon
+// answers all the while. A timer tick during a job is skipped; a command
+// chosen during one runs when it has finished.
 class KZTarnwellMenuItemController : public QObject
 {
     Q_OBJECT
@@ -75,11 +75,9 @@ public:
     void quit();
 
     // ---- timer and preferences ----
+    // Brings the check timer in line with "PollDrives" and "PollingInterval".
     void checkTimer();
-    void toggleTimer();
     void reloadPreferences();
-    // The timer's period: "PollingInterval" seconds, never below an hour.
-    static qint64 pollingIntervalSeconds();
 
     // ---- update hand-off ----
     bool updaterShouldPromptForPermissionToCheckForUpdates() const { return false; }
@@ -93,16 +91,15 @@ public:
     int overallStatus() const { return m_overallStatus; }
     // The status whose icon the tray shows now.
     int shownStatus() const { return m_shownStatus; }
-    bool blink1Available() const { return m_blink1Available; }
-    QTimer *pollingTimer() const { return m_pollingTimer; }
-    bool isBusy() const { return m_busy; }
+    bool blink1Available() const;
+    QTimer *pollingTimer() const;
+    bool isBusy() const;
+    // The monitor core (made by awakeFromNib()).
+    KZMonitor *monitor() const { return m_monitor; }
     KZAppcastReader *updater() const { return m_updater; }
     QDateTime now() const;
     // The action of a menu item, by its title (tests and accessibility).
     QAction *actionNamed(const QString &title) const;
-    // Worker jobs that have not finished (the program ends without waiting
-    // for a hung one).
-    static int workerJobsRunning();
 
 Q_SIGNALS:
     // The menu shows the result of a scan or an update.
@@ -111,24 +108,10 @@ Q_SIGNALS:
     void updateCheckFinished(const KZUpdateCheckResult &result);
 
 private:
-    enum class Job
-    {
-        None,
-        Update,
-        Scan
-    };
-    struct Outcome;
-    struct ProgressState;
-
     // +Update.cpp
-    void startJob(Job job);
-    void finishJob(const std::shared_ptr<Outcome> &outcome);
-    void runPendingJob();
-    static void runUpdate(KZSMARTScanner &scanner, const Environment &environment,
-                          bool blink1Available, KZHealthHistory &history, Outcome &outcome);
-    void setUpProgressObserver();
-    void showProgress(int notifications);
-    void configureScanner(KZSMARTScanner &scanner) const;
+    void createMonitor();
+    void showProgress(int done, int total);
+    void showCheck(const KZMonitor::Result &result);
 
     // +Menu.cpp
     void rebuildMenu();
@@ -140,22 +123,15 @@ private:
     std::unique_ptr<QMenu> m_twMenu;
     QSystemTrayIcon *m_twStatusItem = nullptr;
     KZMenuItemMenu m_menuModel;
-    QTimer *m_pollingTimer = nullptr;
-    qint64 m_pollingSeconds = 0;
-    std::shared_ptr<KZSMARTScanner> m_smartScanner;
-    std::shared_ptr<KZHealthHistory> m_history;
+    KZMonitor *m_monitor = nullptr;
+    bool m_started = false; // the first scan was asked for
     int m_overallStatus = 1;
     int m_shownStatus = 1;
-    bool m_blink1Available = false;
     bool m_outputDebugMessages = false;
     KZAppcastReader *m_updater = nullptr;
 
-    bool m_busy = false;
     // An update was found while a check ran: its item follows that check's menu.
     bool m_updateItemAfterJob = false;
-    Job m_pendingJob = Job::None;
-    std::shared_ptr<ProgressState> m_progress;
-    quint64 m_progressObserver = 0;
     QList<quint64> m_distributedObservers;
     bool m_terminated = false;
 };

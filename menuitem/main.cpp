@@ -1,4 +1,5 @@
 // Tarnwell Menu Item: the tray monitor.
+#include "KZBackground.h"
 #include "KZLog.h"
 #include "KZMenuItemService.h"
 #include "KZMessageBoxAlertPresenter.h"
@@ -80,7 +81,7 @@ int main(int argc, char *argv[])
         controller.applicationDidFinishLaunching();
         status = QApplication::exec();
         controller.applicationWillTerminate();
-        if (KZTarnwellMenuItemController::workerJobsRunning() > 0) {
+        if (KZBackground::running() > 0) {
             // A drive that hangs must not hold the quit: its smartctl run
             // ends on its own time-out.
             KZLog::log(QStringLiteral("Quitting while the drives are being read."));

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "KZLocalization.h"
+
 // How modal alerts reach the user. The GUI installs a presenter that shows a
 // message box; without one (command-line programs) an alert becomes a log
 // line. The answer is the index of the button pressed, in the order given.
@@ -35,6 +37,3 @@ public:
     int runAlert(Style style, const QString &title, const QString &text,
                  const QStringList &buttons) override;
 };
-
-// The address named at the end of the contact-support alert texts.
-inline const QString KZSupportEmailAddress = QStringLiteral("support@tarnwell.org");

@@ -9,6 +9,15 @@
 class KZException : public std::exception
 {
 public:
+    // The kinds of failure, as the name of an exception.
+    static inline const QString unreadableText = QStringLiteral("UnreadableText");
+    static inline const QString cannotOpenFile = QStringLiteral("CannotOpenFile");
+    static inline const QString systemFailure = QStringLiteral("SystemFailure");
+    static inline const QString cannotRun = QStringLiteral("CannotRun");
+    static inline const QString missingPreference = QStringLiteral("MissingPreference");
+    static inline const QString badMessage = QStringLiteral("BadMessage");
+    static inline const QString noKeychainItem = QStringLiteral("NoKeychainItem");
+
     KZException(QString name, QString reason)
         : m_name(std::move(name)), m_reason(std::move(reason)), m_what(m_reason.toStdString())
     {

@@ -26,3 +26,6 @@ QString localizationForLanguages(const QStringList &languages);
 void clearTables();
 
 } // namespace KZLocalization
+
+// The address named at the end of the contact-support alert texts.
+inline const QString KZSupportEmailAddress = QStringLiteral("support@tarnwell.org");

@@ -3,12 +3,12 @@
 #include "KZAtomicFile.h"
 #include "KZLog.h"
 #include "KZPaths.h"
+#include "KZPreferenceKeys.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 #include <QMutexLocker>
-#include <QSysInfo>
 #include <atomic>
 
 namespace {
@@ -34,55 +34,6 @@ QString keyOfEntry(const QString &storageKey)
     return key;
 }
 
-QString hostName()
-{
-    const QString name = QSysInfo::machineHostName();
-    return name.isEmpty() ? QStringLiteral("localhost") : name;
-}
-
-QVariantMap commonDefaults()
-{
-    const QString yes = QStringLiteral("YES");
-    const QString no = QStringLiteral("NO");
-    return {
-        {QStringLiteral("AutoExpandDrives"), yes},
-        {QStringLiteral("OutputDebugMessages"), no},
-        {QStringLiteral("ShowUnsupportedDrives"), no},
-        {QStringLiteral("IgnoreAttribute190"), yes},
-        {QStringLiteral("IgnoreAttribute196"), no},
-        {QStringLiteral("RememberErrorCount"), no},
-        {QStringLiteral("RememberBadSectors"), no},
-        {QStringLiteral("DisplayTempInFahrenheit"), no},
-        {QStringLiteral("CustomBadSectorCount"), no},
-        {QStringLiteral("CustomErrorCount"), no},
-        {QStringLiteral("CustomBadSectorCountValue"), 0},
-        {QStringLiteral("CustomErrorCountValue"), 50},
-        {QStringLiteral("PollDrives"), yes},
-        {QStringLiteral("PollingInterval"), 3600},
-        {QStringLiteral("FailedTestIsNew"), no},
-        {QStringLiteral("GrowlDrivePassed"), yes},
-        {QStringLiteral("GrowlDriveFailing"), yes},
-        {QStringLiteral("GrowlDriveFailed"), yes},
-        {QStringLiteral("GrowlTestCompleted"), yes},
-        {QStringLiteral("EmailDrivePassed"), no},
-        {QStringLiteral("EmailDriveFailing"), no},
-        {QStringLiteral("EmailDriveFailed"), no},
-        {QStringLiteral("EmailTestCompleted"), no},
-        {QStringLiteral("EmailHostName"), hostName()},
-        {QStringLiteral("EmailFromAddress"), QString()},
-        {QStringLiteral("EmailToAddress"), QString()},
-        {QStringLiteral("EmailSMTPAddress"), QString()},
-        {QStringLiteral("EmailAuthenticationType"), 0},
-        {QStringLiteral("EmailUsername"), QString()},
-        {QStringLiteral("EmailPassword"), QString()},
-        {QStringLiteral("EmailCustomPort"), 25},
-        {QStringLiteral("EmailSSL"), no},
-    };
-}
-
-} // namespace
-
-namespace {
 std::atomic<KZPreferences *> installedStandard{nullptr};
 
 // Two entries hold the same value when they read the same in the file.
@@ -126,19 +77,19 @@ KZPreferences::~KZPreferences()
 
 void KZPreferences::registerApplicationDefaults()
 {
-    QVariantMap defaults = commonDefaults();
-    const QString yes = QStringLiteral("YES");
-    defaults.insert(QStringLiteral("Blink1DrivePassed"), yes);
-    defaults.insert(QStringLiteral("Blink1DriveFailing"), yes);
-    defaults.insert(QStringLiteral("Blink1DriveFailed"), yes);
-    defaults.insert(QStringLiteral("Blink1TestCompleted"), yes);
+    QVariantMap defaults;
+    for (const KZPreferenceKeys::Default &entry : KZPreferenceKeys::defaults())
+        defaults.insert(entry.key, entry.value);
     registerDefaults(defaults);
 }
 
 void KZPreferences::registerMenuItemDefaults()
 {
-    QVariantMap defaults = commonDefaults();
-    defaults.insert(QStringLiteral("EmailCustomPort"), QStringLiteral("25"));
+    QVariantMap defaults;
+    for (const KZPreferenceKeys::Default &entry : KZPreferenceKeys::defaults()) {
+        if (!entry.applicationOnly)
+            defaults.insert(entry.key, entry.value);
+    }
     registerDefaults(defaults);
 }
 

@@ -38,8 +38,9 @@ public:
     KZPreferences(const KZPreferences &) = delete;
     KZPreferences &operator=(const KZPreferences &) = delete;
 
-    // Registers the table of defaults of the application or of the tray
-    // program (which lacks the blink(1) keys and has the port as a text).
+    // Registers the defaults of KZPreferenceKeys::defaults(): all of them for
+    // the application; for the tray program all but the blink(1) keys, which
+    // count there once the user stored them.
     void registerApplicationDefaults();
     void registerMenuItemDefaults();
     void registerDefaults(const QVariantMap &defaults);

@@ -1,6 +1,7 @@
 #include "AppTestSupport.h"
 
 #include "KZAlertPresenter.h"
+#include "KZBackground.h"
 #include "KZBlink1Controller.h"
 #include "KZDriveListFile.h"
 #include "KZLocalization.h"
@@ -142,7 +143,7 @@ void AppTest::TearDown()
     m_controller.reset();
     // Background work of the controllers (secret store, checks) ends before
     // the next test or the end of the program.
-    EXPECT_TRUE(waitFor([] { return KZAppController::workerJobsRunning() == 0; }));
+    EXPECT_TRUE(waitFor([] { return KZBackground::running() == 0; }));
     KZAlertPresenter::setCurrent(nullptr);
     KZBlink1Controller::setToolPath({});
     qunsetenv("FAKE_RECORD");

@@ -155,7 +155,7 @@ TEST_F(CycleTest, TimedUpdateInTheBackgroundShowsNoSheet)
     launch();
     applicationActive = false;
     QSignalSpy updated(&controller(), &KZAppController::updateFinished);
-    controller().updateDriveInfo(controller().pollingTimer());
+    controller().monitor()->update(KZMonitor::Origin::Timer);
     EXPECT_TRUE(controller().isBusy());
     EXPECT_FALSE(controller().updateSheet()->isVisible());
     ASSERT_TRUE(waitFor([&] { return updated.count() > 0; }));

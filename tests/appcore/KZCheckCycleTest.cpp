@@ -93,7 +93,7 @@ class CheckCycleTest : public testing::Test
 protected:
     void SetUp() override { makePreferences(false); }
 
-    // The tray monitor's defaults: no blink(1) keys, the port as a text.
+    // The tray monitor's defaults: no blink(1) keys.
     void makePreferences(bool menuItem)
     {
         static int counter = 0;
@@ -120,8 +120,8 @@ protected:
         m_options.mailSender.setPasswordLookup(
             [](const auto &, const auto &) { return std::optional<QString>(); });
         m_options.checkTime = QDateTime(QDate(2026, 12, 7), QTime(9, 30));
+        m_options.program = menuItem ? KZMailProgram::MenuItem : KZMailProgram::Application;
         if (menuItem) {
-            m_options.program = KZMailProgram::MenuItem;
             m_options.mailSender = KZMailSender(KZMailSender::Copy::MenuItem);
             m_options.mailSender.setSenderProgram(m_recorder.program);
             m_options.mailSender.setPasswordLookup(
@@ -300,103 +300,119 @@ TEST_F(CheckCycleTest, AlertMailReachesARealServer)
     EXPECT_EQ(messages.first()["body"].toString().trimmed(), "GOOD DISK: PASSED\nBAD DISK: FAILED");
 }
 
-// ---- the tray monitor's check ----
+// ---- one set of rules for both programs ----
 
-TEST_F(CheckCycleTest, MenuItemWalkEndsAtTheFirstUnsupportedDrive)
+TEST_F(CheckCycleTest, BothProgramsJudgeLightAndRecordEveryListTheSame)
 {
-    makePreferences(true);
-    for (const char *key :
-         {"EmailDrivePassed", "EmailDriveFailed", "Blink1DrivePassed", "Blink1DriveFailed"})
-        m_preferences->setBool(key, true);
-    const auto good = readDrive("GOOD DISK", passed);
-    const auto unsupported = unsupportedDrive();
-    const auto bad = readDrive("BAD DISK", failed);
-    ASSERT_FALSE(unsupported->smartSupported());
-    const auto result =
-        KZCheckCycle::finishUpdate({good.get(), unsupported.get(), bad.get()}, m_options);
-    EXPECT_EQ(result.mergedStatus, 1);
-    EXPECT_EQ(result.blink1Signals, QList<KZBlink1Signal>{KZBlink1Signal::Green});
-    EXPECT_EQ(result.summary.problemCount, 0);
-    EXPECT_FALSE(driveList().contains("BAD DISK"));
-    ASSERT_TRUE(result.mail);
-    EXPECT_EQ(*result.mail, (QStringList{"Tarnwell Menu Item Report (büro): All drives passed.",
-                                         "GOOD DISK: PASSED\n"}));
-}
-
-TEST_F(CheckCycleTest, MenuItemYellowNeverReplacesRedButTheLastDriveLightsTheLed)
-{
-    makePreferences(true);
-    m_preferences->setBool("Blink1DriveFailing", true);
-    m_preferences->setBool("Blink1DriveFailed", true);
-    const auto failing = failingDrive("SLOW DISK");
-    const auto bad = readDrive("BAD DISK", failed);
-    ASSERT_EQ(failing->driveHealth(), 2);
-    using Signals = QList<KZBlink1Signal>;
-    const auto failedFirst = KZCheckCycle::finishUpdate({bad.get(), failing.get()}, m_options);
-    EXPECT_EQ(failedFirst.mergedStatus, 3);
-    EXPECT_EQ(failedFirst.blink1Signals, (Signals{KZBlink1Signal::Red, KZBlink1Signal::Yellow}));
-    EXPECT_EQ(failedFirst.blink1, KZBlink1Signal::Yellow);
-    const auto failingFirst = KZCheckCycle::finishUpdate({failing.get(), bad.get()}, m_options);
-    EXPECT_EQ(failingFirst.mergedStatus, 3);
-    EXPECT_EQ(failingFirst.blink1, KZBlink1Signal::Red);
-    EXPECT_EQ(failingFirst.summary.problemCount, 2);
-}
-
-TEST_F(CheckCycleTest, MenuItemMailsNothingForAnUnmailedFailedDriveButRecordsIt)
-{
-    makePreferences(true);
-    m_preferences->setBool("EmailDriveFailing", true);
-    const auto bad = readDrive("BAD DISK", failed);
-    const auto result = KZCheckCycle::finishUpdate({bad.get()}, m_options);
-    EXPECT_FALSE(result.mail.has_value());
-    EXPECT_FALSE(m_recorder.wasRun());
-    EXPECT_TRUE(driveList().contains("<string>FAILED</string>"));
-    EXPECT_TRUE(driveList().contains("<string>BAD DISK</string>"));
-}
-
-TEST_F(CheckCycleTest, MenuItemLedIsOffByDefault)
-{
-    // The blink(1) keys are not registered in the monitor: a passed drive
-    // switches the LED off and a failed one leaves it alone.
-    makePreferences(true);
+    // Whatever the order, a drive without S.M.A.R.T. data neither ends the
+    // walk nor counts, an unread drive is never healthy, and the LED shows
+    // the merged status, not the last drive.
     const auto good = readDrive("GOOD DISK", passed);
     const auto bad = readDrive("BAD DISK", failed);
-    const auto result = KZCheckCycle::finishUpdate({good.get(), bad.get()}, m_options);
-    EXPECT_EQ(result.blink1Signals,
-              (QList<KZBlink1Signal>{KZBlink1Signal::Off, KZBlink1Signal::None}));
-    EXPECT_EQ(ledCommands(), QStringList{"--quiet --off"});
-}
-
-TEST_F(CheckCycleTest, MenuItemNeverCallsAnUnreadableDriveHealthy)
-{
-    makePreferences(true);
-    m_preferences->setBool("EmailDrivePassed", true);
-    m_preferences->setBool("Blink1DriveFailing", true);
+    const auto slow = failingDrive("SLOW DISK");
     const auto unknown = readDrive("ODD DISK", "=== START ===\nno verdict here\n");
-    ASSERT_EQ(unknown->driveHealth(), 0);
-    ASSERT_TRUE(KZCheckCycle::couldNotBeRead(*unknown));
-    const auto result = KZCheckCycle::finishUpdate({unknown.get()}, m_options);
-    EXPECT_EQ(result.mergedStatus, 2);
-    EXPECT_EQ(result.blink1, KZBlink1Signal::Yellow);
-    EXPECT_FALSE(result.mail.has_value());
-    EXPECT_EQ(result.summary.problemCount, 0);
-    const KZMenuItemDrive shown = KZMenuItemDrive::fromDrive(*unknown);
-    EXPECT_TRUE(shown.couldNotBeRead);
-    EXPECT_EQ(shown.title, "ODD DISK");
-    EXPECT_EQ(shown.status, 2);
-
-    // A disk smartctl could not be run for is walked like any other, so the
-    // failed disk after it is not hidden either.
+    const auto unsupported = unsupportedDrive();
     auto unread = std::make_unique<KZSMARTDrive>(KZSMARTDrive::initForCommandLine());
     unread->setLocation("/dev/sdr");
     unread->setSmartctlOverride("/nonexistent/smartctl");
     unread->updateInfo();
     ASSERT_TRUE(unread->driveReadFailed());
-    ASSERT_FALSE(unread->smartSupported());
-    EXPECT_TRUE(KZCheckCycle::couldNotBeRead(*unread));
+    ASSERT_TRUE(KZCheckCycle::isUnsupported(*unsupported));
+    ASSERT_EQ(slow->driveHealth(), 2);
+
+    using Drives = QList<const KZSMARTDrive *>;
+    const struct Case
+    {
+        const char *name;
+        Drives drives;
+        int merged;
+        KZBlink1Signal led;
+        QStringList lines;    // with every "EmailDrive…" event on
+        QStringList recorded; // the drives in the drive list file
+    } cases[] = {
+        {"unsupported between",
+         {good.get(), unsupported.get(), bad.get()},
+         3,
+         KZBlink1Signal::Red,
+         {"GOOD DISK: PASSED", "BAD DISK: FAILED"},
+         {"BAD DISK"}},
+        {"unsupported first",
+         {unsupported.get(), good.get()},
+         1,
+         KZBlink1Signal::Green,
+         {"GOOD DISK: PASSED"},
+         {}},
+        {"failed before passed",
+         {bad.get(), good.get()},
+         3,
+         KZBlink1Signal::Red,
+         {"BAD DISK: FAILED", "GOOD DISK: PASSED"},
+         {"BAD DISK"}},
+        {"failed before failing",
+         {bad.get(), slow.get()},
+         3,
+         KZBlink1Signal::Red,
+         {"BAD DISK: FAILED", "SLOW DISK: FAILING"},
+         {"BAD DISK", "SLOW DISK"}},
+        {"unread before failed",
+         {unread.get(), bad.get()},
+         3,
+         KZBlink1Signal::Red,
+         {"BAD DISK: FAILED"},
+         {"BAD DISK"}},
+        {"unread and passed",
+         {good.get(), unread.get()},
+         2,
+         KZBlink1Signal::Yellow,
+         {"GOOD DISK: PASSED"},
+         {}},
+        {"no verdict",
+         {unknown.get(), good.get()},
+         2,
+         KZBlink1Signal::Yellow,
+         {"GOOD DISK: PASSED"},
+         {}},
+    };
+    for (const Case &test : cases) {
+        for (const bool menuItem : {false, true}) {
+            SCOPED_TRACE(std::string(test.name) + (menuItem ? " (tray)" : " (application)"));
+            makePreferences(menuItem);
+            for (const char *key : {"EmailDrivePassed", "EmailDriveFailing", "EmailDriveFailed",
+                                    "Blink1DrivePassed", "Blink1DriveFailing", "Blink1DriveFailed"})
+                m_preferences->setBool(key, true);
+            m_preferences->setBool("Blink1DrivePassed", false); // green off: never "off" on red
+            const auto result = KZCheckCycle::finishUpdate(test.drives, m_options);
+            EXPECT_EQ(result.mergedStatus, test.merged);
+            EXPECT_EQ(result.blink1,
+                      test.led == KZBlink1Signal::Green ? KZBlink1Signal::Off : test.led);
+            ASSERT_TRUE(result.mail);
+            EXPECT_EQ(result.mail->at(1), test.lines.join('\n') + '\n');
+            EXPECT_EQ(result.mail->first().startsWith("Tarnwell Menu Item Report"), menuItem);
+            QStringList recorded;
+            for (const KZProblemDriveRecord &record : result.summary.records)
+                recorded.append(record.driveNames.value_or(QString()));
+            EXPECT_EQ(recorded, test.recorded);
+        }
+    }
+    // The tray menu lists the drive without S.M.A.R.T. data with its own line.
+    KZMenuItemMenu menu;
+    KZMenuItemSnapshot snapshot;
+    for (const KZSMARTDrive *drive : cases[0].drives)
+        snapshot.drives.append(KZMenuItemDrive::fromDrive(*drive));
+    menu.showSnapshot(snapshot);
+    EXPECT_EQ(menu.titles().mid(0, 6),
+              (QStringList{"BAD DISK", "Overall Status: FAILED!", "sdq",
+                           "Overall Status: Unsupported", "GOOD DISK", "Overall Status: Passed"}));
+}
+
+TEST_F(CheckCycleTest, MenuItemLedIsOffByDefault)
+{
+    // The blink(1) keys are not registered in the monitor: until the user
+    // stored them, a check switches the LED off whatever it found.
+    makePreferences(true);
     const auto bad = readDrive("BAD DISK", failed);
-    EXPECT_EQ(KZAlertMail::menuItemWalk({unread.get(), bad.get()}).size(), 2);
-    const auto both = KZCheckCycle::finishUpdate({unread.get(), bad.get()}, m_options);
-    EXPECT_EQ(both.mergedStatus, 3);
-    EXPECT_EQ(both.summary.problemCount, 1);
+    EXPECT_EQ(KZCheckCycle::finishUpdate({bad.get()}, m_options).blink1, KZBlink1Signal::None);
+    const auto good = readDrive("GOOD DISK", passed);
+    EXPECT_EQ(KZCheckCycle::finishUpdate({good.get()}, m_options).blink1, KZBlink1Signal::Off);
+    EXPECT_EQ(ledCommands(), QStringList{"--quiet --off"});
 }

@@ -1,5 +1,4 @@
 #include "KZPreferenceRules.h"
-#include "KZAlertPresenter.h"
 #include "KZPaths.h"
 #include "KZPreferences.h"
 #include "TestSupport.h"
@@ -17,19 +16,6 @@ std::unique_ptr<KZPreferences> freshPreferences()
     return std::make_unique<KZPreferences>(TestSupport::homeDir() +
                                            QStringLiteral("/rules-%1.conf").arg(++counter));
 }
-
-class RecordingPresenter : public KZAlertPresenter
-{
-public:
-    int runAlert(Style style, const QString &title, const QString &text,
-                 const QStringList &buttons) override
-    {
-        alerts.append({style == Style::Critical ? "critical" : "informational", title, text,
-                       buttons.join("|")});
-        return 0;
-    }
-    QList<QStringList> alerts;
-};
 
 } // namespace
 
@@ -132,110 +118,4 @@ TEST(PreferenceRules, EmailButtonsFollowTheFourEvents)
         preferences->setBool(key, false);
     }
     EXPECT_FALSE(KZPreferenceRules::emailOptionsEnabled(*preferences));
-}
-
-class SATDriverCheckTest : public testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        KZAlertPresenter::setCurrent(&m_presenter);
-        m_preferences = freshPreferences();
-        m_preferences->registerApplicationDefaults();
-        m_driver = TestSupport::homeDir() + QStringLiteral("/Extensions/SATSMARTDriver.kext");
-        QDir().mkpath(m_driver);
-        m_check.driverPath = m_driver;
-        m_check.systemVersion = [this] { return m_version; };
-        m_check.runner = [this](const QString &program, const QStringList &arguments) {
-            m_runs.append(QStringList{program} + arguments);
-            return m_kextstatLines;
-        };
-    }
-    void TearDown() override { KZAlertPresenter::setCurrent(nullptr); }
-
-    RecordingPresenter m_presenter;
-    std::unique_ptr<KZPreferences> m_preferences;
-    QString m_driver;
-    KZSATDriverCheck m_check;
-    std::optional<KZSATDriverCheck::SystemVersion> m_version =
-        KZSATDriverCheck::SystemVersion{10, 15, 0};
-    std::optional<QStringList> m_kextstatLines = QStringList{};
-    QList<QStringList> m_runs;
-};
-
-TEST_F(SATDriverCheckTest, NotLoadedDriverIsReportedOnce)
-{
-    EXPECT_TRUE(m_check.run(*m_preferences));
-    ASSERT_EQ(m_presenter.alerts.size(), 1);
-    EXPECT_EQ(m_presenter.alerts.first(),
-              (QStringList{"critical", "Driver installed but not loaded",
-                           "The SAT SMART Driver is installed but not loaded. To fix, unplug and "
-                           "replug external drivers, reboot, or reinstall the driver. This "
-                           "message will not appear again.",
-                           "OK"}));
-    EXPECT_EQ(m_runs, (QList<QStringList>{{"/usr/sbin/kextstat", "-b",
-                                           "org.dungeon.driver.SATSMARTDriver", "-l"}}));
-    EXPECT_TRUE(m_preferences->boolForKey("CheckedForDriverLoad"));
-
-    EXPECT_FALSE(m_check.run(*m_preferences));
-    EXPECT_EQ(m_presenter.alerts.size(), 1);
-    EXPECT_EQ(m_runs.size(), 1);
-}
-
-TEST_F(SATDriverCheckTest, FailedKextstatCountsAsNotLoaded)
-{
-    m_kextstatLines = std::nullopt;
-    EXPECT_TRUE(m_check.run(*m_preferences));
-}
-
-TEST_F(SATDriverCheckTest, LoadedDriverStoresNothingAndIsCheckedAgainNextTime)
-{
-    m_kextstatLines =
-        QStringList{"  123    0 0xffffff 0x1000 0x1000 org.dungeon.driver.SATSMARTDriver"};
-    EXPECT_FALSE(m_check.run(*m_preferences));
-    EXPECT_TRUE(m_presenter.alerts.isEmpty());
-    EXPECT_FALSE(m_preferences->hasStoredValue("CheckedForDriverLoad"));
-    EXPECT_FALSE(m_check.run(*m_preferences));
-    EXPECT_EQ(m_runs.size(), 2);
-}
-
-TEST_F(SATDriverCheckTest, OnlyFrom10_15On)
-{
-    m_version = KZSATDriverCheck::SystemVersion{10, 14, 6};
-    EXPECT_FALSE(m_check.run(*m_preferences));
-    m_version = KZSATDriverCheck::SystemVersion{9, 20, 0};
-    EXPECT_FALSE(m_check.run(*m_preferences));
-    EXPECT_TRUE(m_runs.isEmpty());
-    m_version = KZSATDriverCheck::SystemVersion{11, 0, 0};
-    EXPECT_TRUE(m_check.run(*m_preferences));
-}
-
-TEST_F(SATDriverCheckTest, NoDriverFileNoCheck)
-{
-    m_check.driverPath = m_driver + QStringLiteral("-absent");
-    EXPECT_FALSE(m_check.run(*m_preferences));
-    EXPECT_TRUE(m_runs.isEmpty());
-}
-
-TEST_F(SATDriverCheckTest, OtherSystemsAreNeverChecked)
-{
-    m_check.systemVersion = KZSATDriverCheck::runningMacOSVersion;
-    EXPECT_FALSE(KZSATDriverCheck::runningMacOSVersion().has_value());
-    EXPECT_FALSE(m_check.run(*m_preferences));
-    EXPECT_TRUE(m_runs.isEmpty());
-    // The default check is inert here as well, whatever the files say.
-    KZSATDriverCheck defaults;
-    EXPECT_FALSE(defaults.run(*m_preferences));
-    EXPECT_TRUE(m_presenter.alerts.isEmpty());
-}
-
-TEST_F(SATDriverCheckTest, DefaultRunnerUsesTheProcessRunner)
-{
-    KZSATDriverCheck defaults;
-    const QString kextstat =
-        TestSupport::writeScript("kextstat", "#!/bin/sh\necho \"loaded $*\"\n");
-    const auto lines = defaults.runner(kextstat, {"-b", "x", "-l"});
-    ASSERT_TRUE(lines);
-    EXPECT_EQ(*lines, QStringList{"loaded -b x -l"});
-    EXPECT_FALSE(defaults.runner(TestSupport::homeDir() + "/no-kextstat", {}).has_value());
 }

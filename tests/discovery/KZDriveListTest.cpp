@@ -1,8 +1,6 @@
 // The drive list: construction, update, filter and merge, and refreshing
 // several drives at a time.
-#include "KZAlertPresenter.h"
 #include "KZDriveStatus.h"
-#include "KZNotificationCenter.h"
 #include "KZPreferences.h"
 #include "KZSMARTDrive.h"
 #include "KZSMARTScanner.h"
@@ -312,24 +310,6 @@ int mostAtOnce(const QList<RecordedRun> &runs)
     return most;
 }
 
-// An alert presenter that several threads may call at once.
-class ThreadSafePresenter : public KZAlertPresenter
-{
-public:
-    ThreadSafePresenter() { setCurrent(this); }
-    ~ThreadSafePresenter() override { setCurrent(nullptr); }
-    int runAlert(Style, const QString &, const QString &text, const QStringList &) override
-    {
-        QMutexLocker locker(&m_mutex);
-        texts.append(text);
-        threads.insert(QThread::currentThread());
-        return 0;
-    }
-    QMutex m_mutex;
-    QStringList texts;
-    QSet<QThread *> threads;
-};
-
 } // namespace
 
 TEST(DriveList, DrivesAreReadSeveralAtATimeWithTheResultsOfOneAtATime)
@@ -375,13 +355,7 @@ TEST(DriveList, DrivesAreReadSeveralAtATimeWithTheResultsOfOneAtATime)
             scanner.addDrive(drive);
         }
         std::atomic<int> notifications{0};
-        const quint64 observer = KZNotificationCenter::defaultCenter().addObserver(
-            KZUpdateInfoProgressBarNotification, [&](const QString &, const QVariant &object) {
-                if (object.toString() == "NONE")
-                    ++notifications;
-            });
-        scanner.updateDrives();
-        KZNotificationCenter::defaultCenter().removeObserver(observer);
+        scanner.updateDrives([&] { ++notifications; });
         Outcome outcome;
         outcome.locations = locations(scanner);
         for (const auto &drive : scanner.getDrives())
@@ -409,11 +383,10 @@ TEST(DriveList, DrivesAreReadSeveralAtATimeWithTheResultsOfOneAtATime)
     EXPECT_EQ(several.drives, one.drives);
 }
 
-TEST(DriveList, AlertsOfDrivesReadAtOnceReachThePresenter)
+TEST(DriveList, AlertsOfDrivesReadAtOnceAreKeptOnTheDrives)
 {
     // Drives of the application whose identity step fails: one alert each,
-    // raised on the threads that read them.
-    ThreadSafePresenter presenter;
+    // kept on the drive for whoever shows it; no thread waits for a person.
     KZSMARTScanner scanner;
     scanner.setShowUnsupportedDrives(true);
     for (int index = 0; index < 8; ++index) {
@@ -429,7 +402,8 @@ TEST(DriveList, AlertsOfDrivesReadAtOnceReachThePresenter)
     }
     StderrCapture log;
     scanner.updateDrives();
-    EXPECT_EQ(presenter.texts.size(), 8);
-    EXPECT_FALSE(presenter.threads.contains(QThread::currentThread()));
+    ASSERT_EQ(scanner.getDrives().size(), 8);
+    for (const auto &drive : scanner.getDrives())
+        EXPECT_TRUE(drive->driveAlert() && drive->driveAlert()->contains("read some SMART data"));
     EXPECT_EQ(log.text().count("Exception occured in parseInfo- "), 8);
 }

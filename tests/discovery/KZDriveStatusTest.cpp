@@ -49,7 +49,8 @@ TEST(DriveStatus, MergedStatusIsTheWorstHealth)
     const KZSMARTDrive bad = readDrive(model, failed);
     const KZSMARTDrive undetermined = readDrive(model, unknown);
     EXPECT_EQ(KZDriveStatus::mergedDriveStatus({}), 1);
-    EXPECT_EQ(KZDriveStatus::mergedDriveStatus({&good, &undetermined}), 1);
+    // Nor is a drive that answered without a verdict.
+    EXPECT_EQ(KZDriveStatus::mergedDriveStatus({&good, &undetermined}), 2);
     EXPECT_EQ(KZDriveStatus::mergedDriveStatus({&good, &bad, &good}), 3);
 
     // A drive that did not answer is never green, and never outranks a failed one.

@@ -1,9 +1,7 @@
 #pragma once
 
 // What the scanner and drive-list tests share: tool stand-ins for the
-// listings, forged captures and drives replayed from them, and a presenter
-// that records the alerts.
-#include "KZAlertPresenter.h"
+// listings, forged captures and drives replayed from them.
 #include "KZSMARTDrive.h"
 #include "KZSMARTScanner.h"
 #include "TestSupport.h"
@@ -28,32 +26,9 @@ inline QString catScript(const QString &name, const QString &recording)
     return writeScript(name, "#!/bin/sh\nexec /bin/cat '" + QFile::encodeName(recording) + "'\n");
 }
 
-// `ls` of a Mac: the device folder, or the long listing of /Volumes.
-inline QString lsScript(const QString &devRecording, const QString &volumesRecording)
-{
-    return writeScript("ls", "#!/bin/sh\n"
-                             "if [ \"$1\" = -la ] && [ \"$2\" = /Volumes ]; then exec /bin/cat '" +
-                                 QFile::encodeName(volumesRecording) +
-                                 "'; fi\n"
-                                 "if [ \"$1\" = /dev ]; then exec /bin/cat '" +
-                                 QFile::encodeName(devRecording) +
-                                 "'; fi\n"
-                                 "echo \"unexpected arguments: $*\"\n");
-}
-
-inline KZSMARTScanner macScanner(const QString &dev, const QString &df, const QString &volumes)
-{
-    KZSMARTScanner scanner = KZSMARTScanner::initForCommandLine();
-    scanner.setBackEnd(KZSMARTScanner::BackEnd::MacOS);
-    scanner.setToolProgram(KZSMARTScanner::lsTool, lsScript(dev, volumes));
-    scanner.setToolProgram(KZSMARTScanner::dfTool, catScript("df", df));
-    return scanner;
-}
-
 inline KZSMARTScanner linuxScanner(const QString &lsblk)
 {
     KZSMARTScanner scanner = KZSMARTScanner::initForCommandLine();
-    scanner.setBackEnd(KZSMARTScanner::BackEnd::Linux);
     scanner.setToolProgram(KZSMARTScanner::lsblkTool, lsblk);
     return scanner;
 }
@@ -74,19 +49,6 @@ const KZSMARTDrive *driveAt(const KZSMARTScanner &scanner, const QString &locati
     }
     return nullptr;
 }
-
-class RecordingPresenter : public KZAlertPresenter
-{
-public:
-    RecordingPresenter() { setCurrent(this); }
-    ~RecordingPresenter() override { setCurrent(nullptr); }
-    int runAlert(Style, const QString &title, const QString &text, const QStringList &) override
-    {
-        alerts.append(title + " | " + text);
-        return 0;
-    }
-    QStringList alerts;
-};
 
 // A capture written by twdr-forge from a JSON description.
 inline QString forge(const QString &name, const QByteArray &json)

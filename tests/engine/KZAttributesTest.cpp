@@ -654,7 +654,7 @@ TEST_F(Attributes, UnreadableNVMeRowEndsTheParseAndIsReportedOnce)
     EXPECT_EQ(drive.driveAttributeCount(), 2);
     EXPECT_EQ(drive.driveTemperature(), -1);
     EXPECT_EQ(drive.driveAttribute(1)->nvmeValue(), QStringLiteral("-1"));
-    EXPECT_EQ(capture.text().count("Exception occured in parseAttributes. NSRangeException: "), 1);
+    EXPECT_EQ(capture.text().count("Exception occured in parseAttributes. UnreadableText: "), 1);
 }
 
 TEST_F(Attributes, ParsingARowDirectlyUsesNoDriveState)

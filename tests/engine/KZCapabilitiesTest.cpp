@@ -392,7 +392,7 @@ TEST_F(Capabilities, UnreadableNumberIsOneFailedStepOfTheRefresh)
     TestSupport::StderrCapture log;
     drive.updateInfo();
     EXPECT_TRUE(drive.exceptionOccurred());
-    EXPECT_EQ(log.text().count("Exception occured in parseCapabilities. NSRangeException: "), 1);
+    EXPECT_EQ(log.text().count("Exception occured in parseCapabilities. UnreadableText: "), 1);
     EXPECT_EQ(drive.driveSMARTCapabilities(), 0u); // the parse ended at the bad line
     EXPECT_EQ(drive.drivePowerOnHours(), 5);       // the attribute step still ran
 }

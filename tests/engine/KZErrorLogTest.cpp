@@ -1,6 +1,5 @@
 #include "KZException.h"
 #include "KZLocalization.h"
-#include "KZNotificationCenter.h"
 #include "KZPreferences.h"
 #include "KZSMARTDrive.h"
 #include "LogTestSupport.h"
@@ -534,18 +533,15 @@ TEST_F(ErrorLog, MissingPhraseAbortsOnlyThisStep)
     EXPECT_THROW(drive.parseErrorLog(), KZException);
 
     int progress = 0;
-    const quint64 token = KZNotificationCenter::defaultCenter().addObserver(
-        KZUpdateInfoProgressBarNotification,
-        [&](const QString &, const QVariant &) { ++progress; });
     KZSMARTDrive refreshed = fakeDrive(fake);
+    refreshed.setProgressHandler([&] { ++progress; });
     TestSupport::StderrCapture log;
     refreshed.updateInfo();
     const QString text = log.text();
-    KZNotificationCenter::defaultCenter().removeObserver(token);
 
     EXPECT_TRUE(refreshed.exceptionOccurred());
     EXPECT_TRUE(text.contains(QRegularExpression(
-        "Exception occured in parseErrorLog\\. NSRangeException: .*log entry is empty")))
+        "Exception occured in parseErrorLog\\. UnreadableText: .*log entry is empty")))
         << text.toStdString();
     // The entry read before the bad line stays, and the self-test log still ran.
     EXPECT_EQ(refreshed.driveErrorLogEntries()->size(), 1);

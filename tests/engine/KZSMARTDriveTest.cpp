@@ -1,6 +1,4 @@
 #include "KZSMARTDrive.h"
-#include "KZAlertPresenter.h"
-#include "KZNotificationCenter.h"
 #include "KZPaths.h"
 #include "TestSupport.h"
 
@@ -40,19 +38,6 @@ KZSMARTDrive commandLineDrive(const FakeSmartctl &fake, const QString &location 
     drive.setSmartctlOverride(fake.program());
     return drive;
 }
-
-class RecordingPresenter : public KZAlertPresenter
-{
-public:
-    RecordingPresenter() { setCurrent(this); }
-    ~RecordingPresenter() override { setCurrent(nullptr); }
-    int runAlert(Style, const QString &title, const QString &text, const QStringList &) override
-    {
-        alerts.append(title + QStringLiteral(" | ") + text);
-        return 0;
-    }
-    QStringList alerts;
-};
 
 } // namespace
 
@@ -193,25 +178,18 @@ TEST(DriveErrors, ReadFailureKeepsTheFailedVerdictAndATimeOutEndsTheRefresh)
               QStringLiteral("smartctl did not answer within 1 s"));
 }
 
-TEST(DriveErrors, ProgramThatCannotStartIsLoggedAndAlertedOnlyOutsideCommandLineMode)
+TEST(DriveErrors, ProgramThatCannotStartIsLoggedAndKeptAsTheDrivesAlert)
 {
-    RecordingPresenter presenter;
-    KZSMARTDrive gui;
-    gui.setLocation("/dev/sdz");
-    gui.setSmartctlOverride(TestSupport::homeDir() + "/missing/smartctl");
+    KZSMARTDrive drive;
+    drive.setLocation("/dev/sdz");
+    drive.setSmartctlOverride(TestSupport::homeDir() + "/missing/smartctl");
     TestSupport::StderrCapture log;
-    EXPECT_FALSE(gui.runSMARTbinary(false));
-    EXPECT_EQ(presenter.alerts.size(), 1);
-    EXPECT_TRUE(presenter.alerts.first().startsWith(
-        "An Error Occurred | An error occurred attempting to scan"));
-
-    KZSMARTDrive cli = KZSMARTDrive::initForCommandLine();
-    cli.setLocation("/dev/sdz");
-    cli.setSmartctlOverride(TestSupport::homeDir() + "/missing/smartctl");
-    EXPECT_FALSE(cli.runSMARTbinary(false));
-    EXPECT_EQ(presenter.alerts.size(), 1);
-    EXPECT_EQ(log.text().count("Exception occured in runSMARTBinary- NSInvalidArgumentException"),
-              2);
+    EXPECT_FALSE(drive.runSMARTbinary(false));
+    EXPECT_FALSE(drive.runSMARTbinary(false));
+    // Recorded for whoever ran the drive to show, the first one kept.
+    ASSERT_TRUE(drive.driveAlert());
+    EXPECT_TRUE(drive.driveAlert()->startsWith("An error occurred attempting to scan"));
+    EXPECT_EQ(log.text().count("Exception occured in runSMARTBinary- CannotRun"), 2);
 }
 
 TEST(VeryPermissive, AmbiguousRetryThatIsAmbiguousAgainStillCountsAsSuccess)
@@ -323,15 +301,9 @@ TEST(Refresh, FileDrivePassesDashAndTheFileOnEveryRunAndNeverCaptures)
     KZSMARTDrive drive = commandLineDrive(fake, capture);
     drive.setDriveAsFile(true);
     int progress = 0;
-    auto &center = KZNotificationCenter::defaultCenter();
-    const quint64 token = center.addObserver(KZUpdateInfoProgressBarNotification,
-                                             [&](const QString &, const QVariant &object) {
-                                                 EXPECT_EQ(object.toString(), "NONE");
-                                                 ++progress;
-                                             });
+    drive.setProgressHandler([&] { ++progress; });
     drive.updateInfo();
     drive.updateInfo();
-    center.removeObserver(token);
 
     const QStringList calls = fake.calls();
     ASSERT_FALSE(calls.isEmpty());
@@ -339,7 +311,8 @@ TEST(Refresh, FileDrivePassesDashAndTheFileOnEveryRunAndNeverCaptures)
         EXPECT_TRUE(call.endsWith("|-| stdin=" + capture)) << call.toStdString();
         EXPECT_FALSE(call.startsWith("-r|")) << call.toStdString();
     }
-    // One notification per parse step and update; no capture step for a file.
+    // One step per parse step and update; no capture step for a file.
+    EXPECT_EQ(progress, 2 * drive.progressStepCount());
     EXPECT_EQ(progress, 2 * 6);
     EXPECT_EQ(progress, calls.size());
     EXPECT_EQ(QFileInfo(capture).lastModified(), modified);
@@ -366,7 +339,6 @@ TEST(Refresh, LiveDriveEndsWithTheRawCapture)
 
 TEST(Refresh, StepExceptionsAreLoggedAndGiveOneAlertWhileLaterStepsRun)
 {
-    RecordingPresenter presenter;
     FakeSmartctl fake({{"i", banner + "Device Model:     Broken\nSerial Number:\n"},
                        {"H", banner + passedHealth}});
     KZSMARTDrive drive;
@@ -379,9 +351,13 @@ TEST(Refresh, StepExceptionsAreLoggedAndGiveOneAlertWhileLaterStepsRun)
     EXPECT_EQ(drive.driveModel(), QStringLiteral("Broken")); // stored before the failure stays
     EXPECT_EQ(drive.driveHealth(), 1);
     EXPECT_EQ(drive.driveOverallHealth(), QStringLiteral("PASSED"));
-    ASSERT_EQ(presenter.alerts.size(), 1);
-    EXPECT_TRUE(presenter.alerts.first().contains("attempting to read some SMART data"));
-    EXPECT_TRUE(log.text().contains("Exception occured in parseInfo- NSRangeException: "));
+    ASSERT_TRUE(drive.driveAlert());
+    EXPECT_TRUE(drive.driveAlert()->contains("attempting to read some SMART data"));
+    // The next refresh starts without it.
+    fake.setAnswer("i", banner + ataIdentity);
+    drive.updateInfo();
+    EXPECT_FALSE(drive.driveAlert());
+    EXPECT_TRUE(log.text().contains("Exception occured in parseInfo- UnreadableText: "));
 }
 
 TEST(Identity, ReadsEveryFieldOnceAndKeepsItAcrossRefreshes)

@@ -2,7 +2,6 @@
 #include "KZAtomicFile.h"
 #include "KZLocalization.h"
 #include "KZLog.h"
-#include "KZNotificationCenter.h"
 #include "KZPaths.h"
 #include "KZPreferences.h"
 #include "TestSupport.h"
@@ -312,58 +311,6 @@ TEST(Log, DebugLinesOnlyWhileDebuggingIsOn)
     EXPECT_FALSE(text.contains("hidden debug line"));
     EXPECT_TRUE(text.contains("shown debug line"));
     EXPECT_EQ(text.count('\n'), 2);
-}
-
-TEST(NotificationCenter, DeliversSynchronouslyToObserversOfTheName)
-{
-    auto &center = KZNotificationCenter::defaultCenter();
-    QStringList seen;
-    const quint64 first = center.addObserver("A", [&](const QString &name, const QVariant &object) {
-        seen << name + ":" + object.toString();
-    });
-    const quint64 second =
-        center.addObserver("B", [&](const QString &, const QVariant &) { seen << "B"; });
-    center.postNotification("A", QStringLiteral("NONE"));
-    center.removeObserver(first);
-    center.postNotification("A", QStringLiteral("again"));
-    center.postNotification("B");
-    center.removeObserver(second);
-    EXPECT_EQ(seen, (QStringList{"A:NONE", "B"}));
-}
-
-TEST(NotificationCenter, RemovedObserverIsNeitherRunningNorCalledAgain)
-{
-    // Drives refreshed at the same time post from several threads while the
-    // window that observes them may go away.
-    auto &center = KZNotificationCenter::defaultCenter();
-    std::atomic<int> calls{0};
-    std::atomic<int> running{0};
-    std::atomic<bool> removed{false};
-    std::atomic<bool> calledAfterRemoval{false};
-    const quint64 token = center.addObserver("Progress", [&](const QString &, const QVariant &) {
-        ++running;
-        if (removed)
-            calledAfterRemoval = true;
-        ++calls;
-        QThread::usleep(100);
-        --running;
-    });
-    std::atomic<bool> stop{false};
-    std::vector<std::thread> posters;
-    for (int thread = 0; thread < 4; ++thread)
-        posters.emplace_back([&] {
-            while (!stop)
-                center.postNotification("Progress", QStringLiteral("NONE"));
-        });
-    while (calls < 200)
-        QThread::yieldCurrentThread();
-    center.removeObserver(token);
-    removed = true;
-    EXPECT_EQ(running, 0);
-    stop = true;
-    for (std::thread &poster : posters)
-        poster.join();
-    EXPECT_FALSE(calledAfterRemoval);
 }
 
 TEST(Localization, MissingKeysShowTheirDefault)
