@@ -5,6 +5,7 @@
 #include "KZException.h"
 #include "KZLocalization.h"
 #include "KZLog.h"
+#include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
 #include "KZTask.h"
 
@@ -139,7 +140,7 @@ KZMailResult KZMailSender::sendEmailWithSubjectAndMessage(const QStringList &mes
     if (m_copy != Copy::MenuItem)
         result.errorText = QStringLiteral("None");
     KZPreferences &preferences = m_preferences ? *m_preferences : KZPreferences::standard();
-    const bool debug = preferences.boolForKey(QStringLiteral("OutputDebugMessages"));
+    const bool debug = preferences.boolForKey(KZPreferenceKeys::outputDebugMessages);
     try {
         run(message, result);
     } catch (const KZException &exception) {
@@ -165,7 +166,7 @@ KZMailResult KZMailSender::sendEmailWithSubjectAndMessage(const QStringList &mes
 void KZMailSender::run(const QStringList &message, KZMailResult &result) const
 {
     KZPreferences &preferences = m_preferences ? *m_preferences : KZPreferences::standard();
-    const bool debug = preferences.boolForKey(QStringLiteral("OutputDebugMessages"));
+    const bool debug = preferences.boolForKey(KZPreferenceKeys::outputDebugMessages);
     if (message.size() != 2)
         throw KZException(KZException::badMessage,
                           QStringLiteral("a mail needs a subject and a body"));
@@ -173,22 +174,22 @@ void KZMailSender::run(const QStringList &message, KZMailResult &result) const
     QStringList arguments;
     arguments.reserve(8);
     arguments << QStringLiteral("-f")
-              << requiredText(preferences, QStringLiteral("EmailFromAddress"))
-              << QStringLiteral("-t") << requiredText(preferences, QStringLiteral("EmailToAddress"))
+              << requiredText(preferences, KZPreferenceKeys::emailFromAddress)
+              << QStringLiteral("-t") << requiredText(preferences, KZPreferenceKeys::emailToAddress)
               << QStringLiteral("-u") << encodeSubject(message.at(0)) << QStringLiteral("-m")
               << message.at(1);
     // The sender's default body charset is ISO 8859-1; our texts are UTF-8.
     arguments << QStringLiteral("-o") << QStringLiteral("message-charset=utf-8");
 
-    const QString portKey = QStringLiteral("EmailCustomPort");
+    const QString portKey = KZPreferenceKeys::emailCustomPort;
     const QVariant port = preferences.objectForKey(portKey);
     if (!port.isValid() || port.toString().trimmed().isEmpty())
         preferences.setInteger(portKey, 25);
-    const QString server = requiredText(preferences, QStringLiteral("EmailSMTPAddress"));
+    const QString server = requiredText(preferences, KZPreferenceKeys::emailSMTPAddress);
     arguments << QStringLiteral("-s")
               << QStringLiteral("%1:%2").arg(server, requiredText(preferences, portKey));
 
-    if (preferences.boolForKey(QStringLiteral("EmailSSL")))
+    if (preferences.boolForKey(KZPreferenceKeys::emailSSL))
         arguments << QStringLiteral("-o") << QStringLiteral("tls=yes");
 
     KZLog::debug(debug, QStringLiteral("Host: %1").arg(server));
@@ -196,8 +197,8 @@ void KZMailSender::run(const QStringList &message, KZMailResult &result) const
     // The password goes to the sender's standard input, never into the
     // argument list (which any user can read from the process table).
     QByteArray standardInput;
-    if (preferences.integerForKey(QStringLiteral("EmailAuthenticationType")) != 0) {
-        const QVariant usernameValue = preferences.objectForKey(QStringLiteral("EmailUsername"));
+    if (preferences.integerForKey(KZPreferenceKeys::emailAuthenticationType) != 0) {
+        const QVariant usernameValue = preferences.objectForKey(KZPreferenceKeys::emailUsername);
         std::optional<QString> username;
         std::optional<QString> serviceName;
         if (usernameValue.isValid()) {

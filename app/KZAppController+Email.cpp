@@ -5,6 +5,7 @@
 #include "KZBackground.h"
 #include "KZEmailOptionsDialog.h"
 #include "KZLog.h"
+#include "KZPreferenceKeys.h"
 #include "KZPreferenceRules.h"
 #include "KZPreferences.h"
 #include "KZPreferencesWindow.h"
@@ -39,7 +40,7 @@ void KZAppController::exitEmailOptions()
 
 void KZAppController::storeEmailPassword(const QString &password)
 {
-    const QString username = preferences().stringForKey(QStringLiteral("EmailUsername"));
+    const QString username = preferences().stringForKey(KZPreferenceKeys::emailUsername);
     const QString service = KZMailSender::keychainServiceName(username);
     // The secret store may take its time (an unlock prompt): never on the GUI thread.
     KZBackground::run(this, [service, username, password] {
@@ -59,7 +60,7 @@ void KZAppController::storeEmailPassword(const QString &password)
 
 void KZAppController::loadEmailPassword()
 {
-    const QString username = preferences().stringForKey(QStringLiteral("EmailUsername"));
+    const QString username = preferences().stringForKey(KZPreferenceKeys::emailUsername);
     const QString service = KZMailSender::keychainServiceName(username);
     QPointer<KZAppController> guard(this);
     KZBackground::run(this, [guard, service, username] {
@@ -98,7 +99,7 @@ void KZAppController::testEmail()
     preferences().synchronize();
     preferencesWindow()->emailErrorMessage()->hide();
     const QStringList message =
-        KZAlertMail::testMessage(preferences().stringForKey(QStringLiteral("EmailHostName")));
+        KZAlertMail::testMessage(preferences().stringForKey(KZPreferenceKeys::emailHostName));
     emailTestSendSheet()->begin();
     emailTestSendSheet()->open();
     mailSender().sendInBackground(message, emailResultHandler());

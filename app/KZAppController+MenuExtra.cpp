@@ -8,6 +8,7 @@
 #include "KZLocalization.h"
 #include "KZLog.h"
 #include "KZLoginItem.h"
+#include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
 #include "KZPreferencesWindow.h"
 
@@ -31,7 +32,7 @@ QString localized(const char *key, const char *english)
     return KZLocalization::localizedString(QString::fromLatin1(key), QString::fromUtf8(english));
 }
 
-const QString menuItemEnabledKey = QStringLiteral("MenuItemEnabled");
+const QString menuItemEnabledKey = KZPreferenceKeys::menuItemEnabled;
 
 // What the link to the monitor keeps for the controller's lifetime: the
 // observers, the checkbox and the update reader (children of the controller,
@@ -206,7 +207,7 @@ void KZAppController::addMenuExtraRows()
     const std::pair<QString, QString> options[] = {
         {KZHealthHistory::preferenceKey,
          localized("NotifyHealthWorse", "Notify me when a drive gets worse")},
-        {QStringLiteral("CheckForUpdates"),
+        {KZPreferenceKeys::checkForUpdates,
          localized("CheckForUpdatesCaption", "Check for a new version of Tarnwell at start")},
     };
     for (const auto &[key, caption] : options) {
@@ -251,9 +252,9 @@ void KZAppController::setUpUpdater()
             QDesktopServices::openUrl(result.item.infoURL);
     });
     KZPreferences &prefs = preferences();
-    const bool handedOver = prefs.boolForKey(QStringLiteral("UpdateAvailable"));
+    const bool handedOver = prefs.boolForKey(KZPreferenceKeys::updateAvailable);
     if (handedOver)
-        prefs.removeObjectForKey(QStringLiteral("UpdateAvailable"));
+        prefs.removeObjectForKey(KZPreferenceKeys::updateAvailable);
     if (handedOver || KZAppcastReader::checksEnabled(prefs))
         reader->checkForUpdateInformation(KZAppcastReader::feedURL(prefs),
                                           KZAppcastReader::currentVersion());
@@ -265,5 +266,5 @@ void KZAppController::updaterWillRelaunchApplication()
     // the next start sees "UpdateInProgress" and starts it again.
     if (KZLoginItem::isMonitorRunning())
         toggleMenuExtra(nullptr);
-    preferences().setBool(QStringLiteral("UpdateInProgress"), true);
+    preferences().setBool(KZPreferenceKeys::updateInProgress, true);
 }

@@ -9,6 +9,7 @@
 #include "KZMainWindow.h"
 #include "KZOptionsWindow.h"
 #include "KZPaths.h"
+#include "KZPreferenceKeys.h"
 #include "KZPreferenceRules.h"
 #include "KZPreferences.h"
 #include "KZPreferencesWindow.h"
@@ -116,7 +117,7 @@ void KZAppController::awakeFromNib()
     // Shift held while the program starts switches the debug checkbox (and
     // so its key) on.
     if (m_environment.keyboardModifiers() & Qt::ShiftModifier) {
-        prefs.setBool(QStringLiteral("OutputDebugMessages"), true);
+        prefs.setBool(KZPreferenceKeys::outputDebugMessages, true);
         toggleDebug(true);
         if (m_preferencesWindow)
             m_preferencesWindow->reload();
@@ -129,12 +130,12 @@ void KZAppController::awakeFromNib()
 void KZAppController::applicationDidFinishLaunching()
 {
     KZPreferences &prefs = preferences();
-    if (prefs.boolForKey(QStringLiteral("UpdateInProgress"))) {
-        if (prefs.boolForKey(QStringLiteral("MenuItemEnabled")))
+    if (prefs.boolForKey(KZPreferenceKeys::updateInProgress)) {
+        if (prefs.boolForKey(KZPreferenceKeys::menuItemEnabled))
             toggleMenuExtra(nullptr);
-        prefs.setBool(QStringLiteral("UpdateInProgress"), false);
+        prefs.setBool(KZPreferenceKeys::updateInProgress, false);
     }
-    m_outputDebugMessages = prefs.boolForKey(QStringLiteral("OutputDebugMessages"));
+    m_outputDebugMessages = prefs.boolForKey(KZPreferenceKeys::outputDebugMessages);
 
     if (m_outputDebugMessages)
         logVersions();

@@ -3,6 +3,7 @@
 #include "KZDetailRows.h"
 #include "KZDetailTableModel.h"
 #include "KZLocalization.h"
+#include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
 #include "KZSMARTDrive.h"
 
@@ -49,8 +50,8 @@ void KZAttributesController::updateWindow()
     setWindowTitle(KZDetailRows::windowTitle(drive, QStringLiteral("Attributes"),
                                              QStringLiteral(" Attributes")));
     const KZPreferences &preferences = KZPreferences::standard();
-    const bool ignore190 = preferences.boolForKey(QStringLiteral("IgnoreAttribute190"));
-    const bool ignore196 = preferences.boolForKey(QStringLiteral("IgnoreAttribute196"));
+    const bool ignore190 = preferences.boolForKey(KZPreferenceKeys::ignoreAttribute190);
+    const bool ignore196 = preferences.boolForKey(KZPreferenceKeys::ignoreAttribute196);
 
     QList<KZDetailTableModel::Row> rows;
     for (quint64 index = 0; index < quint64(qMax(drive.driveAttributeCount(), 0)); ++index) {

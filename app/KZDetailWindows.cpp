@@ -4,6 +4,7 @@
 #include "KZDriveInfoController.h"
 #include "KZErrorsController.h"
 #include "KZLog.h"
+#include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
 #include "KZSMARTDrive.h"
 #include "KZTestsController.h"
@@ -14,7 +15,7 @@ namespace {
 
 bool debugLogging()
 {
-    return KZPreferences::standard().boolForKey(QStringLiteral("OutputDebugMessages"));
+    return KZPreferences::standard().boolForKey(KZPreferenceKeys::outputDebugMessages);
 }
 
 template <typename Controller> void closeEvery(QList<QPointer<Controller>> &list)

@@ -3,6 +3,7 @@
 #include "KZDriveOutlineModel.h"
 #include "KZLocalization.h"
 #include "KZLog.h"
+#include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
 #include "KZSMARTDrive.h"
 #include "KZSummaryPanel.h"
@@ -61,7 +62,7 @@ const KZDriveList &KZDriveBrowser::drives() const
 
 bool KZDriveBrowser::debugLogging() const
 {
-    return KZPreferences::standard().boolForKey(QStringLiteral("OutputDebugMessages"));
+    return KZPreferences::standard().boolForKey(KZPreferenceKeys::outputDebugMessages);
 }
 
 void KZDriveBrowser::setDrives(const KZDriveList &drives)
@@ -108,7 +109,7 @@ void KZDriveBrowser::selectionDidChange()
     Q_EMIT driveSelectionChanged();
     // The viewer always unfolds its drives; the main window when the user wants it.
     if (m_flavour == KZDriveViewFlavour::ReportViewer ||
-        KZPreferences::standard().boolForKey(QStringLiteral("AutoExpandDrives")))
+        KZPreferences::standard().boolForKey(KZPreferenceKeys::autoExpandDrives))
         expandDrives();
 }
 
@@ -125,7 +126,7 @@ void KZDriveBrowser::refreshWindow()
     KZLog::debug(debug, QStringLiteral("Drive selected: %1").arg(m_driveSelected));
     const std::shared_ptr<KZSMARTDrive> drive = selectedDrive();
     const bool fahrenheit =
-        KZPreferences::standard().boolForKey(QStringLiteral("DisplayTempInFahrenheit"));
+        KZPreferences::standard().boolForKey(KZPreferenceKeys::displayTempInFahrenheit);
     m_summary->showSummary(
         KZDriveSummary::summarize(drive.get(), m_model->drives().isEmpty(), m_flavour, fahrenheit));
 }

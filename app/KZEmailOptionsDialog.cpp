@@ -1,5 +1,6 @@
 #include "KZEmailOptionsDialog.h"
 
+#include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
 
 #include <QCheckBox>
@@ -31,41 +32,41 @@ KZEmailOptionsDialog::KZEmailOptionsDialog(QWidget *parent) : QDialog(parent)
 
     auto *form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
-    addTextField(QStringLiteral("EmailFromAddress"), tr("From address:"), form);
-    addTextField(QStringLiteral("EmailToAddress"), tr("To address:"), form);
-    addTextField(QStringLiteral("EmailSMTPAddress"), tr("SMTP server:"), form);
+    addTextField(KZPreferenceKeys::emailFromAddress, tr("From address:"), form);
+    addTextField(KZPreferenceKeys::emailToAddress, tr("To address:"), form);
+    addTextField(KZPreferenceKeys::emailSMTPAddress, tr("SMTP server:"), form);
 
     m_port = new QSpinBox(this);
     m_port->setRange(1, 65535);
-    m_port->setObjectName(QStringLiteral("EmailCustomPort"));
+    m_port->setObjectName(KZPreferenceKeys::emailCustomPort);
     m_port->setAccessibleName(tr("Port"));
     form->addRow(tr("Port:"), m_port);
     connect(m_port, &QSpinBox::valueChanged, this,
-            [](int port) { preferences().setInteger(QStringLiteral("EmailCustomPort"), port); });
+            [](int port) { preferences().setInteger(KZPreferenceKeys::emailCustomPort, port); });
 
     m_ssl = new QCheckBox(tr("Use TLS (STARTTLS)"), this);
-    m_ssl->setObjectName(QStringLiteral("EmailSSL"));
+    m_ssl->setObjectName(KZPreferenceKeys::emailSSL);
     m_ssl->setAccessibleName(m_ssl->text());
     form->addRow(QString(), m_ssl);
     connect(m_ssl, &QCheckBox::toggled, this,
-            [](bool on) { preferences().setBool(QStringLiteral("EmailSSL"), on); });
+            [](bool on) { preferences().setBool(KZPreferenceKeys::emailSSL, on); });
 
     m_authentication = new QCheckBox(tr("The server requires a user name and password"), this);
-    m_authentication->setObjectName(QStringLiteral("EmailAuthenticationType"));
+    m_authentication->setObjectName(KZPreferenceKeys::emailAuthenticationType);
     m_authentication->setAccessibleName(m_authentication->text());
     form->addRow(QString(), m_authentication);
     connect(m_authentication, &QCheckBox::toggled, this, [this](bool on) {
-        preferences().setInteger(QStringLiteral("EmailAuthenticationType"), on ? 1 : 0);
+        preferences().setInteger(KZPreferenceKeys::emailAuthenticationType, on ? 1 : 0);
         updateAuthenticationFields();
     });
 
-    m_username = addTextField(QStringLiteral("EmailUsername"), tr("User name:"), form);
+    m_username = addTextField(KZPreferenceKeys::emailUsername, tr("User name:"), form);
     m_password = new QLineEdit(this);
     m_password->setObjectName(QStringLiteral("emailPasswordText"));
     m_password->setEchoMode(QLineEdit::Password);
     m_password->setAccessibleName(tr("Password"));
     form->addRow(tr("Password:"), m_password);
-    addTextField(QStringLiteral("EmailHostName"), tr("Computer name in subjects:"), form);
+    addTextField(KZPreferenceKeys::emailHostName, tr("Computer name in subjects:"), form);
     layout->addLayout(form);
 
     auto *note =
@@ -119,17 +120,17 @@ void KZEmailOptionsDialog::reload()
         field->setText(preferences().stringForKey(key));
     {
         const QSignalBlocker blocker(m_port);
-        const qint64 port = preferences().integerForKey(QStringLiteral("EmailCustomPort"));
+        const qint64 port = preferences().integerForKey(KZPreferenceKeys::emailCustomPort);
         m_port->setValue(port > 0 && port <= 65535 ? int(port) : 25);
     }
     {
         const QSignalBlocker blocker(m_ssl);
-        m_ssl->setChecked(preferences().boolForKey(QStringLiteral("EmailSSL")));
+        m_ssl->setChecked(preferences().boolForKey(KZPreferenceKeys::emailSSL));
     }
     {
         const QSignalBlocker blocker(m_authentication);
         m_authentication->setChecked(
-            preferences().integerForKey(QStringLiteral("EmailAuthenticationType")) != 0);
+            preferences().integerForKey(KZPreferenceKeys::emailAuthenticationType) != 0);
     }
     updateAuthenticationFields();
 }

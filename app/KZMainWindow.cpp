@@ -1,6 +1,7 @@
 #include "KZMainWindow.h"
 
 #include "KZLog.h"
+#include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
 
 #include <QApplication>
@@ -49,7 +50,7 @@ bool KZMainWindow::event(QEvent *event)
     if (!m_painted && event->type() == QEvent::Paint) {
         m_painted = true;
         // The moment the start-up benchmark measures.
-        KZLog::debug(KZPreferences::standard().boolForKey(QStringLiteral("OutputDebugMessages")),
+        KZLog::debug(KZPreferences::standard().boolForKey(KZPreferenceKeys::outputDebugMessages),
                      QStringLiteral("Main window painted."));
         const bool handled = QMainWindow::event(event);
         Q_EMIT firstPainted();

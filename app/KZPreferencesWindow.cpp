@@ -2,6 +2,7 @@
 
 #include "KZAppController.h"
 #include "KZBlink1Controller.h"
+#include "KZPreferenceKeys.h"
 #include "KZPreferenceRules.h"
 #include "KZPreferences.h"
 
@@ -110,11 +111,11 @@ QWidget *KZPreferencesWindow::makeGeneralPage()
     auto *layout = new QVBoxLayout(page);
 
     QGroupBox *display = group(tr("Drive list"), page);
-    addCheckBox(QStringLiteral("AutoExpandDrives"), tr("Show each drive's volumes in the list"),
+    addCheckBox(KZPreferenceKeys::autoExpandDrives, tr("Show each drive's volumes in the list"),
                 display);
-    addCheckBox(QStringLiteral("ShowUnsupportedDrives"),
+    addCheckBox(KZPreferenceKeys::showUnsupportedDrives,
                 tr("Also list drives without S.M.A.R.T. support"), display);
-    addCheckBox(QStringLiteral("DisplayTempInFahrenheit"),
+    addCheckBox(KZPreferenceKeys::displayTempInFahrenheit,
                 tr("Show temperatures in degrees Fahrenheit"), display);
     layout->addWidget(display);
 
@@ -123,11 +124,11 @@ QWidget *KZPreferencesWindow::makeGeneralPage()
     auto *rowLayout = new QHBoxLayout(row);
     rowLayout->setContentsMargins(0, 0, 0, 0);
     QCheckBox *poll = new QCheckBox(tr("Check all drives every"), row);
-    poll->setObjectName(QStringLiteral("PollDrives"));
+    poll->setObjectName(KZPreferenceKeys::pollDrives);
     poll->setAccessibleName(tr("Check all drives on a timer"));
-    m_checkBoxes.insert(QStringLiteral("PollDrives"), poll);
+    m_checkBoxes.insert(KZPreferenceKeys::pollDrives, poll);
     m_pollingHours = new QSpinBox(row);
-    m_pollingHours->setObjectName(QStringLiteral("PollingInterval"));
+    m_pollingHours->setObjectName(KZPreferenceKeys::pollingInterval);
     m_pollingHours->setRange(1, 24 * 7);
     m_pollingHours->setSuffix(tr(" hours"));
     connect(m_pollingHours, &QSpinBox::valueChanged, m_pollingHours, [this](int hours) {
@@ -143,18 +144,18 @@ QWidget *KZPreferencesWindow::makeGeneralPage()
     note->setWordWrap(true);
     timer->layout()->addWidget(note);
     connect(poll, &QCheckBox::toggled, this, [this](bool checked) {
-        preferences().setBool(QStringLiteral("PollDrives"), checked);
+        preferences().setBool(KZPreferenceKeys::pollDrives, checked);
         m_pollingHours->setEnabled(checked);
         if (checked != (m_controller->pollingTimer() != nullptr))
             m_controller->toggleTimer();
     });
     connect(m_pollingHours, &QSpinBox::valueChanged, this, [](int hours) {
-        preferences().setInteger(QStringLiteral("PollingInterval"), qint64(hours) * 3600);
+        preferences().setInteger(KZPreferenceKeys::pollingInterval, qint64(hours) * 3600);
     });
     layout->addWidget(timer);
 
     QGroupBox *troubleshooting = group(tr("Troubleshooting"), page);
-    QCheckBox *debug = addCheckBox(QStringLiteral("OutputDebugMessages"),
+    QCheckBox *debug = addCheckBox(KZPreferenceKeys::outputDebugMessages,
                                    tr("Write debug messages to the log"), troubleshooting);
     connect(debug, &QCheckBox::toggled, m_controller, &KZAppController::toggleDebug);
     layout->addWidget(troubleshooting);
@@ -173,22 +174,22 @@ QWidget *KZPreferencesWindow::makeChecksPage()
     auto *layout = new QVBoxLayout(page);
 
     QGroupBox *attributes = group(tr("Attributes"), page);
-    addCheckBox(QStringLiteral("IgnoreAttribute190"),
+    addCheckBox(KZPreferenceKeys::ignoreAttribute190,
                 tr("Never count attribute 190 (airflow temperature) as failing"), attributes);
-    addCheckBox(QStringLiteral("IgnoreAttribute196"),
+    addCheckBox(KZPreferenceKeys::ignoreAttribute196,
                 tr("Never count attribute 196 (reallocation events) as failing"), attributes);
     layout->addWidget(attributes);
 
     QGroupBox *limits = group(tr("Limits"), page);
     QCheckBox *customBadSectors = addCheckBox(
-        QStringLiteral("CustomBadSectorCount"),
+        KZPreferenceKeys::customBadSectorCount,
         tr("Use my own limit for bad sectors (otherwise any bad sector counts)"), limits);
-    m_badSectorValue = addLimitField(QStringLiteral("CustomBadSectorCountValue"),
+    m_badSectorValue = addLimitField(KZPreferenceKeys::customBadSectorCountValue,
                                      tr("Bad sectors allowed (0 to 1000):"), limits);
     QCheckBox *customErrors =
-        addCheckBox(QStringLiteral("CustomErrorCount"),
+        addCheckBox(KZPreferenceKeys::customErrorCount,
                     tr("Use my own limit for logged errors (otherwise 50)"), limits);
-    m_errorCountValue = addLimitField(QStringLiteral("CustomErrorCountValue"),
+    m_errorCountValue = addLimitField(KZPreferenceKeys::customErrorCountValue,
                                       tr("Errors allowed (0 to 1000):"), limits);
     // The two value fields line up, and take input only while their limit is on.
     int labelWidth = 0;
@@ -201,11 +202,11 @@ QWidget *KZPreferencesWindow::makeChecksPage()
     layout->addWidget(limits);
 
     QGroupBox *remember = group(tr("Only new problems"), page);
-    addCheckBox(QStringLiteral("RememberBadSectors"),
+    addCheckBox(KZPreferenceKeys::rememberBadSectors,
                 tr("Bad sectors above the limit count only when their number grew"), remember);
-    addCheckBox(QStringLiteral("RememberErrorCount"),
+    addCheckBox(KZPreferenceKeys::rememberErrorCount,
                 tr("Errors above the limit count only when their number grew"), remember);
-    addCheckBox(QStringLiteral("FailedTestIsNew"),
+    addCheckBox(KZPreferenceKeys::failedTestIsNew,
                 tr("A failed self-test counts only when it is new since the last check"), remember);
     layout->addWidget(remember);
     layout->addStretch(1);
@@ -219,10 +220,10 @@ QWidget *KZPreferencesWindow::makeAlertsPage()
 
     QGroupBox *email = group(tr("E-mail me when"), page);
     for (const auto &[key, caption] :
-         {std::pair{QStringLiteral("EmailDrivePassed"), tr("a check finds a drive passed")},
-          std::pair{QStringLiteral("EmailDriveFailing"), tr("a check finds a drive failing")},
-          std::pair{QStringLiteral("EmailDriveFailed"), tr("a check finds a drive failed")},
-          std::pair{QStringLiteral("EmailTestCompleted"), tr("a self-test has completed")}}) {
+         {std::pair{KZPreferenceKeys::emailDrivePassed, tr("a check finds a drive passed")},
+          std::pair{KZPreferenceKeys::emailDriveFailing, tr("a check finds a drive failing")},
+          std::pair{KZPreferenceKeys::emailDriveFailed, tr("a check finds a drive failed")},
+          std::pair{KZPreferenceKeys::emailTestCompleted, tr("a self-test has completed")}}) {
         QCheckBox *box = addCheckBox(key, caption, email);
         box->setAccessibleName(tr("E-mail me when %1").arg(caption));
         connect(box, &QCheckBox::toggled, m_controller, &KZAppController::toggleEmailOptionsButton);
@@ -248,10 +249,10 @@ QWidget *KZPreferencesWindow::makeAlertsPage()
 
     QGroupBox *blink1 = group(tr("Light the blink(1) LED when"), page);
     for (const auto &[key, caption] :
-         {std::pair{QStringLiteral("Blink1DrivePassed"), tr("all drives passed (green)")},
-          std::pair{QStringLiteral("Blink1DriveFailing"), tr("a drive is failing (yellow)")},
-          std::pair{QStringLiteral("Blink1DriveFailed"), tr("a drive failed (red)")},
-          std::pair{QStringLiteral("Blink1TestCompleted"),
+         {std::pair{KZPreferenceKeys::blink1DrivePassed, tr("all drives passed (green)")},
+          std::pair{KZPreferenceKeys::blink1DriveFailing, tr("a drive is failing (yellow)")},
+          std::pair{KZPreferenceKeys::blink1DriveFailed, tr("a drive failed (red)")},
+          std::pair{KZPreferenceKeys::blink1TestCompleted,
                     tr("a self-test has completed (blue)")}}) {
         QCheckBox *box = addCheckBox(key, caption, blink1);
         box->setAccessibleName(tr("Light the blink(1) LED when %1").arg(caption));
@@ -276,14 +277,14 @@ void KZPreferencesWindow::reload()
     }
     for (auto it = m_limitFields.cbegin(); it != m_limitFields.cend(); ++it)
         it.value()->setText(QString::number(preferences().integerForKey(it.key())));
-    m_badSectorValue->setEnabled(checkBox(QStringLiteral("CustomBadSectorCount"))->isChecked());
-    m_errorCountValue->setEnabled(checkBox(QStringLiteral("CustomErrorCount"))->isChecked());
+    m_badSectorValue->setEnabled(checkBox(KZPreferenceKeys::customBadSectorCount)->isChecked());
+    m_errorCountValue->setEnabled(checkBox(KZPreferenceKeys::customErrorCount)->isChecked());
     {
         const QSignalBlocker blocker(m_pollingHours);
-        const qint64 seconds = preferences().integerForKey(QStringLiteral("PollingInterval"));
+        const qint64 seconds = preferences().integerForKey(KZPreferenceKeys::pollingInterval);
         const int hours = int(std::clamp<qint64>((seconds + 1800) / 3600, 1, 24 * 7));
         m_pollingHours->setValue(hours);
         m_pollingHours->setSuffix(hours == 1 ? tr(" hour") : tr(" hours"));
-        m_pollingHours->setEnabled(preferences().boolForKey(QStringLiteral("PollDrives")));
+        m_pollingHours->setEnabled(preferences().boolForKey(KZPreferenceKeys::pollDrives));
     }
 }

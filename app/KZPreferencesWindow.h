@@ -1,5 +1,7 @@
 #pragma once
 
+#include "KZPreferenceKeys.h"
+
 #include <QMap>
 #include <QWidget>
 
@@ -29,7 +31,7 @@ public:
     QCheckBox *checkBox(const QString &key) const { return m_checkBoxes.value(key); }
     QCheckBox *prefOutputDebugMessages() const
     {
-        return checkBox(QStringLiteral("OutputDebugMessages"));
+        return checkBox(KZPreferenceKeys::outputDebugMessages);
     }
     QLineEdit *prefCustomBadSectorCountValue() const { return m_badSectorValue; }
     QLineEdit *prefCustomErrorCountValue() const { return m_errorCountValue; }

@@ -8,6 +8,7 @@
 #include "KZBlink1Controller.h"
 #include "KZLocalization.h"
 #include "KZLog.h"
+#include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
 #include "KZSMARTDrive.h"
 #include "KZTestsControllerHost.h"
@@ -230,7 +231,7 @@ void KZTestsController::finishPoll(KZSelfTestMonitor::ClockSource source,
     const qint32 length = KZSelfTestMonitor::testMinutes(*m_drive, selectedKind());
     m_currentTestRemainingTime->setText(
         KZSelfTestMonitor::remainingText(estimate.remaining, length));
-    KZLog::debug(KZPreferences::standard().boolForKey(QStringLiteral("OutputDebugMessages")),
+    KZLog::debug(KZPreferences::standard().boolForKey(KZPreferenceKeys::outputDebugMessages),
                  QStringLiteral("Estimated time remaining for test: %1").arg(estimate.remaining));
     m_currentTestStatusProgress->setValue(KZSelfTestMonitor::progress(source, *m_drive, estimate));
 }
@@ -240,12 +241,12 @@ void KZTestsController::testEnded()
     stopTimer();
     Q_EMIT testCompleted();
     const KZPreferences &preferences = KZPreferences::standard();
-    if (preferences.boolForKey(QStringLiteral("EmailTestCompleted"))) {
+    if (preferences.boolForKey(KZPreferenceKeys::emailTestCompleted)) {
         const KZMailSender sender =
             m_host ? m_host->testMailSender() : KZMailSender(KZMailSender::Copy::SelfTest);
         sender.sendInBackground(KZSelfTestMonitor::completionMessage(*m_drive));
     }
-    if (preferences.boolForKey(QStringLiteral("Blink1TestCompleted")) &&
+    if (preferences.boolForKey(KZPreferenceKeys::blink1TestCompleted) &&
         KZBlink1Controller::toolAvailable()) {
         // Four runs of the tool, one after the other: not on the GUI thread.
         KZBackground::run(

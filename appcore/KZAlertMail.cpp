@@ -2,6 +2,7 @@
 
 #include "KZDriveStatus.h"
 #include "KZLocalization.h"
+#include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
 #include "KZSMARTDrive.h"
 
@@ -95,9 +96,9 @@ KZCheckedDrive KZCheckedDrive::fromDrive(const KZSMARTDrive &drive)
 
 KZEmailEvents KZEmailEvents::fromPreferences(const KZPreferences &preferences)
 {
-    return {preferences.boolForKey(QStringLiteral("EmailDrivePassed")),
-            preferences.boolForKey(QStringLiteral("EmailDriveFailing")),
-            preferences.boolForKey(QStringLiteral("EmailDriveFailed"))};
+    return {preferences.boolForKey(KZPreferenceKeys::emailDrivePassed),
+            preferences.boolForKey(KZPreferenceKeys::emailDriveFailing),
+            preferences.boolForKey(KZPreferenceKeys::emailDriveFailed)};
 }
 
 namespace KZAlertMail {

@@ -35,13 +35,13 @@ KZBlink1Signal blink1SignalForStatus(int mergedStatus, const KZPreferences &pref
 {
     switch (mergedStatus) {
     case 2:
-        return preferences.boolForKey(QStringLiteral("Blink1DriveFailing")) ? KZBlink1Signal::Yellow
+        return preferences.boolForKey(KZPreferenceKeys::blink1DriveFailing) ? KZBlink1Signal::Yellow
                                                                             : KZBlink1Signal::None;
     case 3:
-        return preferences.boolForKey(QStringLiteral("Blink1DriveFailed")) ? KZBlink1Signal::Red
+        return preferences.boolForKey(KZPreferenceKeys::blink1DriveFailed) ? KZBlink1Signal::Red
                                                                            : KZBlink1Signal::None;
     default:
-        return preferences.boolForKey(QStringLiteral("Blink1DrivePassed")) ? KZBlink1Signal::Green
+        return preferences.boolForKey(KZPreferenceKeys::blink1DrivePassed) ? KZBlink1Signal::Green
                                                                            : KZBlink1Signal::Off;
     }
 }
@@ -71,13 +71,14 @@ KZBlink1Signal updateBlink1(int mergedStatus, const KZPreferences &preferences)
 bool selfTestWarningCalledFor(const QStringList &driveLocations, const QDateTime &now,
                               KZPreferences &preferences)
 {
-    const QString countKey = QStringLiteral("TestsInProgress");
-    const bool debug = preferences.boolForKey(QStringLiteral("OutputDebugMessages"));
+    const QString countKey = KZPreferenceKeys::testsInProgress;
+    const bool debug = preferences.boolForKey(KZPreferenceKeys::outputDebugMessages);
     const qint64 running = preferences.integerForKey(countKey);
     KZLog::debug(debug, QStringLiteral("Tests in progress: %1").arg(running));
     if (running > 0) {
         for (const QString &location : driveLocations) {
-            const QDateTime end = preferences.dateForKey(location + QStringLiteral("_TestEndTime"));
+            const QDateTime end =
+                preferences.dateForKey(location + KZPreferenceKeys::testEndTimeSuffix);
             if (!end.isValid())
                 continue;
             KZLog::debug(debug, QStringLiteral("Test completion for drive %1: %2")

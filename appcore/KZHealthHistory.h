@@ -1,5 +1,7 @@
 #pragma once
 
+#include "KZPreferenceKeys.h"
+
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -24,7 +26,7 @@ public:
 
     // The preference that switches the notification off ("NotifyHealthWorse", on
     // unless the user switched it off).
-    static inline const QString preferenceKey = QStringLiteral("NotifyHealthWorse");
+    static inline const QString preferenceKey = KZPreferenceKeys::notifyHealthWorse;
     static bool notificationsEnabled(const KZPreferences &preferences);
 
     // One drive at one check.

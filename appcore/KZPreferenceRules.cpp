@@ -1,6 +1,7 @@
 #include "KZPreferenceRules.h"
 
 #include "KZPaths.h"
+#include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
 
 namespace KZPreferenceRules {
@@ -14,7 +15,7 @@ void prepareApplicationPreferences(KZPreferences &preferences)
 
 void enforceMinimumPollingInterval(KZPreferences &preferences)
 {
-    const QString key = QStringLiteral("PollingInterval");
+    const QString key = KZPreferenceKeys::pollingInterval;
     if (preferences.integerForKey(key) < minimumPollingInterval)
         preferences.setInteger(key, minimumPollingInterval);
 }
@@ -26,21 +27,21 @@ void createApplicationFolders()
 
 void resetPrefsToDefaults(KZPreferences &preferences)
 {
-    preferences.setBool(QStringLiteral("AutoExpandDrives"), true);
-    preferences.setBool(QStringLiteral("OutputDebugMessages"), false);
-    preferences.setBool(QStringLiteral("ShowUnsupportedDrives"), false);
-    preferences.setBool(QStringLiteral("IgnoreAttribute190"), true);
-    preferences.setBool(QStringLiteral("IgnoreAttribute196"), false);
-    preferences.setBool(QStringLiteral("RememberErrorCount"), false);
-    preferences.setBool(QStringLiteral("RememberBadSectors"), false);
-    preferences.setBool(QStringLiteral("DisplayTempInFahrenheit"), false);
-    preferences.setBool(QStringLiteral("CustomBadSectorCount"), false);
-    preferences.setBool(QStringLiteral("CustomErrorCount"), false);
-    preferences.setInteger(QStringLiteral("CustomBadSectorCountValue"), 0);
-    preferences.setInteger(QStringLiteral("CustomErrorCountValue"), 50);
-    preferences.setBool(QStringLiteral("PollDrives"), true);
-    preferences.setInteger(QStringLiteral("PollingInterval"), 3600);
-    preferences.setBool(QStringLiteral("FailedTestIsNew"), false);
+    preferences.setBool(KZPreferenceKeys::autoExpandDrives, true);
+    preferences.setBool(KZPreferenceKeys::outputDebugMessages, false);
+    preferences.setBool(KZPreferenceKeys::showUnsupportedDrives, false);
+    preferences.setBool(KZPreferenceKeys::ignoreAttribute190, true);
+    preferences.setBool(KZPreferenceKeys::ignoreAttribute196, false);
+    preferences.setBool(KZPreferenceKeys::rememberErrorCount, false);
+    preferences.setBool(KZPreferenceKeys::rememberBadSectors, false);
+    preferences.setBool(KZPreferenceKeys::displayTempInFahrenheit, false);
+    preferences.setBool(KZPreferenceKeys::customBadSectorCount, false);
+    preferences.setBool(KZPreferenceKeys::customErrorCount, false);
+    preferences.setInteger(KZPreferenceKeys::customBadSectorCountValue, 0);
+    preferences.setInteger(KZPreferenceKeys::customErrorCountValue, 50);
+    preferences.setBool(KZPreferenceKeys::pollDrives, true);
+    preferences.setInteger(KZPreferenceKeys::pollingInterval, 3600);
+    preferences.setBool(KZPreferenceKeys::failedTestIsNew, false);
 }
 
 QString sanitizeCustomLimitText(const QString &text)
@@ -71,9 +72,10 @@ QString customLimitFieldText(const QString &text)
 
 bool emailOptionsEnabled(const KZPreferences &preferences)
 {
-    for (const char *key :
-         {"EmailDrivePassed", "EmailDriveFailing", "EmailDriveFailed", "EmailTestCompleted"}) {
-        if (preferences.boolForKey(QString::fromLatin1(key)))
+    using namespace KZPreferenceKeys;
+    for (const QString &key :
+         {emailDrivePassed, emailDriveFailing, emailDriveFailed, emailTestCompleted}) {
+        if (preferences.boolForKey(key))
             return true;
     }
     return false;

@@ -2,6 +2,7 @@
 
 #include "KZDriveStatus.h"
 #include "KZLocalization.h"
+#include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
 #include "KZSMARTDrive.h"
 
@@ -82,7 +83,7 @@ void KZSelfTestMonitor::forgetTimes()
 KZSelfTestMonitor::ClockSource KZSelfTestMonitor::clockSource(const KZSMARTDrive &drive) const
 {
     if (!drive.driveAbortOfflineCollection() &&
-        preferences().integerForKey(QStringLiteral("TestsInProgress")) == 0)
+        preferences().integerForKey(KZPreferenceKeys::testsInProgress) == 0)
         return ClockSource::Drive;
     return ClockSource::Clock;
 }

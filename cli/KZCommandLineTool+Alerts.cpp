@@ -3,6 +3,7 @@
 #include "EMKeychainItem.h"
 #include "KZAlertMail.h"
 #include "KZMailSender.h"
+#include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
 
 #include <cstdio>
@@ -68,7 +69,7 @@ int KZCommandLineTool::mailTest(const QStringList &arguments)
     KZPreferences &preferences = KZPreferences::standard();
     preferences.synchronize();
     const QStringList message =
-        KZAlertMail::testMessage(preferences.stringForKey(QStringLiteral("EmailHostName")));
+        KZAlertMail::testMessage(preferences.stringForKey(KZPreferenceKeys::emailHostName));
     const KZMailResult result = sender.sendEmailWithSubjectAndMessage(message);
     // The result text goes to standard output either way (the exit status
     // tells failure); standard error carries only log lines.
@@ -84,7 +85,7 @@ int KZCommandLineTool::password(const QStringList &arguments)
         return usage(
             QStringLiteral("password takes no arguments: give the password on standard input"));
     KZPreferences &preferences = KZPreferences::standard();
-    const QVariant usernameValue = preferences.objectForKey(QStringLiteral("EmailUsername"));
+    const QVariant usernameValue = preferences.objectForKey(KZPreferenceKeys::emailUsername);
     const QString username = usernameValue.toString();
 
     std::optional<QByteArray> line = readSecretLine(m_err);

@@ -4,6 +4,7 @@
 
 #include "KZDriveCheck.h"
 #include "KZException.h"
+#include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
 #include "KZSMARTDrive.h"
 #include "KZSMARTScanner.h"
@@ -110,7 +111,7 @@ KZSMARTDrive KZCommandLineTool::makeDrive(const QString &target) const
         drive.setLocation(target);
     }
     drive.setDebugState(
-        KZPreferences::standard().boolForKey(QStringLiteral("OutputDebugMessages")));
+        KZPreferences::standard().boolForKey(KZPreferenceKeys::outputDebugMessages));
     if (!m_smartctl.isEmpty())
         drive.setSmartctlOverride(m_smartctl);
     return drive;
@@ -232,7 +233,7 @@ int KZCommandLineTool::check(const QStringList &arguments)
 
     KZSMARTScanner scanner = KZSMARTScanner::initForCommandLine();
     scanner.setOutputDebugMessages(
-        KZPreferences::standard().boolForKey(QStringLiteral("OutputDebugMessages")));
+        KZPreferences::standard().boolForKey(KZPreferenceKeys::outputDebugMessages));
     if (!m_smartctl.isEmpty())
         scanner.setSmartctlOverride(m_smartctl);
     if (options.showUnsupported)

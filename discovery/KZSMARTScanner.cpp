@@ -4,6 +4,7 @@
 #include "KZException.h"
 #include "KZLocalization.h"
 #include "KZLog.h"
+#include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
 #include "KZSMARTDrive.h"
 #include "KZSmartctlHelper.h"
@@ -65,7 +66,7 @@ KZSMARTScanner KZSMARTScanner::initWithFile(const QString &path)
     drive->setLocation(path);
     drive->setDriveAsFile(true);
     drive->setDebugState(
-        KZPreferences::standard().boolForKey(QStringLiteral("OutputDebugMessages")));
+        KZPreferences::standard().boolForKey(KZPreferenceKeys::outputDebugMessages));
     scanner.m_drives.append(drive);
     return scanner;
 }
@@ -121,7 +122,7 @@ bool KZSMARTScanner::scanForDrives()
 {
     if (!m_enableCommandLineOption)
         m_outputDebugMessages =
-            KZPreferences::standard().boolForKey(QStringLiteral("OutputDebugMessages"));
+            KZPreferences::standard().boolForKey(KZPreferenceKeys::outputDebugMessages);
     m_drives.clear();
     m_scanAlert.reset();
     debugLog(QStringLiteral("Parsing drives..."));
@@ -184,7 +185,7 @@ void KZSMARTScanner::updateDrives(const ProgressHandler &stepDone)
     // remembered once, when it ends.
     const KZPreferences::Batch preferences;
     const bool showUnsupported = m_showUnsupportedDrives.value_or(
-        KZPreferences::standard().boolForKey(QStringLiteral("ShowUnsupportedDrives")));
+        KZPreferences::standard().boolForKey(KZPreferenceKeys::showUnsupportedDrives));
 
     KZSmartctlHelper::beginScan();
     // A drive that cannot be read while its self-test runs keeps its data.

@@ -4,6 +4,7 @@
 
 #include "KZLocalization.h"
 #include "KZLog.h"
+#include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
 
 #include <limits>
@@ -147,7 +148,7 @@ KZSMARTDrive::AttributeSettings KZSMARTDrive::AttributeSettings::current()
     settings.rememberBadSectors = preference("RememberBadSectors");
     if (preference("CustomBadSectorCount"))
         settings.badSectorLimit =
-            KZPreferences::standard().integerForKey(QStringLiteral("CustomBadSectorCountValue"));
+            KZPreferences::standard().integerForKey(KZPreferenceKeys::customBadSectorCountValue);
     return settings;
 }
 

@@ -4,6 +4,7 @@
 
 #include "KZLocalization.h"
 #include "KZLog.h"
+#include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
 
 namespace {
@@ -39,7 +40,7 @@ QString formatWithNumber(const QString &format, qint64 number)
 void KZSMARTDrive::parseCapabilities()
 {
     const bool failedTestIsNew =
-        KZPreferences::standard().boolForKey(QStringLiteral("FailedTestIsNew"));
+        KZPreferences::standard().boolForKey(KZPreferenceKeys::failedTestIsNew);
     m_argumentCode = Capabilities;
     const std::optional<QStringList> lines = runSMARTbinary(false);
     if (!lines) {

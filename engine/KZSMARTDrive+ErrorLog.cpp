@@ -6,6 +6,7 @@
 #include "KZException.h"
 #include "KZLineScanner.h"
 #include "KZLog.h"
+#include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
 
 #include <limits>
@@ -209,12 +210,12 @@ void KZSMARTDrive::checkErrorCount()
 {
     KZPreferences &preferences = KZPreferences::standard();
     const qint64 threshold =
-        preferences.boolForKey(QStringLiteral("CustomErrorCount"))
-            ? preferences.integerForKey(QStringLiteral("CustomErrorCountValue"))
+        preferences.boolForKey(KZPreferenceKeys::customErrorCount)
+            ? preferences.integerForKey(KZPreferenceKeys::customErrorCountValue)
             : 50;
     const QString key = rememberedLogKey(QStringLiteral("_LastErrorCount"));
     if (m_errorCount > threshold && m_health != 3) {
-        const qint64 remembered = preferences.boolForKey(QStringLiteral("RememberErrorCount"))
+        const qint64 remembered = preferences.boolForKey(KZPreferenceKeys::rememberErrorCount)
                                       ? preferences.rememberedIntegerForKey(key)
                                       : -1;
         if (remembered < m_errorCount) {

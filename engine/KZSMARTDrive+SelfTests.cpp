@@ -5,6 +5,7 @@
 
 #include "KZLineScanner.h"
 #include "KZLog.h"
+#include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
 
 #include <QDateTime>
@@ -13,7 +14,7 @@ namespace {
 
 const QString revisionKey = QStringLiteral("SMART Self-test log structure revision number");
 const QString nvmeLogKey = QStringLiteral("Self-test Log (NVMe Log 0x06");
-const QString testsInProgressKey = QStringLiteral("TestsInProgress");
+const QString testsInProgressKey = KZPreferenceKeys::testsInProgress;
 
 // The integer a text starts with (after blanks), or 0.
 qint32 leadingInt(const QString &text)
@@ -150,7 +151,7 @@ void KZSMARTDrive::parseSelftestLog()
         newestHours = qMax(newestHours, entry.getLifetime());
     }
     const QString hoursKey = rememberedLogKey(QStringLiteral("_LastTestPowerOnHours"));
-    const qint64 remembered = preferences.boolForKey(QStringLiteral("FailedTestIsNew"))
+    const qint64 remembered = preferences.boolForKey(KZPreferenceKeys::failedTestIsNew)
                                   ? preferences.rememberedIntegerForKey(hoursKey)
                                   : -1;
     bool newFailure = false;
@@ -194,7 +195,7 @@ quint64 KZSMARTDrive::runSelfTest(quint64 code)
         if (line.contains(QLatin1String("without aborting current test")))
             return 3;
         if (line.contains(QLatin1String("Self-testing aborted"))) {
-            preferences.removeObjectForKey(m_location + QStringLiteral("_TestEndTime"));
+            preferences.removeObjectForKey(m_location + KZPreferenceKeys::testEndTimeSuffix);
             m_testInProgress = false;
             return 1;
         }
@@ -205,7 +206,7 @@ quint64 KZSMARTDrive::runSelfTest(quint64 code)
     if (code == StartShortSelfTest || code == StartExtendedSelfTest) {
         const qint32 minutes =
             code == StartShortSelfTest ? m_shortSelftestTime : m_longSelftestTime;
-        preferences.setDate(m_location + QStringLiteral("_TestEndTime"),
+        preferences.setDate(m_location + KZPreferenceKeys::testEndTimeSuffix,
                             start.addSecs(qint64(minutes) * 60));
         preferences.setInteger(m_location + QStringLiteral("_TestRunTime"), minutes);
     }

@@ -54,9 +54,7 @@ inline const QString updateFeedURL = QStringLiteral("UpdateFeedURL");
 inline const QString updateAvailable = QStringLiteral("UpdateAvailable");
 inline const QString updateInProgress = QStringLiteral("UpdateInProgress");
 
-// Suffixes of the keys remembered per drive (after its serial number or location).
-inline const QString lastErrorCountSuffix = QStringLiteral("_LastErrorCount");
-inline const QString lastTestPowerOnHoursSuffix = QStringLiteral("_LastTestPowerOnHours");
+// The suffix of the key of a drive's self-test end time (after its location).
 inline const QString testEndTimeSuffix = QStringLiteral("_TestEndTime");
 
 // One registered default.

@@ -1,5 +1,6 @@
 #include "KZAppcastReader.h"
 
+#include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
 #include "KZSparkleVersionComparator.h"
 
@@ -90,15 +91,15 @@ KZAppcastReader::~KZAppcastReader()
 
 bool KZAppcastReader::checksEnabled(const KZPreferences &preferences)
 {
-    return preferences.boolForKey(QStringLiteral("CheckForUpdates"));
+    return preferences.boolForKey(KZPreferenceKeys::checkForUpdates);
 }
 
 QUrl KZAppcastReader::feedURL(const KZPreferences &preferences)
 {
-    const QString chosen = preferences.stringForKey(QStringLiteral("UpdateFeedURL")).trimmed();
+    const QString chosen = preferences.stringForKey(KZPreferenceKeys::updateFeedURL).trimmed();
     if (!chosen.isEmpty())
         return QUrl(chosen);
-    return QUrl(preferences.boolForKey(QStringLiteral("TestAppcast")) ? testFeed : defaultFeed);
+    return QUrl(preferences.boolForKey(KZPreferenceKeys::testAppcast) ? testFeed : defaultFeed);
 }
 
 QString KZAppcastReader::currentVersion()
