@@ -1,13 +1,9 @@
-"""tarnwell-cli check --prometheus on forged drives replayed by the real
-smartctl (passed, failing with reasons, failed, with errors and a failed
-self-test, unread, unsupported, names with quotes, backslashes and a line
-break), parsed back with prometheus_client's parser and compared with the
-JSON report of the same check.
-
-    exposition_test.py TARNWELL_CLI TWDR_FORGE
-
-Exits 77 (skipped) without prometheus_client or smartctl.
-"""
+"""tarnwell-cli check --prometheus on forged drives replayed by the real smartctl
+(passed, failing with reasons, failed, with errors and a failed self-test, unread,
+unsupported, names with quotes, backslashes and a line break), parsed back with
+prometheus_client's parser and compared with the JSON report of the same check.
+Usage: exposition_test.py TARNWELL_CLI TWDR_FORGE; exits 77 (skipped) without
+prometheus_client or smartctl."""
 import json
 import os
 import shutil
@@ -32,33 +28,31 @@ work = tempfile.mkdtemp()
 env = dict(os.environ, HOME=work, XDG_CONFIG_HOME=work + "/config",
            XDG_DATA_HOME=work + "/data", XDG_STATE_HOME=work + "/state")
 
-ATTRS = '[{"id": 5, "raw": %d}, {"id": 9, "raw": 4242}, {"id": 194, "raw": 38},' \
-        ' {"id": 197, "raw": %d}, {"id": 198, "raw": %d}]'
-DRIVES = {
-    "passed.twdr": '{"identity": {"model": "FORGED \\"QUOTED\\" \\\\ DISK",'
-                   ' "serial": "SER\\\\IAL\\"01"}, "attributes": %s}' % (ATTRS % (0, 0, 0)),
-    "failing.twdr": '{"identity": {"serial": "FAILING02"}, "attributes": %s}' % (ATTRS % (24, 8, 8)),
-    "failed.twdr": '{"identity": {"serial": "FAILED03"}, "health": "failing"}',
-}
+
+def attributes(reallocated, pending):
+    return [{"id": 5, "raw": reallocated}, {"id": 9, "raw": 4242}, {"id": 194, "raw": 38},
+            {"id": 197, "raw": pending}, {"id": 198, "raw": pending}]
 
 
-def forged(name, description, folder=work):
-    source = os.path.join(work, name + ".json")
-    with open(source, "w") as f:
-        f.write(description)
-    target = os.path.join(folder, name)
-    subprocess.run([forge, source, "-o", target], check=True)
-    return target
-
-
-examples = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools",
-                        "twdr-forge", "examples")
-targets = [forged(name, text) for name, text in DRIVES.items()]
-for example in ("with-errors.json", "with-selftests.json"):
-    targets.append(forged(example.replace(".json", ".twdr"), open(os.path.join(examples, example)).read()))
+examples = os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../tools/twdr-forge/examples")
 odd = os.path.join(work, 'we"ird\\dir')
 os.mkdir(odd)
-targets.append(forged("line\nbreak.twdr", '{"identity": {"model": "LINE BREAK"}}', odd))
+DRIVES = [
+    ("passed", {"identity": {"model": 'FORGED "QUOTED" \\ DISK', "serial": 'SER\\IAL"01'},
+                "attributes": attributes(0, 0)}),
+    ("failing", {"identity": {"serial": "FAILING02"}, "attributes": attributes(24, 8)}),
+    ("failed", {"identity": {"serial": "FAILED03"}, "health": "failing"}),
+    ("with-errors", json.load(open(os.path.join(examples, "with-errors.json")))),
+    ("with-selftests", json.load(open(os.path.join(examples, "with-selftests.json")))),
+    (os.path.join(odd, "line\nbreak"), {"identity": {"model": "LINE BREAK"}}),
+]
+targets = []
+for name, description in DRIVES:
+    source = os.path.join(work, "drive%d.json" % len(targets))
+    with open(source, "w") as f:
+        json.dump(description, f)
+    targets.append(os.path.join(work, name + ".twdr"))
+    subprocess.run([forge, source, "-o", targets[-1]], check=True)
 unread = os.path.join(work, "unread.twdr")
 with open(unread, "w") as f:
     f.write("This is not a capture.\n")
