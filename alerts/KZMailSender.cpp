@@ -10,6 +10,7 @@
 #include "KZTask.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QStringView>
 #include <QThreadPool>
@@ -41,19 +42,21 @@ QString requiredText(const KZPreferences &preferences, const QString &key)
     return value.toString();
 }
 
-std::optional<QString> keychainPassword(const std::optional<QString> &serviceName,
-                                        const std::optional<QString> &username)
+// The secret store's password; without one (a system service reaches no
+// Secret Service), the credential systemd hands the service.
+std::optional<QString> storedPassword(const std::optional<QString> &serviceName,
+                                      const std::optional<QString> &username)
 {
-    const auto item = EMGenericKeychainItem::genericKeychainItemForService(serviceName, username);
-    if (!item)
-        return std::nullopt;
-    return item->password();
+    if (const auto item =
+            EMGenericKeychainItem::genericKeychainItemForService(serviceName, username))
+        return item->password();
+    return username ? KZMailSender::credentialPassword() : std::nullopt;
 }
 
 } // namespace
 
 KZMailSender::KZMailSender(Copy copy)
-    : m_copy(copy), m_senderProgram(defaultSenderProgram()), m_passwordLookup(keychainPassword)
+    : m_copy(copy), m_senderProgram(defaultSenderProgram()), m_passwordLookup(storedPassword)
 {
 }
 
@@ -68,6 +71,22 @@ QString KZMailSender::defaultSenderProgram()
             return QFileInfo(bundled).canonicalFilePath();
     }
     return QStringLiteral("/usr/bin/sendemail");
+}
+
+std::optional<QString> KZMailSender::credentialPassword()
+{
+    const QByteArray folder = qgetenv("CREDENTIALS_DIRECTORY");
+    if (folder.isEmpty())
+        return std::nullopt;
+    QFile file(QFile::decodeName(folder) + QStringLiteral("/smtp-password"));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray line = file.readLine();
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    if (line.isEmpty())
+        return std::nullopt;
+    return QString::fromUtf8(line);
 }
 
 QString KZMailSender::keychainServiceName(const QString &username)

@@ -23,9 +23,10 @@ struct KZMailResult
 
 // Sends every mail of the system through the external mail sender
 // (sendemail), built from the e-mail preferences, with the SMTP password
-// taken from the secret store. The three callers (the application, its
-// self-test window and the tray program) differ only in a few details,
-// chosen by the Copy given at construction.
+// taken from the secret store (in a system service, from its systemd
+// credential). The three callers (the application, its self-test window and
+// the tray program) differ only in a few details, chosen by the Copy given at
+// construction.
 //
 // The password never appears on a command line: sendemail gets "-xu USER"
 // without "-xp" and reads the password from its standard input. Mail text is
@@ -71,6 +72,13 @@ public:
     // The result text shown after an attempt: the success text, or
     // "Send failed: %@" with the error text.
     static QString resultText(const KZMailResult &result);
+
+    // The SMTP password of a system service, which reaches no Secret Service:
+    // the first line of the credential "smtp-password" that systemd hands it
+    // ($CREDENTIALS_DIRECTORY/smtp-password, from "LoadCredential="). Nothing
+    // when there is no such credential or it is empty. The default lookup
+    // asks the secret store first and takes this when the store gives nothing.
+    static std::optional<QString> credentialPassword();
 
     // "Tarnwell (SMTP): %@" with the SMTP user name: the secret's service.
     static QString keychainServiceName(const QString &username);

@@ -69,11 +69,9 @@ void fillSupported(KZDriveSummaryContent &content, const KZSMARTDrive &drive,
                                  toneIf(isBadLevel(drive.driveCurrentSectorsFail()))};
     content.removedBadSectors = {numberOrDash(drive.driveRemovedBadSectors()),
                                  toneIf(isBadLevel(drive.driveOfflineSectorsFail()))};
-    // A count above 10000 is taken for a raw value that is not a plain count.
-    const qint64 reallocated = drive.driveReallocatedBadSectors();
-    content.reallocatedBadSectors = {reallocated == -1 || reallocated > 10000
-                                         ? QStringLiteral("-")
-                                         : QString::number(reallocated),
+    const std::optional<qint64> reallocated = KZDriveSummary::reallocatedSectorCount(drive);
+    content.reallocatedBadSectors = {reallocated ? QString::number(*reallocated)
+                                                 : QStringLiteral("-"),
                                      toneIf(isBadLevel(drive.driveReallocatedSectorsFail()))};
     content.crcErrorCount = numberOrDash(drive.driveCRCErrorCount());
     content.totalErrors = {numberOrDash(drive.driveTotalErrors()), toneIf(drive.driveErrorsFail())};
@@ -166,6 +164,14 @@ namespace KZDriveSummary {
 QString numberOrDash(qint64 value)
 {
     return value == -1 ? QStringLiteral("-") : QString::number(value);
+}
+
+std::optional<qint64> reallocatedSectorCount(const KZSMARTDrive &drive)
+{
+    const qint64 count = drive.driveReallocatedBadSectors();
+    if (count == -1 || count > 10000)
+        return std::nullopt;
+    return count;
 }
 
 bool isFailedTestStatus(const QString &status)

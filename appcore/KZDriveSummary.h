@@ -96,6 +96,11 @@ KZDriveSummaryContent summarize(const KZSMARTDrive *drive, bool listEmpty,
 // A drive value, or "-" when it is -1 (not available).
 QString numberOrDash(qint64 value);
 
+// The count of reallocated sectors (attribute 5), or nothing when the drive
+// does not report one or its raw value is above 10000, which is taken for a
+// raw value that is not a plain count.
+std::optional<qint64> reallocatedSectorCount(const KZSMARTDrive &drive);
+
 // Whether a fail level (1 not failed, 2 failing, 3 failed) counts as bad.
 inline bool isBadLevel(qint32 level)
 {

@@ -1,4 +1,5 @@
-// Engine benchmarks. Run: build/bench/tarnwell-bench
+// Engine benchmarks (and the Prometheus export, KZPrometheusBench.cpp).
+// Run: build/bench/tarnwell-bench
 //  - RefreshReplayedDrive: one refresh of a drive replayed from the sample
 //    capture through the real smartctl; reports the engine's own CPU time
 //    beside the CPU time of the smartctl children (goal: engine under 5%).

@@ -12,6 +12,7 @@
 #include "KZSmartctlHelper.h"
 #include "KZTask.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -24,7 +25,8 @@ const char *const usageText =
     "usage: tarnwell-cli report [--json] [--smartctl PROGRAM] [--timeout SECONDS] TARGET...\n"
     "       tarnwell-cli check [--json] [--smartctl PROGRAM] [--timeout SECONDS]\n"
     "                          [--show-unsupported] [--lsblk PROGRAM]\n"
-    "                          [--alert [--sendemail PROGRAM]] [TARGET...]\n"
+    "                          [--alert [--sendemail PROGRAM]] [--prometheus FILE]\n"
+    "                          [TARGET...]\n"
     "       tarnwell-cli capture [--smartctl PROGRAM] [--timeout SECONDS] SOURCE -o FILE.twdr\n"
     "       tarnwell-cli mail-test [--sendemail PROGRAM]\n"
     "       tarnwell-cli password < FILE\n"
@@ -53,6 +55,10 @@ const char *const usageText =
     "  --alert   after the check, do what the application does after its check: write\n"
     "            the drive list file, send the alert mail as the e-mail preferences\n"
     "            decide, and set the blink(1) LED\n"
+    "  --prometheus FILE\n"
+    "            after the check, replace FILE with its verdicts as Prometheus metrics\n"
+    "            for node_exporter's textfile collector; FILE - prints them instead of\n"
+    "            the verdict lines\n"
     "  -o FILE   where capture writes the report\n"
     "  --sendemail PROGRAM\n"
     "            run PROGRAM instead of the system's sendemail\n"
@@ -198,6 +204,8 @@ std::optional<QString> KZCommandLineTool::parseOptions(const QStringList &argume
                 parsed.lsblk = *value;
             else if (option == QLatin1String("--sendemail"))
                 parsed.sendemail = *value;
+            else if (option == QLatin1String("--prometheus"))
+                parsed.prometheus = *value;
             else if (option == QLatin1String("--timeout"))
                 parsed.timeout = value->toInt();
             else if (option == QLatin1String("-o") || option == QLatin1String("--output"))
@@ -221,15 +229,23 @@ std::optional<QString> KZCommandLineTool::parseOptions(const QStringList &argume
 int KZCommandLineTool::check(const QStringList &arguments)
 {
     ParsedOptions options;
-    if (const std::optional<QString> problem = parseOptions(
-            arguments,
-            {QStringLiteral("--json"), QStringLiteral("--smartctl"), QStringLiteral("--timeout"),
-             QStringLiteral("--show-unsupported"), QStringLiteral("--lsblk"),
-             QStringLiteral("--alert"), QStringLiteral("--sendemail")},
-            options)) {
+    if (const std::optional<QString> problem =
+            parseOptions(arguments,
+                         {QStringLiteral("--json"), QStringLiteral("--smartctl"),
+                          QStringLiteral("--timeout"), QStringLiteral("--show-unsupported"),
+                          QStringLiteral("--lsblk"), QStringLiteral("--alert"),
+                          QStringLiteral("--sendemail"), QStringLiteral("--prometheus")},
+                         options)) {
         usage(*problem);
         return KZDriveCheck::Unknown;
     }
+    const bool metricsOut = options.prometheus == QLatin1String("-");
+    if (metricsOut && options.json) {
+        usage(QStringLiteral("--json and --prometheus - both print to standard output"));
+        return KZDriveCheck::Unknown;
+    }
+    QElapsedTimer clock;
+    clock.start();
 
     KZSMARTScanner scanner = KZSMARTScanner::initForCommandLine();
     scanner.setOutputDebugMessages(
@@ -260,12 +276,17 @@ int KZCommandLineTool::check(const QStringList &arguments)
                                            KZPreferences::standard());
 
     const KZDriveList &drives = scanner.getDrives();
-    if (options.json)
+    const qint64 durationMs = clock.elapsed();
+    if (metricsOut)
+        exportAfterCheck(drives, scanned, durationMs, options.prometheus);
+    else if (options.json)
         m_out << QJsonDocument(KZDriveCheck::jsonReport(drives, scanned))
                      .toJson(QJsonDocument::Indented);
     else
         m_out << KZDriveCheck::textReport(drives, scanned);
     m_out.flush();
+    if (!options.prometheus.isEmpty() && !metricsOut)
+        exportAfterCheck(drives, scanned, durationMs, options.prometheus);
     if (options.alert)
         alertAfterCheck(drives, options);
     m_err.flush();

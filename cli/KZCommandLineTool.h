@@ -36,6 +36,7 @@ private:
         QString sendemail;
         QString lsblk;
         QString output;
+        QString prometheus; // check --prometheus FILE ("-": standard output)
         std::optional<int> timeout;
         QStringList targets;
     };
@@ -46,6 +47,10 @@ private:
     int check(const QStringList &arguments);
     // Writes the saved-report form of a device's or a capture's raw capture.
     int capture(const QStringList &arguments);
+    // check --prometheus FILE: the exposition of the check written to FILE
+    // (KZCommandLineTool+Prometheus.cpp).
+    void exportAfterCheck(const KZDriveList &drives, bool scanned, qint64 durationMs,
+                          const QString &path);
     // check --alert: the drive list file, the alert mail and the LED.
     void alertAfterCheck(const KZDriveList &drives, const ParsedOptions &options);
     // Reads the options named in allowed (and --smartctl into m_smartctl);

@@ -11,14 +11,9 @@ namespace KZDriveCheck {
 
 namespace {
 
-// The order in which the counts of the summary are listed.
-const char *const statusOrder[] = {"FAILED",  "FAILING",     "UNKNOWN",
-                                   "TESTING", "UNSUPPORTED", "PASSED"};
-
-QString localized(const char *word)
+QString localized(const QString &word)
 {
-    const QString key = QString::fromLatin1(word);
-    return KZLocalization::localizedString(key, key);
+    return KZLocalization::localizedString(word, word);
 }
 
 } // namespace
@@ -85,7 +80,7 @@ QString summaryLine(const KZDriveList &drives, bool scanSucceeded)
         for (const std::shared_ptr<KZSMARTDrive> &drive : drives)
             ++counts[KZDriveStatus::getDriveStatus(*drive)];
         QStringList countTexts;
-        for (const char *word : statusOrder) {
+        for (const QString &word : KZDriveStatus::statusWords()) {
             const QString text = localized(word);
             if (counts.value(text) > 0)
                 countTexts << QStringLiteral("%1 %2").arg(counts.take(text)).arg(text);

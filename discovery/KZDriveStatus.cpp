@@ -5,7 +5,15 @@
 
 namespace KZDriveStatus {
 
-QString getDriveStatus(const KZSMARTDrive &drive)
+const QStringList &statusWords()
+{
+    static const QStringList words{QStringLiteral("FAILED"),      QStringLiteral("FAILING"),
+                                   QStringLiteral("UNKNOWN"),     QStringLiteral("TESTING"),
+                                   QStringLiteral("UNSUPPORTED"), QStringLiteral("PASSED")};
+    return words;
+}
+
+QString statusWord(const KZSMARTDrive &drive)
 {
     QString word;
     // A drive that did not answer is unknown, not unsupported: only its own
@@ -29,6 +37,12 @@ QString getDriveStatus(const KZSMARTDrive &drive)
         word = drive.driveSelfTestExecutionInProgress() ? QStringLiteral("TESTING")
                                                         : QStringLiteral("UNSUPPORTED");
     }
+    return word;
+}
+
+QString getDriveStatus(const KZSMARTDrive &drive)
+{
+    const QString word = statusWord(drive);
     return KZLocalization::localizedString(word, word);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class KZSMARTDrive;
 
@@ -9,9 +10,16 @@ class KZSMARTDrive;
 // for the application, the tray program and the command-line tool.
 namespace KZDriveStatus {
 
-// "PASSED", "FAILING", "FAILED", "UNKNOWN", "TESTING" or "UNSUPPORTED". A
-// drive that could not be read (KZSMARTDrive::driveReadFailed()) is
-// "UNKNOWN", or "FAILING"/"FAILED" when a step of its refresh judged so.
+// Every status word a drive can have, in the order a check's summary counts
+// them: "FAILED", "FAILING", "UNKNOWN", "TESTING", "UNSUPPORTED", "PASSED".
+const QStringList &statusWords();
+
+// The drive's status word in English, as machines read it (one of
+// statusWords()). A drive that could not be read
+// (KZSMARTDrive::driveReadFailed()) is "UNKNOWN", or "FAILING"/"FAILED" when
+// a step of its refresh judged so.
+QString statusWord(const KZSMARTDrive &drive);
+// The status word as a person reads it: statusWord() translated.
 QString getDriveStatus(const KZSMARTDrive &drive);
 // The word shown for an empty drive list.
 inline const QString noDrivesStatus = QStringLiteral("NODRIVES");

@@ -7,6 +7,7 @@
 #include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
 
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -175,6 +176,24 @@ qint64 KZSMARTDrive::readRawAttribute(qint32 idNumber) const
     return -1;
 }
 
+std::optional<qint64> KZSMARTDrive::driveTemperatureCelsius() const
+{
+    qint64 value = driveTemperature();
+    if (value == -1)
+        value = driveAirflowTemperature();
+    if (value == -1)
+        return std::nullopt;
+    if (!m_temperaturesInFahrenheit)
+        return value;
+    // The table holds 1.8 x C + 32 truncated: the whole C that gives it.
+    const auto estimate = qint64(std::floor((double(value) - 32.0) / 1.8));
+    for (qint64 celsius = estimate - 1; celsius <= estimate + 2; ++celsius) {
+        if (toFahrenheit(celsius) == value)
+            return celsius;
+    }
+    return qRound64((double(value) - 32.0) / 1.8);
+}
+
 void KZSMARTDrive::parseAttributes()
 {
     m_nvmeNextAttributeID = -1;
@@ -188,6 +207,7 @@ void KZSMARTDrive::parseAttributes()
     m_attributeCount = 0;
     m_attributes = QList<KZSMARTAttribute>();
     const AttributeSettings settings = AttributeSettings::current();
+    m_temperaturesInFahrenheit = settings.fahrenheit;
 
     bool revisionFound = false;
     bool headerFound = false;

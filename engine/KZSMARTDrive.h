@@ -221,6 +221,12 @@ public:
     qint64 driveRemovedBadSectors() const { return readRawAttribute(198); }
     qint64 driveReallocatedBadSectors() const { return readRawAttribute(5); }
     qint64 driveCRCErrorCount() const { return readRawAttribute(199); }
+    // Whether the table's temperatures (IDs 190 and 194) were read in
+    // Fahrenheit: "DisplayTempInFahrenheit" at the last parse of the table.
+    bool driveTemperaturesInFahrenheit() const { return m_temperaturesInFahrenheit; }
+    // The temperature in degrees Celsius whatever the table's unit: attribute
+    // 194, else the airflow temperature 190; nothing when neither is reported.
+    std::optional<qint64> driveTemperatureCelsius() const;
     std::optional<QStringList> getFailureReasonsText() const { return m_failureReasonsText; }
     // Preferences key of a remembered per-drive count: serial number (or
     // location when there is none) followed by the suffix.
@@ -363,6 +369,7 @@ private:
     qint32 m_attributeCount = 0;
     qint32 m_nvmeNextAttributeID = 0;
     std::optional<QList<KZSMARTAttribute>> m_attributes;
+    bool m_temperaturesInFahrenheit = false;
     bool m_isNVMe = false;
     quint64 m_argumentCode = 0;
     bool m_runVeryPermissive = false;

@@ -33,6 +33,8 @@ packages=(
     desktop-file-utils
     # printed reports read back, and the report file type as desktops see it
     poppler-utils xdg-utils shared-mime-info libglib2.0-bin
+    # the Prometheus metrics read back by a real parser
+    python3-prometheus-client
 )
 
 missing=()

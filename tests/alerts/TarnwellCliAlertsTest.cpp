@@ -1,6 +1,8 @@
-// tarnwell-cli mail-test and password, run as the real program.
+// tarnwell-cli mail-test and password, and the SMTP password of the check
+// service, run as the real program.
 #include "AlertTestSupport.h"
 #include "EMKeychainItem.h"
+#include "ForgedDrives.h"
 #include "KZMailSender.h"
 #include "KZPaths.h"
 #include "KZPreferences.h"
@@ -8,6 +10,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QProcessEnvironment>
 
 using AlertTestSupport::SmtpServer;
 using AlertTestSupport::uniqueName;
@@ -22,9 +25,11 @@ struct CliRun
     QString err;
 };
 
-CliRun runCli(const QStringList &arguments, const QByteArray &input = {})
+CliRun runCli(const QStringList &arguments, const QByteArray &input = {},
+              const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(TARNWELL_CLI), arguments);
     CliRun run;
     if (!process.waitForStarted(10000))
@@ -43,7 +48,58 @@ CliRun runCli(const QStringList &arguments, const QByteArray &input = {})
     return run;
 }
 
+// What tarnwell-check.service gives the program: no session bus, so no
+// Secret Service, and the SMTP password as the credential "smtp-password"
+// (none when credential is null).
+QProcessEnvironment serviceEnvironment(const QString &credential)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("DBUS_SESSION_BUS_ADDRESS");
+    environment.remove("XDG_RUNTIME_DIR");
+    if (!credential.isNull()) {
+        const QString folder = TestSupport::homeDir() + "/" + uniqueName("credentials");
+        TestSupport::writeFile(folder + "/smtp-password", credential.toUtf8());
+        environment.insert("CREDENTIALS_DIRECTORY", folder);
+    }
+    return environment;
+}
+
 } // namespace
+
+TEST(CliServicePassword, TheCredentialFeedsTheSenderWithoutASecretService)
+{
+    writePreferences({{"EmailUsername", "service"}, {"EmailAuthenticationType", 1}});
+    const auto recorder = AlertTestSupport::makeRecordingSender("echo 'Email was sent'");
+    const CliRun run = runCli({"mail-test", "--sendemail", recorder.program}, {},
+                              serviceEnvironment(QStringLiteral("Kennwört 7\r\nsecond line\n")));
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(recorder.standardInput(), "Kennwört 7\n");
+    EXPECT_FALSE(recorder.arguments().join(' ').contains("Kennw"));
+}
+
+TEST(CliServicePassword, WithoutOneTheMailIsSkippedAndTheExportStillWritten)
+{
+    SKIP_WITHOUT_SMARTCTL();
+    const QString capture = TestSupport::forge(ForgedDrives::failingDrive("SERVICE", "SVC1"));
+    // The empty credential of a service whose password file is missing, and none.
+    for (const QString &credential : {QStringLiteral("\n"), QString()}) {
+        writePreferences({{"EmailUsername", "service"},
+                          {"EmailAuthenticationType", 1},
+                          {"EmailDriveFailing", "YES"}});
+        const auto recorder = AlertTestSupport::makeRecordingSender("echo 'Email was sent'");
+        const QString metrics = TestSupport::homeDir() + "/" + uniqueName("metrics") + ".prom";
+        const CliRun run =
+            runCli({"check", "--alert", "--sendemail", recorder.program, "--smartctl",
+                    TestSupport::realSmartctl(), "--prometheus", metrics, capture},
+                   {}, serviceEnvironment(credential));
+        EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+        EXPECT_FALSE(recorder.wasRun());
+        EXPECT_EQ(run.err.count("Mail not sent: Username/password item not found"), 1)
+            << run.err.toStdString();
+        EXPECT_TRUE(
+            TestSupport::readFile(metrics).contains("model=\"SERVICE\",status=\"FAILING\"} 1\n"));
+    }
+}
 
 TEST(CliMailTest, SendsTheTestMailAndPrintsTheResult)
 {

@@ -296,6 +296,26 @@ TEST(CheckCommand, BadCommandLinesAreUnknown)
     EXPECT_EQ(runCli({"check", "--lsblk", "/no/such/lsblk"}).exitCode, 3);
 }
 
+TEST(CheckCommand, PrometheusExportProblemsAreReported)
+{
+    SKIP_WITHOUT_SMARTCTL();
+    const ToolRun noFile = runCli({"check", "--prometheus"});
+    EXPECT_EQ(noFile.exitCode, 3);
+    EXPECT_TRUE(noFile.err.contains("--prometheus needs a value"));
+    const ToolRun twice = runCli({"check", "--json", "--prometheus", "-", healthyCapture()});
+    EXPECT_EQ(twice.exitCode, 3);
+    EXPECT_TRUE(twice.err.contains("--json and --prometheus - both print to standard output"));
+    EXPECT_TRUE(twice.out.isEmpty());
+    // A file that cannot be written is named; the check's verdict stands.
+    const ToolRun unwritable =
+        runCli({"check", "--prometheus", "/no/such/folder/tarnwell.prom", failingCapture()});
+    EXPECT_EQ(unwritable.exitCode, 1);
+    EXPECT_TRUE(unwritable.out.startsWith("TARNWELL WARNING"));
+    EXPECT_TRUE(
+        unwritable.err.contains("tarnwell-cli: cannot write /no/such/folder/tarnwell.prom: "))
+        << unwritable.err.toStdString();
+}
+
 TEST(CheckCommand, RealCheckOfThisMachineFinishes)
 {
     // Whatever disks this machine has (or none that can be read).
