@@ -8,6 +8,7 @@
 #include "KZPreferenceKeys.h"
 #include "KZPreferenceRules.h"
 #include "KZPreferences.h"
+#include "KZPrometheusExport.h"
 #include "KZSMARTDrive.h"
 
 #include <QCoreApplication>
@@ -132,6 +133,7 @@ void KZMonitor::start(Job job, Origin origin)
     auto result = std::make_shared<Result>();
     result->job = job;
     result->origin = origin;
+    result->started = QDateTime::currentDateTimeUtc();
     if (job == Job::Update) {
         runUpdate(result);
         return;
@@ -223,6 +225,7 @@ void KZMonitor::afterUpdate(KZSMARTScanner &scanner, const KZCheckCycle::Options
     result.checked = true;
     if (!result.cycle.driveListWritten)
         KZLog::log(QStringLiteral("The drive list file could not be written."));
+    exportForPrometheus(drives, *options.preferences, result);
     for (const QString &alert : std::as_const(result.alerts))
         KZLog::log(QStringLiteral("Alert: %1").arg(alert));
 
@@ -240,6 +243,23 @@ void KZMonitor::afterUpdate(KZSMARTScanner &scanner, const KZCheckCycle::Options
                 KZHealthHistory::summaryOf(change), KZHealthHistory::bodyOf(change)))
             result.unshown.append(change);
     }
+}
+
+void KZMonitor::exportForPrometheus(const QList<const KZSMARTDrive *> &drives,
+                                    const KZPreferences &preferences, const Result &result)
+{
+    const QString path = preferences.stringForKey(KZPreferenceKeys::prometheusExportPath).trimmed();
+    if (path.isEmpty())
+        return;
+    KZCheckFacts facts;
+    facts.finished = QDateTime::currentDateTimeUtc();
+    facts.durationSeconds = double(result.started.msecsTo(facts.finished)) / 1000.0;
+    facts.scanSucceeded = result.scanSucceeded;
+    facts.mergedStatus = result.cycle.mergedStatus;
+    QString error;
+    if (!KZPrometheusExport::exportCheck(path, drives, facts, &error))
+        KZLog::log(QStringLiteral("The verdicts for Prometheus could not be written to %1: %2")
+                       .arg(path, error));
 }
 
 void KZMonitor::finish(const std::shared_ptr<Result> &result)

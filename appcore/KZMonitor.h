@@ -34,7 +34,8 @@ class QTimer;
 // A scan lists the drives (scanStarted(), then drivesListed() on the GUI
 // thread, where the program may still ask the user something), then updates
 // them; an update reads every listed drive again (updateStarted(), progress())
-// and runs the check cycle. checkFinished() ends both.
+// and runs the check cycle, then writes the verdicts for Prometheus when
+// "PrometheusExportPath" names a file. checkFinished() ends both.
 class KZMonitor : public QObject
 {
     Q_OBJECT
@@ -70,6 +71,8 @@ public:
     {
         Job job = Job::None;
         Origin origin = Origin::User;
+        // When the job began (its scan, or its update).
+        QDateTime started;
         // False when the discovery of a scan failed.
         bool scanSucceeded = true;
         // The check cycle ran (the drive list file, the LED, the mail).
@@ -151,6 +154,8 @@ private:
     // Runs on the job's thread after the drives were read.
     static void afterUpdate(KZSMARTScanner &scanner, const KZCheckCycle::Options &options,
                             KZHealthHistory *history, Result &result);
+    static void exportForPrometheus(const QList<const KZSMARTDrive *> &drives,
+                                    const KZPreferences &preferences, const Result &result);
 
     Settings m_settings;
     std::shared_ptr<KZSMARTScanner> m_scanner;
