@@ -153,7 +153,6 @@ std::optional<KZSMARTDrive::SmartctlCommand> KZSMARTDrive::smartctlCommand() con
     const std::optional<QString> program = getsmartctlPath();
     if (!program)
         return std::nullopt;
-#ifndef Q_OS_MACOS
     // A program named in place of smartctl, and a replayed capture, run as they are.
     if (m_smartctlOverride.isEmpty() && !m_driveFromFile) {
         const KZSmartctlHelper::Setup setup = KZSmartctlHelper::currentSetup();
@@ -161,7 +160,6 @@ std::optional<KZSMARTDrive::SmartctlCommand> KZSMARTDrive::smartctlCommand() con
                 setup, arguments, m_location, m_argumentCode == FreeOptions))
             return SmartctlCommand{setup.pkexecPath, *helperArguments, true};
     }
-#endif
     return SmartctlCommand{*program, arguments, false};
 }
 

@@ -55,7 +55,6 @@ inline const QString checkForUpdates = QStringLiteral("CheckForUpdates");
 inline const QString testAppcast = QStringLiteral("TestAppcast");
 inline const QString updateFeedURL = QStringLiteral("UpdateFeedURL");
 inline const QString updateAvailable = QStringLiteral("UpdateAvailable");
-inline const QString updateInProgress = QStringLiteral("UpdateInProgress");
 
 // The suffix of the key of a drive's self-test end time (after its location).
 inline const QString testEndTimeSuffix = QStringLiteral("_TestEndTime");

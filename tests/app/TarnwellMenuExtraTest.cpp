@@ -156,17 +156,6 @@ TEST_F(MenuExtraTest, AMonitorAlreadyRunningIsRememberedAsWished)
     EXPECT_TRUE(enabledKey());
 }
 
-TEST_F(MenuExtraTest, RelaunchForAnUpdateStopsTheMonitorAndTheNextStartRestartsIt)
-{
-    launch();
-    box()->click();
-    ASSERT_TRUE(waitFor([] { return running(); }));
-    controller().updaterWillRelaunchApplication();
-    EXPECT_FALSE(running());
-    EXPECT_TRUE(KZPreferences::standard().boolForKey("UpdateInProgress"));
-    EXPECT_TRUE(enabledKey());
-}
-
 TEST_F(MenuExtraTest, AMonitorThatCannotBeAddedIsReported)
 {
     KZLoginItem::setDefaultProgram(TestSupport::homeDir() + "/no-such-monitor");
@@ -189,12 +178,10 @@ TEST_F(MenuExtraTest, AnUpdateFoundByTheMonitorIsCheckedAtTheNextStart)
     KZPreferences &prefs = KZPreferences::standard();
     prefs.setString("UpdateFeedURL", feed.toString());
     prefs.setBool("UpdateAvailable", true);
-    prefs.setBool("UpdateInProgress", true); // an earlier run ended in an update
     prefs.setBool("MenuItemEnabled", true);
     answerNextAlerts({1}); // "Later"
     launch();
     EXPECT_FALSE(prefs.hasStoredValue("UpdateAvailable"));
-    EXPECT_FALSE(prefs.boolForKey("UpdateInProgress"));
     ASSERT_TRUE(waitFor([this] {
         for (const ShownAlert &alert : alerts()) {
             if (alert.title == "A new version of Tarnwell is available")
