@@ -33,6 +33,9 @@ packages=(
     desktop-file-utils
     # printed reports read back, and the report file type as desktops see it
     poppler-utils xdg-utils shared-mime-info libglib2.0-bin
+    # the Debian package (scripts/package.sh) and its checks: lintian, the
+    # AppStream validator, and mmdebstrap for a Debian 12 root to install it in
+    debhelper lintian appstream mmdebstrap
 )
 
 missing=()
