@@ -19,7 +19,7 @@ rm -f build/tarnwell_*.deb
 # What an earlier run left in debian/; build-package/ itself is kept, so a
 # rebuild is incremental.
 rm -rf debian/.debhelper debian/tarnwell debian/files debian/*.substvars \
-    debian/debhelper-build-stamp
+    debian/debhelper-build-stamp debian/*.debhelper.log
 export DEB_BUILD_OPTIONS="noautodbgsym nocheck ${DEB_BUILD_OPTIONS:-}"
 export DEB_RULES_REQUIRES_ROOT=no
 export TARNWELL_DEB_DESTDIR=$root/build
