@@ -55,7 +55,7 @@ check() { # NAME, then a command whose success passes
 start_polkitd() {
     in_root /usr/lib/polkit-1/polkitd --no-debug >>"$work/polkitd.log" 2>&1 &
     polkitd_pid=$!
-    daemons+=($polkitd_pid)
+    daemons+=("$polkitd_pid")
     local tries=0
     until in_root dbus-send --system --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
         org.freedesktop.DBus.NameHasOwner string:org.freedesktop.PolicyKit1 2>/dev/null |
