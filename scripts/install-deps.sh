@@ -35,6 +35,9 @@ packages=(
     poppler-utils xdg-utils shared-mime-info libglib2.0-bin
     # the Prometheus metrics read back by a real parser
     python3-prometheus-client
+    # the Debian package (scripts/package.sh) and its checks: lintian, the
+    # AppStream validator, and mmdebstrap for a Debian 12 root to install it in
+    debhelper lintian appstream mmdebstrap
 )
 
 missing=()
