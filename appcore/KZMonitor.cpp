@@ -39,12 +39,11 @@ void onGuiThread(const QPointer<KZMonitor> &monitor, std::function<void()> call)
 } // namespace
 
 // The steps of the running update, counted on the threads that read the
-// drives and handed to the GUI thread one queued call at a time.
+// drives and handed to the GUI thread, a queued call for each.
 struct KZMonitor::ProgressState
 {
     std::atomic<int> done{0};
     std::atomic<int> total{0};
-    std::atomic<bool> queued{false};
     std::atomic<quint64> generation{0};
 };
 
@@ -192,13 +191,10 @@ void KZMonitor::runUpdate(const std::shared_ptr<Result> &result)
     const std::shared_ptr<KZHealthHistory> history = m_notifiesWorse ? m_history : nullptr;
     const QPointer<KZMonitor> self(this);
     const KZSMARTScanner::ProgressHandler stepDone = [state, generation, self] {
-        ++state->done;
-        if (state->queued.exchange(true))
-            return;
-        onGuiThread(self, [state, generation, self] {
-            state->queued = false;
+        const int done = ++state->done;
+        onGuiThread(self, [state, generation, self, done] {
             if (generation == state->generation.load())
-                Q_EMIT self->progress(state->done.load(), state->total.load());
+                Q_EMIT self->progress(done, state->total.load());
         });
     };
     KZBackground::run(

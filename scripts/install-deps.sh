@@ -9,6 +9,8 @@ set -euo pipefail
 # starts a bus with an invisible keyring prompt and waits for ever.
 packages=(
     cmake ninja-build g++ pkg-config clang libclang-rt-14-dev
+    # compiler cache: the package build (build-package/) reuses what build/ compiled
+    ccache
     qt6-base-dev qt6-svg-dev
     libgtest-dev libbenchmark-dev
     smartmontools python3

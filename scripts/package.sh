@@ -32,6 +32,7 @@ if command -v ccache >/dev/null 2>&1; then
     config=${CCACHE_CONFIGPATH:-${XDG_CONFIG_HOME:-$HOME/.config}/ccache/ccache.conf}
     [ -f "$config" ] && export CCACHE_CONFIGPATH=$config
     export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
+    export CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-true}
 fi
 debian/rules binary >build/package.log 2>&1 || {
     status=$?
