@@ -139,6 +139,7 @@ int KZCommandLineTool::report(const QStringList &arguments)
     QStringList reports;
     for (const QString &target : std::as_const(options.targets)) {
         KZSMARTDrive drive = makeDrive(target);
+        drive.setNamedTarget(true);
         drive.updateInfo();
         if (!drive.smartSupported()) {
             allRead = false;
@@ -147,7 +148,7 @@ int KZCommandLineTool::report(const QStringList &arguments)
                   << (message ? QStringLiteral(" (%1)").arg(*message) : QString()) << "\n";
         }
         if (options.json)
-            drives.append(drive.toJSON());
+            drives.append(KZDriveCheck::driveJSON(drive));
         else
             reports.append(drive.description());
     }
@@ -261,8 +262,12 @@ int KZCommandLineTool::check(const QStringList &arguments)
     if (options.targets.isEmpty()) {
         scanned = scanner.scanForDrives();
     } else {
-        for (const QString &target : std::as_const(options.targets))
-            scanner.addDrive(std::make_shared<KZSMARTDrive>(makeDrive(target)));
+        // The user asked for these: they are listed whatever they answer.
+        for (const QString &target : std::as_const(options.targets)) {
+            auto drive = std::make_shared<KZSMARTDrive>(makeDrive(target));
+            drive->setNamedTarget(true);
+            scanner.addDrive(drive);
+        }
     }
     QStringList locations;
     for (const std::shared_ptr<KZSMARTDrive> &drive : scanner.getDrives())

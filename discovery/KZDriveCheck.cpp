@@ -119,17 +119,21 @@ QString textReport(const KZDriveList &drives, bool scanSucceeded)
     return text;
 }
 
+QJsonObject driveJSON(const KZSMARTDrive &drive)
+{
+    QJsonObject object = drive.toJSON();
+    object.insert(QStringLiteral("status"), KZDriveStatus::statusWord(drive));
+    object.insert(QStringLiteral("displayName"), KZDriveStatus::displayName(drive));
+    return object;
+}
+
 QJsonObject jsonReport(const KZDriveList &drives, bool scanSucceeded)
 {
     const int merged = mergedDriveStatus(drives);
     const State state = checkState(drives, scanSucceeded);
     QJsonArray driveArray;
-    for (const std::shared_ptr<KZSMARTDrive> &drive : drives) {
-        QJsonObject object = drive->toJSON();
-        object.insert(QStringLiteral("status"), KZDriveStatus::getDriveStatus(*drive));
-        object.insert(QStringLiteral("displayName"), KZDriveStatus::displayName(*drive));
-        driveArray.append(object);
-    }
+    for (const std::shared_ptr<KZSMARTDrive> &drive : drives)
+        driveArray.append(driveJSON(*drive));
     QJsonObject report;
     report.insert(QStringLiteral("state"), stateWord(state));
     report.insert(QStringLiteral("exitStatus"), int(state));

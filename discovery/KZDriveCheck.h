@@ -40,8 +40,10 @@ QStringList driveLines(const KZSMARTDrive &drive);
 // The summary line and the lines of every drive, each ended by a line feed.
 QString textReport(const KZDriveList &drives, bool scanSucceeded);
 // The state, the merged status, whether the scan succeeded, and every drive
-// with all its fields plus its status word and display name.
+// as driveJSON() gives it.
 QJsonObject jsonReport(const KZDriveList &drives, bool scanSucceeded);
+// Every field of the drive plus its status word (English) and display name.
+QJsonObject driveJSON(const KZSMARTDrive &drive);
 
 int mergedDriveStatus(const KZDriveList &drives);
 

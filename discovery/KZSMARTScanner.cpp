@@ -216,8 +216,10 @@ void KZSMARTScanner::updateDrives(const ProgressHandler &stepDone)
             debugLog(QStringLiteral("Update drive:\n%1").arg(drive->description()));
 
         const std::optional<QString> serial = mergeSerial(*drive);
-        // A drive that did not answer stays: it may be a dying disk.
-        if (!showUnsupported && !drive->smartSupported() && !drive->driveReadFailed()) {
+        // A drive that did not answer stays: it may be a dying disk; and so
+        // does a device the user named.
+        if (!showUnsupported && !drive->smartSupported() && !drive->driveReadFailed() &&
+            !drive->namedTarget()) {
             m_drives.removeAt(index);
             --index;
         } else if (serial && serialNumbers.contains(*serial) && merge(index)) {

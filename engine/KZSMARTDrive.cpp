@@ -212,6 +212,8 @@ QString KZSMARTDrive::readFailureName(ReadFailure failure)
         return QStringLiteral("UnreadableCapture");
     case ReadFailure::DeviceError:
         return QStringLiteral("DeviceError");
+    case ReadFailure::OpenFailed:
+        return QStringLiteral("OpenFailed");
     }
     return QString();
 }
@@ -427,6 +429,20 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
             }
         }
     }
+    // A device the user named that cannot be opened is a device the user
+    // asked for: it did not answer (its type unknown to smartctl is still
+    // its own answer, as is no S.M.A.R.T. support).
+    if (m_namedTarget && firstLine.contains(QLatin1String(" failed: ")) &&
+        !firstLine.contains(QLatin1String("Unable to detect device type")) &&
+        !firstLine.contains(QLatin1String("Unknown USB bridge"))) {
+        debugLog(QStringLiteral("smartctl returned error message: %1").arg(firstLine));
+        m_smartSupport = false;
+        m_runVeryPermissive = false;
+        recordReadFailure(ReadFailure::OpenFailed, firstLine.trimmed());
+        KZLog::log(QStringLiteral("smartctl returned no answer for %1: %2")
+                       .arg(m_location, m_readFailureReason));
+        return std::nullopt;
+    }
     for (const char *marker : openFailureMarkers) {
         if (firstLine.contains(QLatin1String(marker))) {
             debugLog(QStringLiteral("smartctl returned error message: %1").arg(firstLine));
@@ -577,6 +593,9 @@ void KZSMARTDrive::updateInfo()
     }
     m_inRefresh = false;
     m_timedOutInRefresh = false;
+    // A drive that gave no S.M.A.R.T. data has no health to speak of.
+    if (!m_smartSupport && m_readFailure == ReadFailure::None && m_health == 1)
+        m_health = 0;
     // A drive that did not answer is never judged passed.
     if (m_readFailure != ReadFailure::None) {
         if (m_health == 1)
