@@ -46,6 +46,8 @@ public:
     QVBoxLayout *extraRows() const { return m_extraRows; }
 
 private:
+    // " hours" or " hour" after the spin box's number.
+    static QString hoursSuffix(int hours);
     QWidget *makeGeneralPage();
     QWidget *makeChecksPage();
     QWidget *makeAlertsPage();

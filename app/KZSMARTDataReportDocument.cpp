@@ -6,9 +6,9 @@
 #include "KZDriveBrowser.h"
 #include "KZDriveReports.h"
 #include "KZDriveStatus.h"
-#include "KZLocalization.h"
 #include "KZLog.h"
 #include "KZProgressSheet.h"
+#include "KZRecordedTexts.h"
 #include "KZReportPrinter.h"
 #include "KZSMARTDrive.h"
 #include "KZStatusIcons.h"
@@ -23,11 +23,6 @@
 #include <QTimer>
 
 namespace {
-
-QString localized(const char *key, const char *english)
-{
-    return KZLocalization::localizedString(QString::fromLatin1(key), QString::fromUtf8(english));
-}
 
 // What smartctl says for a file that holds no capture it can replay.
 const QString unreadableFileError = QStringLiteral("Syntax error: No information found");
@@ -224,14 +219,14 @@ void KZSMARTDataReportDocument::finishLoading()
         if (!unreadable) {
             // A step of the replay that broke off, told now, on this thread.
             if (const std::optional<QString> &alert = drive->driveAlert())
-                KZAlertPresenter::showCritical(localized("Exception1", "An Error Occurred"),
-                                               *alert);
+                KZAlertPresenter::showCritical(tr("An Error Occurred"),
+                                               KZRecordedTexts::shown(*alert));
             continue;
         }
         KZAlertPresenter::showCritical(
-            localized("FileRead1", "An Error Occurred"),
-            localized("FileRead2", "An error occurred attempting to read the file. The file may "
-                                   "be corrupted or in format Tarnwell is unable to read."));
+            tr("An Error Occurred"),
+            tr("An error occurred attempting to read the file. The file may "
+               "be corrupted or in format Tarnwell is unable to read."));
     }
 
     m_browser->setDrives(m_drives);

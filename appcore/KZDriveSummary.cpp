@@ -1,19 +1,22 @@
 #include "KZDriveSummary.h"
 
 #include "KZDriveStatus.h"
-#include "KZLocalization.h"
+#include "KZRecordedTexts.h"
 #include "KZSMARTDrive.h"
+#include "KZSmartctlWords.h"
+
+#include <QCoreApplication>
 
 namespace {
 
-QString text(const char *key, const char *english)
+QString text(const char *english)
 {
-    return KZLocalization::localizedString(QString::fromLatin1(key), QString::fromUtf8(english));
+    return QCoreApplication::translate("KZDriveSummary", english);
 }
 
 QString orNotFound(const std::optional<QString> &value)
 {
-    return value ? *value : text("NotFound", "Not found");
+    return value ? *value : text(QT_TRANSLATE_NOOP("KZDriveSummary", "Not found"));
 }
 
 KZTone toneIf(bool alert)
@@ -30,22 +33,29 @@ struct StatusChoice
 
 StatusChoice statusByHealth(qint32 health)
 {
+    using KZDriveStatus::shownWord;
     switch (health) {
     case 1:
-        return {text("PASSED", "PASSED"), KZStatusStyle::Passed};
+        return {shownWord(QStringLiteral("PASSED")), KZStatusStyle::Passed};
     case 2:
-        return {text("FAILING", "FAILING"), KZStatusStyle::Failing};
+        return {shownWord(QStringLiteral("FAILING")), KZStatusStyle::Failing};
     case 3:
-        return {text("FAILED", "FAILED"), KZStatusStyle::Failed};
+        return {shownWord(QStringLiteral("FAILED")), KZStatusStyle::Failed};
     default:
-        return {text("UNKNOWN", "UNKNOWN"), KZStatusStyle::Unknown};
+        return {shownWord(QStringLiteral("UNKNOWN")), KZStatusStyle::Unknown};
     }
 }
 
+// The drive keeps its reasons in English; the summary shows them translated.
 QString failureReasons(const KZSMARTDrive &drive)
 {
     const std::optional<QStringList> &reasons = drive.failureReasons();
-    return reasons ? reasons->join(QStringLiteral("; ")) : QString();
+    return reasons ? KZRecordedTexts::shown(*reasons, QStringLiteral("; ")) : QString();
+}
+
+QString lastError(const KZSMARTDrive &drive)
+{
+    return KZRecordedTexts::shown(drive.getLastSMARTErrorMessage().value_or(QString()));
 }
 
 void fillSupported(KZDriveSummaryContent &content, const KZSMARTDrive &drive,
@@ -82,7 +92,7 @@ void fillSupported(KZDriveSummaryContent &content, const KZSMARTDrive &drive,
     const std::optional<QString> lastStatus = drive.driveLastTestStatus();
     const bool lastTestBad = viewer ? lastStatus && KZDriveSummary::isFailedTestStatus(*lastStatus)
                                     : drive.driveNewTestFail();
-    content.lastTestStatus = {lastStatus ? KZLocalization::localizedString(*lastStatus, *lastStatus)
+    content.lastTestStatus = {lastStatus ? KZSmartctlWords::selfTestStatus(*lastStatus)
                                          : QStringLiteral("-"),
                               toneIf(lastTestBad)};
     const qint32 lastTestTime = drive.driveLastTestTime();
@@ -94,10 +104,10 @@ void fillSupported(KZDriveSummaryContent &content, const KZSMARTDrive &drive,
     if (status.style == KZStatusStyle::Failing || status.style == KZStatusStyle::Failed)
         content.statusReason = failureReasons(drive);
     else if (status.style == KZStatusStyle::Unknown)
-        content.statusReason = drive.getLastSMARTErrorMessage().value_or(QString());
+        content.statusReason = lastError(drive);
 
-    const QString showAll = text("ShowAll", "Show All");
-    const QString moreInfo = text("MoreInfo", "More Info");
+    const QString showAll = text(QT_TRANSLATE_NOOP("KZDriveSummary", "Show All"));
+    const QString moreInfo = text(QT_TRANSLATE_NOOP("KZDriveSummary", "More Info"));
     content.driveInformation = {
         true, moreInfo, toneIf(viewer ? drive.driveSelftestFail() : drive.driveNewTestFail())};
     const bool attributesBad = isBadLevel(drive.driveReallocatedSectorsFail()) ||
@@ -129,25 +139,25 @@ void fillUnsupported(KZDriveSummaryContent &content, const KZSMARTDrive *drive, 
           &content.totalErrors, &content.lastTestStatus})
         *field = {dash, KZTone::Normal};
 
-    const QString moreInfo = text("MoreInfo", "More Info");
-    const QString showAll = text("ShowAll", "Show All");
+    const QString moreInfo = text(QT_TRANSLATE_NOOP("KZDriveSummary", "More Info"));
+    const QString showAll = text(QT_TRANSLATE_NOOP("KZDriveSummary", "Show All"));
     // The tests button keeps its title's colour: nothing is judged here.
     if (drive && drive->driveSelfTestExecutionInProgress()) {
-        content.status = text("TESTING", "TESTING");
+        content.status = KZDriveStatus::shownWord(QStringLiteral("TESTING"));
         content.statusStyle = KZStatusStyle::Testing;
         content.tests = {true, moreInfo, std::nullopt};
-    } else if (drive && KZDriveStatus::getDriveStatus(*drive) == text("UNKNOWN", "UNKNOWN")) {
+    } else if (drive && KZDriveStatus::statusWord(*drive) == QLatin1String("UNKNOWN")) {
         // A drive that could not be read at all: say why.
-        content.status = text("UNKNOWN", "UNKNOWN");
+        content.status = KZDriveStatus::shownWord(QStringLiteral("UNKNOWN"));
         content.statusStyle = KZStatusStyle::Unknown;
-        content.statusReason = drive->getLastSMARTErrorMessage().value_or(QString());
+        content.statusReason = lastError(*drive);
         content.tests = {false, moreInfo, std::nullopt};
     } else if (!listEmpty) {
-        content.status = text("UNSUPPORTED", "UNSUPPORTED");
+        content.status = KZDriveStatus::shownWord(QStringLiteral("UNSUPPORTED"));
         content.statusStyle = KZStatusStyle::Unsupported;
         content.tests = {false, moreInfo, std::nullopt};
     } else {
-        content.status = text("NODRIVES", "NO DRIVES");
+        content.status = KZDriveStatus::shownWord(KZDriveStatus::noDrivesWord);
         content.statusStyle = KZStatusStyle::NoDrives;
         // Nothing to open a window for.
         content.tests = {false, moreInfo, std::nullopt};
@@ -160,6 +170,12 @@ void fillUnsupported(KZDriveSummaryContent &content, const KZSMARTDrive *drive, 
 } // namespace
 
 namespace KZDriveSummary {
+
+QString temperatureCaption(bool fahrenheit)
+{
+    return fahrenheit ? text(QT_TRANSLATE_NOOP("KZDriveSummary", "Temperature (F):"))
+                      : text(QT_TRANSLATE_NOOP("KZDriveSummary", "Temperature (Celsius):"));
+}
 
 QString numberOrDash(qint64 value)
 {
@@ -185,8 +201,7 @@ KZDriveSummaryContent summarize(const KZSMARTDrive *drive, bool listEmpty,
 {
     KZDriveSummaryContent content;
     if (drive && drive->smartSupported()) {
-        content.temperatureCaption = fahrenheit ? text("TempFahr", "Temperature (F):")
-                                                : text("TempCel", "Temperature (Celsius):");
+        content.temperatureCaption = temperatureCaption(fahrenheit);
         fillSupported(content, *drive, flavour);
     } else {
         fillUnsupported(content, drive, listEmpty);

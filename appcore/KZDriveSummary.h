@@ -93,6 +93,9 @@ namespace KZDriveSummary {
 KZDriveSummaryContent summarize(const KZSMARTDrive *drive, bool listEmpty,
                                 KZDriveViewFlavour flavour, bool fahrenheit);
 
+// The caption of the temperature: "Temperature (F):" or "Temperature (Celsius):".
+QString temperatureCaption(bool fahrenheit);
+
 // A drive value, or "-" when it is -1 (not available).
 QString numberOrDash(qint64 value);
 

@@ -1,22 +1,12 @@
 #include "KZDriveCheck.h"
 
 #include "KZDriveStatus.h"
-#include "KZLocalization.h"
 #include "KZSMARTDrive.h"
 
 #include <QJsonArray>
 #include <QMap>
 
 namespace KZDriveCheck {
-
-namespace {
-
-QString localized(const QString &word)
-{
-    return KZLocalization::localizedString(word, word);
-}
-
-} // namespace
 
 int mergedDriveStatus(const KZDriveList &drives)
 {
@@ -73,21 +63,16 @@ QString summaryLine(const KZDriveList &drives, bool scanSucceeded)
     if (!scanSucceeded)
         parts << QStringLiteral("drive scan failed");
     if (drives.isEmpty()) {
-        parts << KZLocalization::localizedString(KZDriveStatus::noDrivesStatus,
-                                                 QStringLiteral("NO DRIVES"));
+        parts << KZDriveStatus::noDrivesWord;
     } else {
         QMap<QString, int> counts;
         for (const std::shared_ptr<KZSMARTDrive> &drive : drives)
-            ++counts[KZDriveStatus::getDriveStatus(*drive)];
+            ++counts[KZDriveStatus::statusWord(*drive)];
         QStringList countTexts;
         for (const QString &word : KZDriveStatus::statusWords()) {
-            const QString text = localized(word);
-            if (counts.value(text) > 0)
-                countTexts << QStringLiteral("%1 %2").arg(counts.take(text)).arg(text);
+            if (counts.value(word) > 0)
+                countTexts << QStringLiteral("%1 %2").arg(counts.value(word)).arg(word);
         }
-        // Words of a localisation that maps two statuses to one text.
-        for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-            countTexts << QStringLiteral("%1 %2").arg(it.value()).arg(it.key());
         parts << QStringLiteral("%1 %2: %3")
                      .arg(drives.size())
                      .arg(drives.size() == 1 ? QStringLiteral("drive") : QStringLiteral("drives"),
@@ -101,7 +86,7 @@ QStringList driveLines(const KZSMARTDrive &drive)
 {
     QStringList lines{
         QStringLiteral("%1  [%2]")
-            .arg(KZDriveStatus::displayName(drive), KZDriveStatus::getDriveStatus(drive))};
+            .arg(KZDriveStatus::displayName(drive), KZDriveStatus::statusWord(drive))};
     if (const std::optional<QString> reason = drive.driveReadFailureReason())
         lines << QStringLiteral("  ") + *reason;
     for (const QString &reason : drive.failureReasons().value_or(QStringList()))

@@ -2,6 +2,7 @@
 
 #include "KZSMARTAttribute.h"
 
+#include <QCoreApplication>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
@@ -19,6 +20,9 @@ class KZTask;
 
 class KZSMARTDrive
 {
+    // Texts of the windows and the plain-text report (tr()).
+    Q_DECLARE_TR_FUNCTIONS(KZSMARTDrive)
+
 public:
     // The smartctl command the next run performs.
     enum ArgumentCode : quint64

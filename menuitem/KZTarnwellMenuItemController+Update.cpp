@@ -1,7 +1,6 @@
 // What the tray monitor shows of the checks its monitor core runs.
 #include "KZTarnwellMenuItemController.h"
 
-#include "KZLocalization.h"
 #include "KZLog.h"
 #include "KZSMARTDrive.h"
 
@@ -47,10 +46,7 @@ void KZTarnwellMenuItemController::showProgress(int done, int total)
     if (!m_twStatusItem)
         return;
     const int percent = qBound(0, done * 100 / qMax(1, total), 100);
-    m_twStatusItem->setToolTip(
-        KZLocalization::localizedString(QStringLiteral("CheckingDrives"),
-                                        QStringLiteral("Tarnwell: checking the drives (%@%)"))
-            .replace(QStringLiteral("%@"), QString::number(percent)));
+    m_twStatusItem->setToolTip(tr("Tarnwell: checking the drives (%1%)").arg(percent));
 }
 
 void KZTarnwellMenuItemController::scanForDrives()
@@ -68,8 +64,7 @@ void KZTarnwellMenuItemController::updateDrives()
 void KZTarnwellMenuItemController::showCheck(const KZMonitor::Result &result)
 {
     if (m_twStatusItem)
-        m_twStatusItem->setToolTip(KZLocalization::localizedString(QStringLiteral("Tarnwell"),
-                                                                   QStringLiteral("Tarnwell")));
+        m_twStatusItem->setToolTip(QStringLiteral("Tarnwell"));
     // The list is the monitor's again until its next job: read it now.
     KZMenuItemSnapshot snapshot;
     if (result.job == KZMonitor::Job::Scan && !result.scanSucceeded) {

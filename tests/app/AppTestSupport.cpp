@@ -4,9 +4,9 @@
 #include "KZBackground.h"
 #include "KZBlink1Controller.h"
 #include "KZDriveListFile.h"
-#include "KZLocalization.h"
 #include "KZPaths.h"
 #include "KZPreferences.h"
+#include "KZTranslations.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -112,7 +112,7 @@ void AppTest::SetUp()
     KZPreferences::standard().synchronize();
     QFile::remove(KZPaths::logFile());
     QFile::remove(KZDriveListFile::filePath());
-    KZLocalization::setPreferredLocalization(QStringLiteral("English"));
+    KZTranslations::setLanguage(QStringLiteral("en"));
     m_blink1Record = TestSupport::homeDir() +
                      QStringLiteral("/blink1-%1.txt").arg(QDateTime::currentMSecsSinceEpoch());
     qputenv("FAKE_RECORD", QFile::encodeName(m_blink1Record));

@@ -4,13 +4,13 @@
 
 #include "KZEmailOptionsDialog.h"
 #include "KZHelpWindow.h"
-#include "KZLocalization.h"
 #include "KZLogWindow.h"
 #include "KZOptionsWindow.h"
 #include "KZPaths.h"
 #include "KZPreferences.h"
 #include "KZPreferencesWindow.h"
 #include "KZTestEmailSheet.h"
+#include "KZTranslations.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -274,15 +274,14 @@ TEST_F(WindowsTest, HelpInFrenchAndEnglish)
                  {{"ja-JP"}, "en", "Tarnwell Help"}};
     KZAppController &app = controller();
     for (const auto &item : cases) {
-        KZLocalization::setPreferredLocalization(
-            KZLocalization::localizationForLanguages(item.languages));
+        KZTranslations::setLanguage(KZTranslations::languageFor(item.languages));
         app.showHelp();
         QTextBrowser *view = app.helpWindow()->helpView();
         EXPECT_EQ(view->source().toString(),
                   QStringLiteral("qrc:/help/%1/top.html").arg(item.folder));
         EXPECT_EQ(view->documentTitle(), item.title);
     }
-    KZLocalization::setPreferredLocalization("English");
+    KZTranslations::setLanguage("en");
     app.showHelp();
     QTextBrowser *view = app.helpWindow()->helpView();
     view->setSource(view->source().resolved(QUrl("status.html"))); // a link followed

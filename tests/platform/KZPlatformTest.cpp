@@ -1,6 +1,5 @@
 #include "KZAlertPresenter.h"
 #include "KZAtomicFile.h"
-#include "KZLocalization.h"
 #include "KZLog.h"
 #include "KZPaths.h"
 #include "KZPreferences.h"
@@ -311,22 +310,6 @@ TEST(Log, DebugLinesOnlyWhileDebuggingIsOn)
     EXPECT_FALSE(text.contains("hidden debug line"));
     EXPECT_TRUE(text.contains("shown debug line"));
     EXPECT_EQ(text.count('\n'), 2);
-}
-
-TEST(Localization, MissingKeysShowTheirDefault)
-{
-    EXPECT_EQ(KZLocalization::localizedString("Exception1", "An Error Occurred"),
-              "An Error Occurred");
-    const QString table = TestSupport::writeFile(TestSupport::homeDir() + "/Main.json",
-                                                 "{\"Exception1\": \"Une erreur\"}");
-    ASSERT_TRUE(KZLocalization::loadTable("Main", table));
-    EXPECT_EQ(KZLocalization::localizedString("Exception1", "An Error Occurred"), "Une erreur");
-    EXPECT_EQ(KZLocalization::localizedString("OK", "OK"), "OK");
-    EXPECT_EQ(KZLocalization::localizedString("Exception1", "x", "Attributes"), "x");
-    EXPECT_FALSE(KZLocalization::loadTable("Main", TestSupport::homeDir() + "/missing.json"));
-    KZLocalization::clearTables();
-    EXPECT_EQ(KZLocalization::localizedString("Exception1", "An Error Occurred"),
-              "An Error Occurred");
 }
 
 TEST(AlertPresenter, CommandLineModeLogsTheAlertAndAnswersTheFirstButton)
