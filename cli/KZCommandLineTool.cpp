@@ -285,10 +285,10 @@ int KZCommandLineTool::check(const QStringList &arguments)
     if (metricsOut)
         exportAfterCheck(drives, scanned, durationMs, options.prometheus);
     else if (options.json)
-        m_out << QJsonDocument(KZDriveCheck::jsonReport(drives, scanned))
+        m_out << QJsonDocument(KZDriveCheck::jsonReport(drives, scanned, scanner.skippedDisks()))
                      .toJson(QJsonDocument::Indented);
     else
-        m_out << KZDriveCheck::textReport(drives, scanned);
+        m_out << KZDriveCheck::textReport(drives, scanned, scanner.skippedDisks());
     m_out.flush();
     if (!options.prometheus.isEmpty() && !metricsOut)
         exportAfterCheck(drives, scanned, durationMs, options.prometheus);

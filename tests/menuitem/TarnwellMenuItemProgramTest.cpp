@@ -82,7 +82,7 @@ protected:
     QString log() const { return QString::fromUtf8(TestSupport::readFile(KZPaths::logFile())); }
 
     std::unique_ptr<TrayHost> m_tray;
-    Machine m_machine;
+    ForgedMachine m_machine;
     QProcess m_monitor;
 };
 
