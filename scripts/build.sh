@@ -3,6 +3,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TARNWELL_BUILD_DIR:-$root/build}
+# The build lists the tests of every test program by running it.
+source "$root/scripts/runtime-dir.sh"
 # ccache, where installed, keeps rebuilds of several checkouts cheap.
 launcher=()
 if command -v ccache >/dev/null 2>&1; then
