@@ -123,8 +123,11 @@ bool TrayHost::available(QString *why)
 
 QString recordingProgram(const QString &file)
 {
-    return TestSupport::writeScript("recorder", "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" +
-                                                    QFile::encodeName(file) + "'\n");
+    // The record is replaced whole, so a test that sees it sees every argument.
+    const QByteArray path = QFile::encodeName(file);
+    return TestSupport::writeScript(
+        "recorder", "#!/bin/sh\n{ cat '" + path + "' 2>/dev/null; printf '%s\\n' \"$@\"; } > '" +
+                        path + ".part' && mv '" + path + ".part' '" + path + "'\n");
 }
 
 } // namespace MenuItemTestSupport
