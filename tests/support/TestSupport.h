@@ -99,7 +99,8 @@ private:
     QString m_program;
 };
 
-// The longest any test waits for one thing: generous, never a measure of speed.
+// How long a test waits for one thing to happen (a program's window, a name on
+// the bus, the end of a scan): generous, never a measure of speed.
 inline constexpr int waitLimitMs = 30000;
 
 // Runs the event loop until `condition` holds; false when it still does not
