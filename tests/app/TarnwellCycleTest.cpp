@@ -89,7 +89,7 @@ TEST_F(CycleTest, ScanAndUpdateOfForgedDrives)
     EXPECT_FALSE(list.contains("FORGE PASS 1"));
     EXPECT_TRUE(list.contains(KZDriveListFile::checkTimeText(clock).toUtf8()));
 
-    const QList<QJsonObject> mails = server.waitForMessages(1, 120000);
+    const QList<QJsonObject> mails = server.waitForMessages(1, TestSupport::waitLimitMs);
     ASSERT_EQ(mails.size(), 1);
     EXPECT_EQ(mails.first().value("subject").toString(),
               "Tarnwell Report (testhost): FAILING AND FAILED DRIVES!");

@@ -19,9 +19,11 @@ namespace MenuItemTestSupport {
 class TrayHost
 {
 public:
-    TrayHost();
     ~TrayHost();
     static bool available(QString *why);
+    // Starts trayer and waits until its tray is up (at most 30 s); the
+    // failure says what trayer printed.
+    testing::AssertionResult start();
 
 private:
     QProcess m_process;
