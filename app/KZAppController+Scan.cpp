@@ -4,7 +4,9 @@
 
 #include "KZAlertPresenter.h"
 #include "KZCheckCycle.h"
+#include "KZDriveBrowser.h"
 #include "KZDriveStatus.h"
+#include "KZDriveSummary.h"
 #include "KZLog.h"
 #include "KZMainWindow.h"
 #include "KZPreferenceKeys.h"
@@ -77,8 +79,10 @@ void KZAppController::scanDrives()
 
 void KZAppController::beginScan()
 {
-    // The list is empty now: nothing of the last scan stays on the screen.
+    // The list is empty now: nothing of the last scan stays on the screen,
+    // and the summary says that the drives are being read.
     m_driveSelected = 0;
+    m_driveBrowser->setEmptyListText(KZDriveSummary::emptyList({}, true));
     refreshWindow();
     closeDetailWindows();
     m_scanSheet->begin();
@@ -160,6 +164,7 @@ void KZAppController::finishCheck(const KZMonitor::Result &result)
             list.at(index)->setID(quint64(index));
     }
     m_driveSelected = 0;
+    m_driveBrowser->setEmptyListText(KZDriveSummary::emptyList(result.skipped, false));
     updateDockIcon();
     refreshWindow();
     updateDetailWindows();
@@ -170,6 +175,10 @@ void KZAppController::finishCheck(const KZMonitor::Result &result)
     if (!result.alerts.isEmpty())
         KZAlertPresenter::showCritical(
             tr("An Error Occurred"), KZRecordedTexts::shown(result.alerts, QStringLiteral("\n\n")));
+    if (result.helperMissing)
+        KZAlertPresenter::current().runAlert(KZAlertPresenter::Style::Informational,
+                                             tr("Your disks cannot be read"), *result.helperMissing,
+                                             {tr("OK")});
     if (result.job == KZMonitor::Job::Scan)
         Q_EMIT scanFinished();
     else

@@ -1,11 +1,13 @@
 #include "KZDriveSummary.h"
 
+#include "KZDriveCheck.h"
 #include "KZDriveStatus.h"
 #include "KZRecordedTexts.h"
 #include "KZSMARTDrive.h"
 #include "KZSmartctlWords.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 namespace {
 
@@ -175,6 +177,35 @@ QString temperatureCaption(bool fahrenheit)
 {
     return fahrenheit ? text(QT_TRANSLATE_NOOP("KZDriveSummary", "Temperature (F):"))
                       : text(QT_TRANSLATE_NOOP("KZDriveSummary", "Temperature (Celsius):"));
+}
+
+KZEmptyListText emptyList(const QList<KZSkippedDisk> &skipped, bool reading)
+{
+    if (reading)
+        return {text(QT_TRANSLATE_NOOP("KZDriveSummary", "READING")),
+                text(QT_TRANSLATE_NOOP("KZDriveSummary",
+                                       "Tarnwell is reading the drives. This takes a moment for "
+                                       "each disk, longer for one that is asleep."))};
+    const QString noDrives = KZDriveStatus::shownWord(KZDriveStatus::noDrivesWord);
+    if (skipped.isEmpty())
+        return {noDrives,
+                text(QT_TRANSLATE_NOOP("KZDriveSummary", "No disk was found on this computer."))};
+    QStringList disks;
+    for (const KZSkippedDisk &disk : skipped)
+        disks << QStringLiteral("%1 (%2)").arg(
+            QFileInfo(disk.location).fileName(),
+            KZRecordedTexts::shown(KZDriveCheck::skippedReason(disk.smartError)));
+    const QString found = QCoreApplication::translate(
+                              "KZDriveSummary", "%n disks found, none with S.M.A.R.T. data: %1.",
+                              nullptr, int(skipped.size()))
+                              .arg(disks.join(QStringLiteral(", ")));
+    return {noDrives,
+            found + QLatin1Char(' ') +
+                text(QT_TRANSLATE_NOOP(
+                    "KZDriveSummary",
+                    "Virtual disks and card readers have none; a disk behind a USB bridge that "
+                    "smartctl does not know may have it. To list such disks anyway, turn on "
+                    "\"Also list drives without S.M.A.R.T. support\" in the preferences."))};
 }
 
 QString numberOrDash(qint64 value)

@@ -120,6 +120,7 @@ bool KZSMARTScanner::scanForDrives()
         m_outputDebugMessages =
             KZPreferences::standard().boolForKey(KZPreferenceKeys::outputDebugMessages);
     m_drives.clear();
+    m_skipped.clear();
     m_scanAlert.reset();
     debugLog(QStringLiteral("Parsing drives..."));
 
@@ -184,6 +185,7 @@ void KZSMARTScanner::updateDrives(const ProgressHandler &stepDone)
         KZPreferences::standard().boolForKey(KZPreferenceKeys::showUnsupportedDrives));
 
     KZSmartctlHelper::beginScan();
+    m_skipped.clear();
     // A drive that cannot be read while its self-test runs keeps its data.
     KZDriveList readable;
     QSet<const KZSMARTDrive *> testing;
@@ -216,6 +218,8 @@ void KZSMARTScanner::updateDrives(const ProgressHandler &stepDone)
         // does a device the user named.
         if (!showUnsupported && !drive->smartSupported() && !drive->driveReadFailed() &&
             !drive->namedTarget()) {
+            m_skipped.append(
+                {drive->driveLocation(), drive->getLastSMARTErrorMessage().value_or(QString())});
             m_drives.removeAt(index);
             --index;
         } else if (serial && serialNumbers.contains(*serial) && merge(index)) {

@@ -50,6 +50,11 @@ State &state()
 
 } // namespace
 
+QString expectedHelperPath()
+{
+    return QStringLiteral(TARNWELL_HELPER_PATH);
+}
+
 Setup systemSetup()
 {
     static const Setup setup = [] {

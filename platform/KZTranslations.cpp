@@ -15,6 +15,8 @@ namespace {
 
 QMutex languageMutex;
 QString shownLanguage = QStringLiteral("en");
+// What install() put in place, removed by the next call.
+QList<QTranslator *> installedTranslators;
 
 const QString english = QStringLiteral("en");
 
@@ -49,6 +51,7 @@ template <typename Load> bool installCatalogue(Load load)
         return false;
     }
     QCoreApplication::installTranslator(translator);
+    installedTranslators.append(translator);
     return true;
 }
 
@@ -103,6 +106,11 @@ QString languageFor(const QStringList &languages, const QString &folder)
 
 QString install(const QStringList &languages)
 {
+    for (QTranslator *translator : std::as_const(installedTranslators)) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+    }
+    installedTranslators.clear();
     const QString folder = catalogueFolder();
     const QString language = languageFor(languages, folder);
     const QString file = catalogueFile(folder, language);

@@ -27,8 +27,9 @@ QString catalogueFolder();
 QString languageFor(const QStringList &languages, const QString &folder = catalogueFolder());
 
 // Installs the catalogues of the user's language in the application (ours
-// and Qt's own, for the buttons of standard dialogs) and returns it. Also
-// English has one, for its plural forms ("1 minute").
+// and Qt's own, for the buttons of standard dialogs), in place of those an
+// earlier call installed, and returns it. Also English has one, for its
+// plural forms ("1 minute"). On the GUI thread, before any text is made.
 QString install(const QStringList &languages = userLanguages());
 
 // The language the texts are shown in ("en" until install() chose another;

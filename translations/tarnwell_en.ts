@@ -5,23 +5,33 @@
     <name>KZDetailRows</name>
     <message numerus="yes">
         <source>%n minutes</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>%n minute</numerusform>
+            <numerusform>%n minutes</numerusform>
         </translation>
     </message>
     <message numerus="yes">
         <source>%n hours</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>%n hour</numerusform>
+            <numerusform>%n hours</numerusform>
         </translation>
     </message>
     <message numerus="yes">
         <source>%n seconds</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>%n second</numerusform>
+            <numerusform>%n seconds</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>KZDriveSummary</name>
+    <message numerus="yes">
+        <source>%n disks found, none with S.M.A.R.T. data: %1.</source>
+        <translation>
+            <numerusform>%n disk found, none with S.M.A.R.T. data: %1.</numerusform>
+            <numerusform>%n disks found, none with S.M.A.R.T. data: %1.</numerusform>
         </translation>
     </message>
 </context>
@@ -29,9 +39,9 @@
     <name>KZErrorsController</name>
     <message numerus="yes">
         <source>Errors logged by the drive: %n (its log keeps the five most recent).</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>Errors logged by the drive: %n (its log keeps the five most recent).</numerusform>
+            <numerusform>Errors logged by the drive: %n (its log keeps the five most recent).</numerusform>
         </translation>
     </message>
 </context>
@@ -40,9 +50,9 @@
     <message numerus="yes">
         <source> hours</source>
         <comment>after a number of hours</comment>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform> hour</numerusform>
+            <numerusform> hours</numerusform>
         </translation>
     </message>
 </context>
@@ -50,16 +60,16 @@
     <name>KZSMARTErrorLog</name>
     <message numerus="yes">
         <source>Error %1 occured at disk power-on lifetime: %n hours</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>Error %1 occured at disk power-on lifetime: %n hour</numerusform>
+            <numerusform>Error %1 occured at disk power-on lifetime: %n hours</numerusform>
         </translation>
     </message>
     <message numerus="yes">
         <source> with %n sectors at LBA = %1</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform> with %n sector at LBA = %1</numerusform>
+            <numerusform> with %n sectors at LBA = %1</numerusform>
         </translation>
     </message>
 </context>
@@ -67,9 +77,9 @@
     <name>KZSelfTestMonitor</name>
     <message numerus="yes">
         <source>%n minutes</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>%n minute</numerusform>
+            <numerusform>%n minutes</numerusform>
         </translation>
     </message>
 </context>

@@ -1,4 +1,5 @@
-<?xml version='1.0' encoding='utf-8'?>
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
 <TS version="2.1" language="fr" sourcelanguage="en">
 <context>
     <name>KZAlertPresenter</name>
@@ -11,11 +12,11 @@
     <name>KZAppController</name>
     <message>
         <source>Adding Menu Item Failed</source>
-        <translation>Échec de l'ajout de Tarnwell Menu Item</translation>
+        <translation>Échec de l&apos;ajout de Tarnwell Menu Item</translation>
     </message>
     <message>
         <source>Adding the Menu Item to login failed. If you have more than one copy of Tarnwell, please remove the others. Also, ensure Tarnwell is in the applications folder.</source>
-        <translation>Tarnwell Menu Item n'a pas pu être ajouté aux programmes lancés à la connexion. Si vous avez plusieurs copies de Tarnwell, supprimez les autres. Vérifiez aussi que Tarnwell est installé parmi les applications.</translation>
+        <translation>Tarnwell Menu Item n&apos;a pas pu être ajouté aux programmes lancés à la connexion. Si vous avez plusieurs copies de Tarnwell, supprimez les autres. Vérifiez aussi que Tarnwell est installé parmi les applications.</translation>
     </message>
     <message>
         <source>OK</source>
@@ -31,7 +32,7 @@
     </message>
     <message>
         <source>Notify me when a drive gets worse</source>
-        <translation>Me prévenir quand l'état d'un disque s'aggrave</translation>
+        <translation>Me prévenir quand l&apos;état d&apos;un disque s&apos;aggrave</translation>
     </message>
     <message>
         <source>Check for a new version of Tarnwell at start</source>
@@ -42,8 +43,8 @@
         <translation>Une nouvelle version de Tarnwell est disponible</translation>
     </message>
     <message>
-        <source>Tarnwell %1 is available; you have %2. Install it with your system's package manager.</source>
-        <translation>Tarnwell %1 est disponible ; vous avez la version %2. Installez-la avec le gestionnaire de paquets de votre système.</translation>
+        <source>Tarnwell %1 is available; you have %2. Install it with your system&apos;s package manager.</source>
+        <translation>Tarnwell %1 est disponible&#xa0;; vous avez la version %2. Installez-la avec le gestionnaire de paquets de votre système.</translation>
     </message>
     <message>
         <source>Show Release Notes</source>
@@ -75,15 +76,15 @@
     </message>
     <message>
         <source>Error writing file</source>
-        <translation>Erreur d'écriture du fichier</translation>
+        <translation>Erreur d&apos;écriture du fichier</translation>
     </message>
     <message>
         <source>There was an error writing the file. Check the location to ensure you have write permissions.</source>
-        <translation>Une erreur s'est produite en écrivant le fichier. Vérifiez que vous avez le droit d'écrire à cet emplacement.</translation>
+        <translation>Une erreur s&apos;est produite en écrivant le fichier. Vérifiez que vous avez le droit d&apos;écrire à cet emplacement.</translation>
     </message>
     <message>
         <source>There was an error writing the file. Please contact %1 for help.</source>
-        <translation>Une erreur s'est produite en écrivant le fichier. Écrivez à %1 pour obtenir de l'aide.</translation>
+        <translation>Une erreur s&apos;est produite en écrivant le fichier. Écrivez à %1 pour obtenir de l&apos;aide.</translation>
     </message>
     <message>
         <source>TWDR report (*.twdr)</source>
@@ -95,23 +96,23 @@
     </message>
     <message>
         <source>The report was not saved</source>
-        <translation>Le rapport n'a pas été enregistré</translation>
+        <translation>Le rapport n&apos;a pas été enregistré</translation>
     </message>
     <message>
-        <source>Choose "Plain text" to save the drive's plain-text report instead.</source>
-        <translation>Choisissez « Texte brut » pour enregistrer plutôt le rapport en texte brut du disque.</translation>
+        <source>Choose &quot;Plain text&quot; to save the drive&apos;s plain-text report instead.</source>
+        <translation>Choisissez «&#xa0;Texte brut&#xa0;» pour enregistrer plutôt le rapport en texte brut du disque.</translation>
     </message>
     <message>
         <source>it does not exist</source>
-        <translation>il n'existe pas</translation>
+        <translation>il n&apos;existe pas</translation>
     </message>
     <message>
         <source>it is a folder</source>
-        <translation>c'est un dossier</translation>
+        <translation>c&apos;est un dossier</translation>
     </message>
     <message>
         <source>you are not allowed to read it</source>
-        <translation>vous n'avez pas le droit de le lire</translation>
+        <translation>vous n&apos;avez pas le droit de le lire</translation>
     </message>
     <message>
         <source>Save drive report</source>
@@ -131,27 +132,27 @@
     </message>
     <message>
         <source>An Error Occurred</source>
-        <translation>Une erreur s'est produite</translation>
+        <translation>Une erreur s&apos;est produite</translation>
     </message>
     <message>
         <source>The file %1 cannot be opened: %2.</source>
-        <translation>Le fichier %1 ne peut pas être ouvert : %2.</translation>
+        <translation>Le fichier %1 ne peut pas être ouvert&#xa0;: %2.</translation>
     </message>
     <message>
         <source>Error parsing drives</source>
-        <translation>Erreur lors de l'analyse des disques</translation>
+        <translation>Erreur lors de l&apos;analyse des disques</translation>
     </message>
     <message>
         <source>Cannot parse drives. Please contact %1 for help.</source>
-        <translation>Impossible d'analyser les disques. Écrivez à %1 pour obtenir de l'aide.</translation>
+        <translation>Impossible d&apos;analyser les disques. Écrivez à %1 pour obtenir de l&apos;aide.</translation>
     </message>
     <message>
         <source>Warning: Self Tests in Progress!</source>
-        <translation>Attention : autotests en cours !</translation>
+        <translation>Attention&#xa0;: autotests en cours&#xa0;!</translation>
     </message>
     <message>
         <source>Warning: One or more drives currently has a self test in progress but does not support scanning SMART information while running tests. Do you want to scan anyway, or skip those drives?</source>
-        <translation>Attention : un ou plusieurs disques exécutent un autotest et ne peuvent pas être lus pendant ce temps. Voulez-vous les lire quand même, ou les ignorer ?</translation>
+        <translation>Attention&#xa0;: un ou plusieurs disques exécutent un autotest et ne peuvent pas être lus pendant ce temps. Voulez-vous les lire quand même, ou les ignorer&#xa0;?</translation>
     </message>
     <message>
         <source>Continue Scanning</source>
@@ -163,7 +164,7 @@
     </message>
     <message>
         <source>Tarnwell - Current Drives (Last Update: %1)</source>
-        <translation>Tarnwell - Disques actuels (dernière lecture : %1)</translation>
+        <translation>Tarnwell - Disques actuels (dernière lecture&#xa0;: %1)</translation>
     </message>
     <message>
         <source>Scanning for drives...</source>
@@ -254,8 +255,12 @@
         <translation>À propos de Tarnwell</translation>
     </message>
     <message>
-        <source>&lt;h3&gt;Tarnwell %1&lt;/h3&gt;&lt;p&gt;A disk-health monitor: it reads every disk's S.M.A.R.T. data with smartctl, judges each drive passed, failing or failed, and warns you by its icon, by e-mail and by a blink(1) LED before a dying disk dies.&lt;/p&gt;&lt;p&gt;&lt;a href="%2"&gt;%2&lt;/a&gt;&lt;/p&gt;</source>
-        <translation>&lt;h3&gt;Tarnwell %1&lt;/h3&gt;&lt;p&gt;Un moniteur de santé des disques : il lit les données S.M.A.R.T. de chaque disque avec smartctl, juge chaque disque sain, défaillant ou en panne, et vous prévient par son icône, par courriel et par un voyant blink(1) avant qu'un disque mourant ne lâche.&lt;/p&gt;&lt;p&gt;&lt;a href="%2"&gt;%2&lt;/a&gt;&lt;/p&gt;</translation>
+        <source>&lt;h3&gt;Tarnwell %1&lt;/h3&gt;&lt;p&gt;A disk-health monitor: it reads every disk&apos;s S.M.A.R.T. data with smartctl, judges each drive passed, failing or failed, and warns you by its icon, by e-mail and by a blink(1) LED before a dying disk dies.&lt;/p&gt;&lt;p&gt;&lt;a href=&quot;%2&quot;&gt;%2&lt;/a&gt;&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;Tarnwell %1&lt;/h3&gt;&lt;p&gt;Un moniteur de santé des disques&#xa0;: il lit les données S.M.A.R.T. de chaque disque avec smartctl, juge chaque disque sain, défaillant ou en panne, et vous prévient par son icône, par courriel et par un voyant blink(1) avant qu&apos;un disque mourant ne lâche.&lt;/p&gt;&lt;p&gt;&lt;a href=&quot;%2&quot;&gt;%2&lt;/a&gt;&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>Your disks cannot be read</source>
+        <translation>Vos disques ne peuvent pas être lus</translation>
     </message>
 </context>
 <context>
@@ -355,7 +360,7 @@
     </message>
     <message>
         <source>SATA Version:</source>
-        <translation>Version SATA :</translation>
+        <translation>Version SATA&#xa0;:</translation>
     </message>
     <message>
         <source>Saves SMART data automatically</source>
@@ -367,7 +372,7 @@
     </message>
     <message>
         <source>SMART auto-save timer</source>
-        <translation>Minuterie d'enregistrement automatique SMART</translation>
+        <translation>Minuterie d&apos;enregistrement automatique SMART</translation>
     </message>
     <message>
         <source>Automatic offline data collection enabled</source>
@@ -432,31 +437,31 @@
     </message>
     <message>
         <source>Model Family:</source>
-        <translation>Famille :</translation>
+        <translation>Famille&#xa0;:</translation>
     </message>
     <message>
         <source>Model:</source>
-        <translation>Modèle :</translation>
+        <translation>Modèle&#xa0;:</translation>
     </message>
     <message>
         <source>Serial Number:</source>
-        <translation>Numéro de série :</translation>
+        <translation>Numéro de série&#xa0;:</translation>
     </message>
     <message>
         <source>Firmware Version:</source>
-        <translation>Micrologiciel :</translation>
+        <translation>Micrologiciel&#xa0;:</translation>
     </message>
     <message>
         <source>Capacity:</source>
-        <translation>Capacité :</translation>
+        <translation>Capacité&#xa0;:</translation>
     </message>
     <message>
         <source>ATA Version:</source>
-        <translation>Version ATA :</translation>
+        <translation>Version ATA&#xa0;:</translation>
     </message>
     <message>
         <source>Rotation Rate:</source>
-        <translation>Vitesse de rotation :</translation>
+        <translation>Vitesse de rotation&#xa0;:</translation>
     </message>
     <message>
         <source>S.M.A.R.T. Data</source>
@@ -476,27 +481,27 @@
     </message>
     <message>
         <source>Last Collection:</source>
-        <translation>Dernière collecte :</translation>
+        <translation>Dernière collecte&#xa0;:</translation>
     </message>
     <message>
         <source>Collection Time:</source>
-        <translation>Durée de collecte :</translation>
+        <translation>Durée de collecte&#xa0;:</translation>
     </message>
     <message>
         <source>Short Test:</source>
-        <translation>Test court :</translation>
+        <translation>Test court&#xa0;:</translation>
     </message>
     <message>
         <source>Extended Test:</source>
-        <translation>Test étendu :</translation>
+        <translation>Test étendu&#xa0;:</translation>
     </message>
     <message>
         <source>Conveyance Test:</source>
-        <translation>Test de transport :</translation>
+        <translation>Test de transport&#xa0;:</translation>
     </message>
     <message>
         <source>Last self-test:</source>
-        <translation>Dernier autotest :</translation>
+        <translation>Dernier autotest&#xa0;:</translation>
     </message>
 </context>
 <context>
@@ -565,11 +570,34 @@
     </message>
     <message>
         <source>Temperature (F):</source>
-        <translation>Température (F) :</translation>
+        <translation>Température (F)&#xa0;:</translation>
     </message>
     <message>
         <source>Temperature (Celsius):</source>
-        <translation>Température (Celsius) :</translation>
+        <translation>Température (Celsius)&#xa0;:</translation>
+    </message>
+    <message>
+        <source>READING</source>
+        <translation>LECTURE</translation>
+    </message>
+    <message>
+        <source>Tarnwell is reading the drives. This takes a moment for each disk, longer for one that is asleep.</source>
+        <translation>Tarnwell lit les disques. Cela prend un instant pour chacun, davantage pour un disque en veille.</translation>
+    </message>
+    <message>
+        <source>No disk was found on this computer.</source>
+        <translation>Aucun disque n&apos;a été trouvé sur cet ordinateur.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n disks found, none with S.M.A.R.T. data: %1.</source>
+        <translation>
+            <numerusform>%n disque trouvé, sans données S.M.A.R.T.&#xa0;: %1.</numerusform>
+            <numerusform>%n disques trouvés, aucun avec des données S.M.A.R.T.&#xa0;: %1.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Virtual disks and card readers have none; a disk behind a USB bridge that smartctl does not know may have it. To list such disks anyway, turn on &quot;Also list drives without S.M.A.R.T. support&quot; in the preferences.</source>
+        <translation>Les disques virtuels et les lecteurs de cartes n&apos;en ont pas&#xa0;; un disque derrière un adaptateur USB que smartctl ne connaît pas peut en avoir. Pour afficher quand même ces disques, cochez «&#xa0;Lister aussi les disques sans S.M.A.R.T.&#xa0;» dans les préférences.</translation>
     </message>
 </context>
 <context>
@@ -584,15 +612,15 @@
     </message>
     <message>
         <source>From address:</source>
-        <translation>Adresse de l'expéditeur :</translation>
+        <translation>Adresse de l&apos;expéditeur&#xa0;:</translation>
     </message>
     <message>
         <source>To address:</source>
-        <translation>Adresse du destinataire :</translation>
+        <translation>Adresse du destinataire&#xa0;:</translation>
     </message>
     <message>
         <source>SMTP server:</source>
-        <translation>Serveur SMTP :</translation>
+        <translation>Serveur SMTP&#xa0;:</translation>
     </message>
     <message>
         <source>Port</source>
@@ -600,7 +628,7 @@
     </message>
     <message>
         <source>Port:</source>
-        <translation>Port :</translation>
+        <translation>Port&#xa0;:</translation>
     </message>
     <message>
         <source>Use TLS (STARTTLS)</source>
@@ -608,11 +636,11 @@
     </message>
     <message>
         <source>The server requires a user name and password</source>
-        <translation>Le serveur demande un nom d'utilisateur et un mot de passe</translation>
+        <translation>Le serveur demande un nom d&apos;utilisateur et un mot de passe</translation>
     </message>
     <message>
         <source>User name:</source>
-        <translation>Nom d'utilisateur :</translation>
+        <translation>Nom d&apos;utilisateur&#xa0;:</translation>
     </message>
     <message>
         <source>Password</source>
@@ -620,11 +648,11 @@
     </message>
     <message>
         <source>Password:</source>
-        <translation>Mot de passe :</translation>
+        <translation>Mot de passe&#xa0;:</translation>
     </message>
     <message>
         <source>Computer name in subjects:</source>
-        <translation>Nom de l'ordinateur dans les objets :</translation>
+        <translation>Nom de l&apos;ordinateur dans les objets&#xa0;:</translation>
     </message>
     <message>
         <source>The password is kept in your keyring, never in the settings.</source>
@@ -664,8 +692,8 @@
     <message numerus="yes">
         <source>Errors logged by the drive: %n (its log keeps the five most recent).</source>
         <translation>
-            <numerusform>Erreurs consignées par le disque : %n (son journal garde les cinq plus récentes).</numerusform>
-            <numerusform>Erreurs consignées par le disque : %n (son journal garde les cinq plus récentes).</numerusform>
+            <numerusform>Erreurs consignées par le disque&#xa0;: %n (son journal garde les cinq plus récentes).</numerusform>
+            <numerusform>Erreurs consignées par le disque&#xa0;: %n (son journal garde les cinq plus récentes).</numerusform>
         </translation>
     </message>
 </context>
@@ -673,11 +701,11 @@
     <name>KZHealthHistory</name>
     <message>
         <source>%1: FAILED</source>
-        <translation>%1 : EN PANNE</translation>
+        <translation>%1&#xa0;: EN PANNE</translation>
     </message>
     <message>
         <source>%1: FAILING</source>
-        <translation>%1 : DÉFAILLANT</translation>
+        <translation>%1&#xa0;: DÉFAILLANT</translation>
     </message>
     <message>
         <source>The drive was %1 at the previous check. Back up its data now.</source>
@@ -704,7 +732,7 @@
     </message>
     <message>
         <source>Help page</source>
-        <translation>Page d'aide</translation>
+        <translation>Page d&apos;aide</translation>
     </message>
 </context>
 <context>
@@ -715,7 +743,7 @@
     </message>
     <message>
         <source>Log:</source>
-        <translation>Journal :</translation>
+        <translation>Journal&#xa0;:</translation>
     </message>
     <message>
         <source>Log</source>
@@ -738,7 +766,7 @@
     </message>
     <message>
         <source>Send failed: %1</source>
-        <translation>Échec de l'envoi : %1</translation>
+        <translation>Échec de l&apos;envoi&#xa0;: %1</translation>
     </message>
 </context>
 <context>
@@ -761,27 +789,27 @@
     </message>
     <message>
         <source>Overall Status: could not be read!</source>
-        <translation>État général : lecture impossible !</translation>
+        <translation>État général&#xa0;: lecture impossible&#xa0;!</translation>
     </message>
     <message>
         <source>Overall Status: Unsupported</source>
-        <translation>État général : non pris en charge</translation>
+        <translation>État général&#xa0;: non pris en charge</translation>
     </message>
     <message>
         <source>Overall Status: FAILING!</source>
-        <translation>État général : DÉFAILLANT !</translation>
+        <translation>État général&#xa0;: DÉFAILLANT&#xa0;!</translation>
     </message>
     <message>
         <source>Overall Status: FAILED!</source>
-        <translation>État général : EN PANNE !</translation>
+        <translation>État général&#xa0;: EN PANNE&#xa0;!</translation>
     </message>
     <message>
         <source>Overall Status: Passed</source>
-        <translation>État général : sain</translation>
+        <translation>État général&#xa0;: sain</translation>
     </message>
     <message>
         <source>Last Updated: %1</source>
-        <translation>Dernière lecture : %1</translation>
+        <translation>Dernière lecture&#xa0;: %1</translation>
     </message>
     <message>
         <source>Error Scanning for Drives</source>
@@ -794,6 +822,21 @@
     <message>
         <source>An update is available</source>
         <translation>Une mise à jour est disponible</translation>
+    </message>
+</context>
+<context>
+    <name>KZMonitor</name>
+    <message>
+        <source>Tarnwell cannot read your disks: smartctl needs root to read them, and the helper that lets a normal user read them is not installed (this Tarnwell looks for it at %1).
+
+Install the Tarnwell package, which puts the helper in place, and start the installed Tarnwell:
+    sudo apt install ./build/tarnwell_%2_amd64.deb
+(./scripts/package.sh builds the package from the checkout.)</source>
+        <translation>Tarnwell ne peut pas lire vos disques&#xa0;: smartctl a besoin des droits root pour les lire, et l&apos;assistant qui permet à un utilisateur ordinaire de les lire n&apos;est pas installé (ce Tarnwell le cherche dans %1).
+
+Installez le paquet Tarnwell, qui met l&apos;assistant en place, puis lancez le Tarnwell installé&#xa0;:
+    sudo apt install ./build/tarnwell_%2_amd64.deb
+(./scripts/package.sh construit le paquet à partir du dépôt.)</translation>
     </message>
 </context>
 <context>
@@ -812,7 +855,7 @@
     </message>
     <message>
         <source>smartctl options:</source>
-        <translation>Options de smartctl :</translation>
+        <translation>Options de smartctl&#xa0;:</translation>
     </message>
     <message>
         <source>Drive</source>
@@ -820,7 +863,7 @@
     </message>
     <message>
         <source>Drive:</source>
-        <translation>Disque :</translation>
+        <translation>Disque&#xa0;:</translation>
     </message>
     <message>
         <source>Run</source>
@@ -851,14 +894,14 @@
     </message>
     <message>
         <source>Restore the default display, check and timer settings (e-mail and blink(1) settings are kept)</source>
-        <translation>Rétablir les réglages par défaut d'affichage, de vérification et de minuterie (les réglages de courriel et de blink(1) sont conservés)</translation>
+        <translation>Rétablir les réglages par défaut d&apos;affichage, de vérification et de minuterie (les réglages de courriel et de blink(1) sont conservés)</translation>
     </message>
     <message>
         <source>Drive list</source>
         <translation>Liste des disques</translation>
     </message>
     <message>
-        <source>Show each drive's volumes in the list</source>
+        <source>Show each drive&apos;s volumes in the list</source>
         <translation>Montrer les volumes de chaque disque dans la liste</translation>
     </message>
     <message>
@@ -907,11 +950,11 @@
     </message>
     <message>
         <source>Never count attribute 190 (airflow temperature) as failing</source>
-        <translation>Ne jamais compter l'attribut 190 (température du flux d'air) comme défaillant</translation>
+        <translation>Ne jamais compter l&apos;attribut 190 (température du flux d&apos;air) comme défaillant</translation>
     </message>
     <message>
         <source>Never count attribute 196 (reallocation events) as failing</source>
-        <translation>Ne jamais compter l'attribut 196 (événements de réallocation) comme défaillant</translation>
+        <translation>Ne jamais compter l&apos;attribut 196 (événements de réallocation) comme défaillant</translation>
     </message>
     <message>
         <source>Limits</source>
@@ -923,15 +966,15 @@
     </message>
     <message>
         <source>Bad sectors allowed (0 to 1000):</source>
-        <translation>Secteurs défectueux admis (0 à 1000) :</translation>
+        <translation>Secteurs défectueux admis (0 à 1000)&#xa0;:</translation>
     </message>
     <message>
         <source>Use my own limit for logged errors (otherwise 50)</source>
-        <translation>Utiliser ma propre limite d'erreurs consignées (sinon 50)</translation>
+        <translation>Utiliser ma propre limite d&apos;erreurs consignées (sinon 50)</translation>
     </message>
     <message>
         <source>Errors allowed (0 to 1000):</source>
-        <translation>Erreurs admises (0 à 1000) :</translation>
+        <translation>Erreurs admises (0 à 1000)&#xa0;:</translation>
     </message>
     <message>
         <source>Only new problems</source>
@@ -947,11 +990,11 @@
     </message>
     <message>
         <source>A failed self-test counts only when it is new since the last check</source>
-        <translation>Un autotest échoué ne compte que s'il est nouveau depuis la dernière vérification</translation>
+        <translation>Un autotest échoué ne compte que s&apos;il est nouveau depuis la dernière vérification</translation>
     </message>
     <message>
         <source>E-mail me when</source>
-        <translation>M'envoyer un courriel quand</translation>
+        <translation>M&apos;envoyer un courriel quand</translation>
     </message>
     <message>
         <source>a check finds a drive passed</source>
@@ -971,7 +1014,7 @@
     </message>
     <message>
         <source>E-mail me when %1</source>
-        <translation>M'envoyer un courriel quand %1</translation>
+        <translation>M&apos;envoyer un courriel quand %1</translation>
     </message>
     <message>
         <source>E-mail Options...</source>
@@ -979,7 +1022,7 @@
     </message>
     <message>
         <source>Send Test E-mail</source>
-        <translation>Envoyer un courriel d'essai</translation>
+        <translation>Envoyer un courriel d&apos;essai</translation>
     </message>
     <message>
         <source>Light the blink(1) LED when</source>
@@ -1007,7 +1050,7 @@
     </message>
     <message>
         <source>blink1-tool was not found at %1.</source>
-        <translation>blink1-tool est introuvable à l'emplacement %1.</translation>
+        <translation>blink1-tool est introuvable à l&apos;emplacement %1.</translation>
     </message>
     <message>
         <source>Prometheus</source>
@@ -1019,11 +1062,11 @@
     </message>
     <message>
         <source>Write the verdicts after each check to:</source>
-        <translation>Écrire les verdicts après chaque vérification dans :</translation>
+        <translation>Écrire les verdicts après chaque vérification dans&#xa0;:</translation>
     </message>
     <message>
-        <source>A file such as /var/lib/prometheus/node-exporter/tarnwell.prom, read by node_exporter's textfile collector.</source>
-        <translation>Un fichier comme /var/lib/prometheus/node-exporter/tarnwell.prom, lu par le collecteur « textfile » de node_exporter.</translation>
+        <source>A file such as /var/lib/prometheus/node-exporter/tarnwell.prom, read by node_exporter&apos;s textfile collector.</source>
+        <translation>Un fichier comme /var/lib/prometheus/node-exporter/tarnwell.prom, lu par le collecteur «&#xa0;textfile&#xa0;» de node_exporter.</translation>
     </message>
     <message numerus="yes">
         <source> hours</source>
@@ -1038,15 +1081,15 @@
     <name>KZRecordedTexts</name>
     <message>
         <source>Attribute %1 failed</source>
-        <translation>L'attribut %1 est en échec</translation>
+        <translation>L&apos;attribut %1 est en échec</translation>
     </message>
     <message>
         <source>Attribute %1 failed in the past</source>
-        <translation>L'attribut %1 a été en échec par le passé</translation>
+        <translation>L&apos;attribut %1 a été en échec par le passé</translation>
     </message>
     <message>
         <source>smartctl did not answer within %1 s</source>
-        <translation>smartctl n'a pas répondu en %1 s</translation>
+        <translation>smartctl n&apos;a pas répondu en %1&#xa0;s</translation>
     </message>
     <message>
         <source>smartctl was stopped by signal %1%2</source>
@@ -1054,31 +1097,31 @@
     </message>
     <message>
         <source>smartctl printed more than %1 MB</source>
-        <translation>smartctl a affiché plus de %1 Mo</translation>
+        <translation>smartctl a affiché plus de %1&#xa0;Mo</translation>
     </message>
     <message>
-        <source>smartctl's output is not a smartctl report (it begins "%1")</source>
-        <translation>la sortie de smartctl n'est pas un rapport de smartctl (elle commence par « %1 »)</translation>
+        <source>smartctl&apos;s output is not a smartctl report (it begins &quot;%1&quot;)</source>
+        <translation>la sortie de smartctl n&apos;est pas un rapport de smartctl (elle commence par «&#xa0;%1&#xa0;»)</translation>
     </message>
     <message>
         <source>cannot read %1: permission denied — run as root or install the helper</source>
-        <translation>impossible de lire %1 : permission refusée — lancez-le en root ou installez l'assistant</translation>
+        <translation>impossible de lire %1&#xa0;: permission refusée — lancez-le en root ou installez l&apos;assistant</translation>
     </message>
     <message>
         <source>the disk did not answer: %1</source>
-        <translation>le disque n'a pas répondu : %1</translation>
+        <translation>le disque n&apos;a pas répondu&#xa0;: %1</translation>
     </message>
     <message>
         <source>cannot replay %1: %2</source>
-        <translation>impossible de rejouer %1 : %2</translation>
+        <translation>impossible de rejouer %1&#xa0;: %2</translation>
     </message>
     <message>
         <source>Not authorized to read this disk: %1</source>
-        <translation>Lecture de ce disque non autorisée : %1</translation>
+        <translation>Lecture de ce disque non autorisée&#xa0;: %1</translation>
     </message>
     <message>
         <source>cannot run %1: %2</source>
-        <translation>impossible d'exécuter %1 : %2</translation>
+        <translation>impossible d&apos;exécuter %1&#xa0;: %2</translation>
     </message>
     <message>
         <source>the capture holds no command blocks (%1)</source>
@@ -1086,15 +1129,15 @@
     </message>
     <message>
         <source>An error occurred attempting to read some SMART data. That data will not be available to view. Please contact %1 for help.</source>
-        <translation>Une erreur s'est produite en lisant certaines données SMART. Ces données ne pourront pas être affichées. Écrivez à %1 pour obtenir de l'aide.</translation>
+        <translation>Une erreur s&apos;est produite en lisant certaines données SMART. Ces données ne pourront pas être affichées. Écrivez à %1 pour obtenir de l&apos;aide.</translation>
     </message>
     <message>
         <source>An error occurred attempting to scan for SMART data. Tarnwell may work incorrectly. Please contact %1 for help.</source>
-        <translation>Une erreur s'est produite en cherchant les données SMART. Tarnwell risque de ne pas fonctionner correctement. Écrivez à %1 pour obtenir de l'aide.</translation>
+        <translation>Une erreur s&apos;est produite en cherchant les données SMART. Tarnwell risque de ne pas fonctionner correctement. Écrivez à %1 pour obtenir de l&apos;aide.</translation>
     </message>
     <message>
         <source>An error occurred attempting to scan for drives. Tarnwell may work incorrectly. Please contact %1 for help.</source>
-        <translation>Une erreur s'est produite en cherchant les disques. Tarnwell risque de ne pas fonctionner correctement. Écrivez à %1 pour obtenir de l'aide.</translation>
+        <translation>Une erreur s&apos;est produite en cherchant les disques. Tarnwell risque de ne pas fonctionner correctement. Écrivez à %1 pour obtenir de l&apos;aide.</translation>
     </message>
     <message>
         <source>Reallocated bad sector status is failed</source>
@@ -1102,7 +1145,7 @@
     </message>
     <message>
         <source>Attribute 190 status is failed</source>
-        <translation>L'attribut 190 est en échec</translation>
+        <translation>L&apos;attribut 190 est en échec</translation>
     </message>
     <message>
         <source>Reallocated event status is failed</source>
@@ -1122,7 +1165,7 @@
     </message>
     <message>
         <source>Attribute 190 status is failed in the past</source>
-        <translation>L'attribut 190 a été en échec par le passé</translation>
+        <translation>L&apos;attribut 190 a été en échec par le passé</translation>
     </message>
     <message>
         <source>Reallocated event status failed in the past</source>
@@ -1142,7 +1185,7 @@
     </message>
     <message>
         <source>Too many reallocated events</source>
-        <translation>Trop d'événements de réallocation</translation>
+        <translation>Trop d&apos;événements de réallocation</translation>
     </message>
     <message>
         <source>Too many current bad sectors</source>
@@ -1154,11 +1197,11 @@
     </message>
     <message>
         <source>Failed selftest status</source>
-        <translation>L'autotest a échoué</translation>
+        <translation>L&apos;autotest a échoué</translation>
     </message>
     <message>
         <source>Too many drive errors</source>
-        <translation>Trop d'erreurs du disque</translation>
+        <translation>Trop d&apos;erreurs du disque</translation>
     </message>
     <message>
         <source>Tests with errors</source>
@@ -1166,31 +1209,31 @@
     </message>
     <message>
         <source>SMART overall-health self-assessment test failed</source>
-        <translation>L'autoévaluation de santé générale SMART a échoué</translation>
+        <translation>L&apos;autoévaluation de santé générale SMART a échoué</translation>
     </message>
     <message>
         <source>smartctl returned error message: SMART support is ambiguous but SMART cannot be enabled.</source>
-        <translation>smartctl a renvoyé une erreur : la prise en charge de SMART est ambiguë et SMART ne peut pas être activé.</translation>
+        <translation>smartctl a renvoyé une erreur&#xa0;: la prise en charge de SMART est ambiguë et SMART ne peut pas être activé.</translation>
     </message>
     <message>
-        <source>smartctl's output ended in the middle of a line</source>
-        <translation>la sortie de smartctl s'est arrêtée au milieu d'une ligne</translation>
+        <source>smartctl&apos;s output ended in the middle of a line</source>
+        <translation>la sortie de smartctl s&apos;est arrêtée au milieu d&apos;une ligne</translation>
     </message>
     <message>
         <source>smartctl gave no readable output</source>
-        <translation>smartctl n'a rien renvoyé de lisible</translation>
+        <translation>smartctl n&apos;a rien renvoyé de lisible</translation>
     </message>
     <message>
         <source>smartctl printed nothing</source>
-        <translation>smartctl n'a rien affiché</translation>
+        <translation>smartctl n&apos;a rien affiché</translation>
     </message>
     <message>
-        <source>smartctl's output is not readable text</source>
-        <translation>la sortie de smartctl n'est pas du texte lisible</translation>
+        <source>smartctl&apos;s output is not readable text</source>
+        <translation>la sortie de smartctl n&apos;est pas du texte lisible</translation>
     </message>
     <message>
         <source>smartctl was not found; install smartmontools</source>
-        <translation>smartctl est introuvable ; installez smartmontools</translation>
+        <translation>smartctl est introuvable&#xa0;; installez smartmontools</translation>
     </message>
     <message>
         <source>unknown error</source>
@@ -1198,19 +1241,19 @@
     </message>
     <message>
         <source>polkit does not allow it</source>
-        <translation>polkit ne l'autorise pas</translation>
+        <translation>polkit ne l&apos;autorise pas</translation>
     </message>
     <message>
         <source>the authentication was dismissed</source>
-        <translation>l'authentification a été annulée</translation>
+        <translation>l&apos;authentification a été annulée</translation>
     </message>
     <message>
         <source>the drive is an NVMe drive, and smartctl replays captures of ATA drives only, so no report can be saved from it</source>
-        <translation>le disque est un disque NVMe, et smartctl ne rejoue que les captures de disques ATA ; aucun rapport ne peut donc en être enregistré</translation>
+        <translation>le disque est un disque NVMe, et smartctl ne rejoue que les captures de disques ATA&#xa0;; aucun rapport ne peut donc en être enregistré</translation>
     </message>
     <message>
         <source>the drive is a SCSI or SAS drive, and smartctl replays captures of ATA drives only, so no report can be saved from it</source>
-        <translation>le disque est un disque SCSI ou SAS, et smartctl ne rejoue que les captures de disques ATA ; aucun rapport ne peut donc en être enregistré</translation>
+        <translation>le disque est un disque SCSI ou SAS, et smartctl ne rejoue que les captures de disques ATA&#xa0;; aucun rapport ne peut donc en être enregistré</translation>
     </message>
     <message>
         <source>the capture holds no command blocks</source>
@@ -1218,11 +1261,38 @@
     </message>
     <message>
         <source>Username/password item not found</source>
-        <translation>Nom d'utilisateur ou mot de passe introuvable dans le trousseau</translation>
+        <translation>Nom d&apos;utilisateur ou mot de passe introuvable dans le trousseau</translation>
     </message>
     <message>
         <source>Error running email command</source>
-        <translation>Erreur à l'exécution de la commande d'envoi de courriel</translation>
+        <translation>Erreur à l&apos;exécution de la commande d&apos;envoi de courriel</translation>
+    </message>
+    <message>
+        <source>smartctl cannot tell its device type</source>
+        <translation>smartctl ne reconnaît pas son type de périphérique</translation>
+    </message>
+    <message>
+        <source>it sits behind a USB bridge smartctl does not know</source>
+        <translation>il est derrière un adaptateur USB que smartctl ne connaît pas</translation>
+    </message>
+    <message>
+        <source>the device is gone</source>
+        <translation>le périphérique a disparu</translation>
+    </message>
+    <message>
+        <source>it has no S.M.A.R.T.</source>
+        <translation>il n&apos;a pas de S.M.A.R.T.</translation>
+    </message>
+    <message>
+        <source>smartctl gave no S.M.A.R.T. data</source>
+        <translation>smartctl n&apos;a donné aucune donnée S.M.A.R.T.</translation>
+    </message>
+</context>
+<context>
+    <name>KZReportPrinter</name>
+    <message>
+        <source>Print drive reports</source>
+        <translation>Imprimer les rapports des disques</translation>
     </message>
 </context>
 <context>
@@ -1233,7 +1303,7 @@
     </message>
     <message>
         <source>ATTRIBUTE NAME</source>
-        <translation>NOM DE L'ATTRIBUT</translation>
+        <translation>NOM DE L&apos;ATTRIBUT</translation>
     </message>
     <message>
         <source>FLAG</source>
@@ -1340,11 +1410,11 @@
     </message>
     <message>
         <source>An Error Occurred</source>
-        <translation>Une erreur s'est produite</translation>
+        <translation>Une erreur s&apos;est produite</translation>
     </message>
     <message>
         <source>An error occurred attempting to read the file. The file may be corrupted or in format Tarnwell is unable to read.</source>
-        <translation>Une erreur s'est produite en lisant le fichier. Le fichier est peut-être endommagé, ou dans un format que Tarnwell ne sait pas lire.</translation>
+        <translation>Une erreur s&apos;est produite en lisant le fichier. Le fichier est peut-être endommagé, ou dans un format que Tarnwell ne sait pas lire.</translation>
     </message>
 </context>
 <context>
@@ -1355,11 +1425,11 @@
     </message>
     <message>
         <source>was never started</source>
-        <translation>n'a jamais été lancée</translation>
+        <translation>n&apos;a jamais été lancée</translation>
     </message>
     <message>
         <source>was completed without error</source>
-        <translation>s'est terminée sans erreur</translation>
+        <translation>s&apos;est terminée sans erreur</translation>
     </message>
     <message>
         <source>is in progress</source>
@@ -1367,11 +1437,11 @@
     </message>
     <message>
         <source>was suspended by an interrupting command from host</source>
-        <translation>a été suspendue par une commande de l'hôte</translation>
+        <translation>a été suspendue par une commande de l&apos;hôte</translation>
     </message>
     <message>
         <source>was aborted by an interrupting command from host</source>
-        <translation>a été interrompue par une commande de l'hôte</translation>
+        <translation>a été interrompue par une commande de l&apos;hôte</translation>
     </message>
     <message>
         <source>was aborted by the device with a fatal error</source>
@@ -1387,43 +1457,43 @@
     </message>
     <message>
         <source>The previous self-test routine completed without error or no self-test has ever been run.</source>
-        <translation>Le dernier autotest s'est terminé sans erreur, ou aucun autotest n'a jamais été lancé.</translation>
+        <translation>Le dernier autotest s&apos;est terminé sans erreur, ou aucun autotest n&apos;a jamais été lancé.</translation>
     </message>
     <message>
         <source>The self-test routine was aborted by the host.</source>
-        <translation>L'autotest a été interrompu par l'hôte.</translation>
+        <translation>L&apos;autotest a été interrompu par l&apos;hôte.</translation>
     </message>
     <message>
         <source>The self-test routine was interrupted by the host with a hard or soft reset.</source>
-        <translation>L'autotest a été interrompu par une réinitialisation matérielle ou logicielle de l'hôte.</translation>
+        <translation>L&apos;autotest a été interrompu par une réinitialisation matérielle ou logicielle de l&apos;hôte.</translation>
     </message>
     <message>
         <source>A fatal error or unknown test error occurred while the device was executing its self-test routine and the device was unable to complete the self-test routine.</source>
-        <translation>Une erreur fatale ou inconnue s'est produite pendant l'autotest, et le disque n'a pas pu le terminer.</translation>
+        <translation>Une erreur fatale ou inconnue s&apos;est produite pendant l&apos;autotest, et le disque n&apos;a pas pu le terminer.</translation>
     </message>
     <message>
         <source>The previous self-test completed having a test element that failed and the test element that failed is not known.</source>
-        <translation>Le dernier autotest s'est terminé avec un élément en échec, sans que l'on sache lequel.</translation>
+        <translation>Le dernier autotest s&apos;est terminé avec un élément en échec, sans que l&apos;on sache lequel.</translation>
     </message>
     <message>
         <source>The previous self-test completed having the electrical element of the test failed.</source>
-        <translation>Le dernier autotest s'est terminé avec l'élément électrique en échec.</translation>
+        <translation>Le dernier autotest s&apos;est terminé avec l&apos;élément électrique en échec.</translation>
     </message>
     <message>
         <source>The previous self-test completed having the servo (and/or seek) element of the test failed.</source>
-        <translation>Le dernier autotest s'est terminé avec l'élément d'asservissement (ou de positionnement) en échec.</translation>
+        <translation>Le dernier autotest s&apos;est terminé avec l&apos;élément d&apos;asservissement (ou de positionnement) en échec.</translation>
     </message>
     <message>
         <source>The previous self-test completed having the read element of the test failed.</source>
-        <translation>Le dernier autotest s'est terminé avec l'élément de lecture en échec.</translation>
+        <translation>Le dernier autotest s&apos;est terminé avec l&apos;élément de lecture en échec.</translation>
     </message>
     <message>
         <source>The previous self-test completed having a test element that failed and the device is suspected of having handling damage.</source>
-        <translation>Le dernier autotest s'est terminé avec un élément en échec, et le disque a peut-être subi un choc.</translation>
+        <translation>Le dernier autotest s&apos;est terminé avec un élément en échec, et le disque a peut-être subi un choc.</translation>
     </message>
     <message>
         <source>Self-test routine in progress... %1% of test remaining.</source>
-        <translation>Autotest en cours… il reste %1 % du test.</translation>
+        <translation>Autotest en cours… il reste %1&#xa0;% du test.</translation>
     </message>
     <message>
         <source>Reserved</source>
@@ -1431,19 +1501,19 @@
     </message>
     <message>
         <source>location: </source>
-        <translation>emplacement : </translation>
+        <translation>emplacement&#xa0;: </translation>
     </message>
     <message>
         <source>partition count: %1</source>
-        <translation>nombre de partitions : %1</translation>
+        <translation>nombre de partitions&#xa0;: %1</translation>
     </message>
     <message>
         <source>partitions: </source>
-        <translation>partitions : </translation>
+        <translation>partitions&#xa0;: </translation>
     </message>
     <message>
         <source>SMART Support: </source>
-        <translation>Prise en charge SMART : </translation>
+        <translation>Prise en charge SMART&#xa0;: </translation>
     </message>
     <message>
         <source>Supported</source>
@@ -1455,43 +1525,43 @@
     </message>
     <message>
         <source>Last SMART Error: </source>
-        <translation>Dernière erreur SMART : </translation>
+        <translation>Dernière erreur SMART&#xa0;: </translation>
     </message>
     <message>
         <source>Model Family: </source>
-        <translation>Famille : </translation>
+        <translation>Famille&#xa0;: </translation>
     </message>
     <message>
         <source>Model: </source>
-        <translation>Modèle : </translation>
+        <translation>Modèle&#xa0;: </translation>
     </message>
     <message>
         <source>Serial Number: </source>
-        <translation>Numéro de série : </translation>
+        <translation>Numéro de série&#xa0;: </translation>
     </message>
     <message>
         <source>Firmware Version: </source>
-        <translation>Micrologiciel : </translation>
+        <translation>Micrologiciel&#xa0;: </translation>
     </message>
     <message>
         <source>Capacity: </source>
-        <translation>Capacité : </translation>
+        <translation>Capacité&#xa0;: </translation>
     </message>
     <message>
         <source>ATA Version: </source>
-        <translation>Version ATA : </translation>
+        <translation>Version ATA&#xa0;: </translation>
     </message>
     <message>
         <source>SATA Version: </source>
-        <translation>Version SATA : </translation>
+        <translation>Version SATA&#xa0;: </translation>
     </message>
     <message>
         <source>Rotation Rate: </source>
-        <translation>Vitesse de rotation : </translation>
+        <translation>Vitesse de rotation&#xa0;: </translation>
     </message>
     <message>
         <source>Health: </source>
-        <translation>Santé : </translation>
+        <translation>Santé&#xa0;: </translation>
     </message>
     <message>
         <source>Passed</source>
@@ -1511,67 +1581,67 @@
     </message>
     <message>
         <source>Overall Health: </source>
-        <translation>Santé générale : </translation>
+        <translation>Santé générale&#xa0;: </translation>
     </message>
     <message>
         <source>Offline Data Status: </source>
-        <translation>État de la collecte hors ligne : </translation>
+        <translation>État de la collecte hors ligne&#xa0;: </translation>
     </message>
     <message>
         <source>Self Test Status: </source>
-        <translation>État de l'autotest : </translation>
+        <translation>État de l&apos;autotest&#xa0;: </translation>
     </message>
     <message>
         <source>Offline Data Collection Time: </source>
-        <translation>Durée de la collecte hors ligne : </translation>
+        <translation>Durée de la collecte hors ligne&#xa0;: </translation>
     </message>
     <message>
         <source>Data Collection Capabilities: </source>
-        <translation>Capacités de collecte : </translation>
+        <translation>Capacités de collecte&#xa0;: </translation>
     </message>
     <message>
         <source>SMART Capabilities: </source>
-        <translation>Capacités SMART : </translation>
+        <translation>Capacités SMART&#xa0;: </translation>
     </message>
     <message>
         <source>Error Logging Capabilities: </source>
-        <translation>Capacités de journalisation des erreurs : </translation>
+        <translation>Capacités de journalisation des erreurs&#xa0;: </translation>
     </message>
     <message>
         <source>Short Self Test Time: </source>
-        <translation>Durée du test court : </translation>
+        <translation>Durée du test court&#xa0;: </translation>
     </message>
     <message>
         <source>Long Self Test Time: </source>
-        <translation>Durée du test long : </translation>
+        <translation>Durée du test long&#xa0;: </translation>
     </message>
     <message>
         <source>Conveyance Self Test Time: </source>
-        <translation>Durée du test de transport : </translation>
+        <translation>Durée du test de transport&#xa0;: </translation>
     </message>
     <message>
         <source>Attribute Log Revision: </source>
-        <translation>Révision du tableau des attributs : </translation>
+        <translation>Révision du tableau des attributs&#xa0;: </translation>
     </message>
     <message>
         <source>Attribute Count: </source>
-        <translation>Nombre d'attributs : </translation>
+        <translation>Nombre d&apos;attributs&#xa0;: </translation>
     </message>
     <message>
         <source>Attributes:</source>
-        <translation>Attributs :</translation>
+        <translation>Attributs&#xa0;:</translation>
     </message>
     <message>
         <source>Error Log Version: </source>
-        <translation>Version du journal des erreurs : </translation>
+        <translation>Version du journal des erreurs&#xa0;: </translation>
     </message>
     <message>
         <source>Error Count: </source>
-        <translation>Nombre d'erreurs : </translation>
+        <translation>Nombre d&apos;erreurs&#xa0;: </translation>
     </message>
     <message>
         <source>Error Log: </source>
-        <translation>Journal des erreurs : </translation>
+        <translation>Journal des erreurs&#xa0;: </translation>
     </message>
     <message>
         <source>No errors logged.</source>
@@ -1579,15 +1649,15 @@
     </message>
     <message>
         <source>Self Test Log Revision: </source>
-        <translation>Révision du journal des autotests : </translation>
+        <translation>Révision du journal des autotests&#xa0;: </translation>
     </message>
     <message>
         <source>Self Test Log Count: </source>
-        <translation>Nombre d'autotests consignés : </translation>
+        <translation>Nombre d&apos;autotests consignés&#xa0;: </translation>
     </message>
     <message>
         <source>Self Test Log:</source>
-        <translation>Journal des autotests :</translation>
+        <translation>Journal des autotests&#xa0;:</translation>
     </message>
     <message>
         <source>No self tests logged.</source>
@@ -1606,7 +1676,7 @@
     </message>
     <message>
         <source>Address Mark Not Found</source>
-        <translation>Marque d'adresse introuvable</translation>
+        <translation>Marque d&apos;adresse introuvable</translation>
     </message>
     <message>
         <source>Command Timed Out</source>
@@ -1618,7 +1688,7 @@
     </message>
     <message>
         <source>Interface CRC error</source>
-        <translation>Erreur CRC de l'interface</translation>
+        <translation>Erreur CRC de l&apos;interface</translation>
     </message>
     <message>
         <source>Identity Not Found</source>
@@ -1665,11 +1735,11 @@
     </message>
     <message>
         <source>When the command that caused the error occurred, %1</source>
-        <translation>Quand la commande fautive s'est produite, %1</translation>
+        <translation>Quand la commande fautive s&apos;est produite, %1</translation>
     </message>
     <message>
         <source>After command completion occurred, registers were:</source>
-        <translation>Après la fin de la commande, les registres étaient :</translation>
+        <translation>Après la fin de la commande, les registres étaient&#xa0;:</translation>
     </message>
     <message numerus="yes">
         <source> with %n sectors at LBA = %1</source>
@@ -1680,11 +1750,11 @@
     </message>
     <message>
         <source>Error: %1</source>
-        <translation>Erreur : %1</translation>
+        <translation>Erreur&#xa0;: %1</translation>
     </message>
     <message>
         <source>Commands leading to the command that caused the error were:</source>
-        <translation>Commandes qui ont précédé la commande fautive :</translation>
+        <translation>Commandes qui ont précédé la commande fautive&#xa0;:</translation>
     </message>
 </context>
 <context>
@@ -1713,7 +1783,7 @@
     </message>
     <message>
         <source>less than a minute</source>
-        <translation>moins d'une minute</translation>
+        <translation>moins d&apos;une minute</translation>
     </message>
 </context>
 <context>
@@ -1788,11 +1858,11 @@
     </message>
     <message>
         <source>Aborted by host</source>
-        <translation>Interrompu par l'hôte</translation>
+        <translation>Interrompu par l&apos;hôte</translation>
     </message>
     <message>
         <source>Interrupted (host reset)</source>
-        <translation>Interrompu (réinitialisation de l'hôte)</translation>
+        <translation>Interrompu (réinitialisation de l&apos;hôte)</translation>
     </message>
     <message>
         <source>Fatal or unknown error</source>
@@ -1800,23 +1870,23 @@
     </message>
     <message>
         <source>Completed: unknown failure</source>
-        <translation>Terminé : échec inconnu</translation>
+        <translation>Terminé&#xa0;: échec inconnu</translation>
     </message>
     <message>
         <source>Completed: electrical failure</source>
-        <translation>Terminé : échec électrique</translation>
+        <translation>Terminé&#xa0;: échec électrique</translation>
     </message>
     <message>
         <source>Completed: servo/seek failure</source>
-        <translation>Terminé : échec d'asservissement ou de positionnement</translation>
+        <translation>Terminé&#xa0;: échec d&apos;asservissement ou de positionnement</translation>
     </message>
     <message>
         <source>Completed: read failure</source>
-        <translation>Terminé : échec de lecture</translation>
+        <translation>Terminé&#xa0;: échec de lecture</translation>
     </message>
     <message>
         <source>Completed: handling damage??</source>
-        <translation>Terminé : choc subi ?</translation>
+        <translation>Terminé&#xa0;: choc subi&#xa0;?</translation>
     </message>
     <message>
         <source>Self-test routine in progress</source>
@@ -1824,19 +1894,19 @@
     </message>
     <message>
         <source>Aborted: Self-test command</source>
-        <translation>Interrompu : commande d'autotest</translation>
+        <translation>Interrompu&#xa0;: commande d&apos;autotest</translation>
     </message>
     <message>
         <source>Aborted: Controller Reset</source>
-        <translation>Interrompu : réinitialisation du contrôleur</translation>
+        <translation>Interrompu&#xa0;: réinitialisation du contrôleur</translation>
     </message>
     <message>
         <source>Aborted: Namespace removed</source>
-        <translation>Interrompu : espace de noms retiré</translation>
+        <translation>Interrompu&#xa0;: espace de noms retiré</translation>
     </message>
     <message>
         <source>Aborted: Format NVM command</source>
-        <translation>Interrompu : commande de formatage NVM</translation>
+        <translation>Interrompu&#xa0;: commande de formatage NVM</translation>
     </message>
     <message>
         <source>Fatal or unknown test error</source>
@@ -1844,26 +1914,26 @@
     </message>
     <message>
         <source>Completed: unknown failed segment</source>
-        <translation>Terminé : segment en échec inconnu</translation>
+        <translation>Terminé&#xa0;: segment en échec inconnu</translation>
     </message>
     <message>
         <source>Completed: failed segments</source>
-        <translation>Terminé : segments en échec</translation>
+        <translation>Terminé&#xa0;: segments en échec</translation>
     </message>
     <message>
         <source>Aborted: unknown reason</source>
-        <translation>Interrompu : raison inconnue</translation>
+        <translation>Interrompu&#xa0;: raison inconnue</translation>
     </message>
     <message>
         <source>Aborted: sanitize operation</source>
-        <translation>Interrompu : opération de nettoyage</translation>
+        <translation>Interrompu&#xa0;: opération de nettoyage</translation>
     </message>
 </context>
 <context>
     <name>KZSummaryPanel</name>
     <message>
         <source>Overall Status:</source>
-        <translation>État général :</translation>
+        <translation>État général&#xa0;:</translation>
     </message>
     <message>
         <source>Drive</source>
@@ -1871,19 +1941,19 @@
     </message>
     <message>
         <source>Model:</source>
-        <translation>Modèle :</translation>
+        <translation>Modèle&#xa0;:</translation>
     </message>
     <message>
         <source>Serial Number:</source>
-        <translation>Numéro de série :</translation>
+        <translation>Numéro de série&#xa0;:</translation>
     </message>
     <message>
         <source>Capacity:</source>
-        <translation>Capacité :</translation>
+        <translation>Capacité&#xa0;:</translation>
     </message>
     <message>
         <source>Power On Hours:</source>
-        <translation>Heures de fonctionnement :</translation>
+        <translation>Heures de fonctionnement&#xa0;:</translation>
     </message>
     <message>
         <source>More Info</source>
@@ -1895,19 +1965,19 @@
     </message>
     <message>
         <source>Pending Bad Sectors:</source>
-        <translation>Secteurs défectueux en attente :</translation>
+        <translation>Secteurs défectueux en attente&#xa0;:</translation>
     </message>
     <message>
         <source>Removed Bad Sectors:</source>
-        <translation>Secteurs défectueux retirés :</translation>
+        <translation>Secteurs défectueux retirés&#xa0;:</translation>
     </message>
     <message>
         <source>Reallocated Bad Sectors:</source>
-        <translation>Secteurs défectueux réalloués :</translation>
+        <translation>Secteurs défectueux réalloués&#xa0;:</translation>
     </message>
     <message>
         <source>Interface CRC Errors:</source>
-        <translation>Erreurs CRC de l'interface :</translation>
+        <translation>Erreurs CRC de l&apos;interface&#xa0;:</translation>
     </message>
     <message>
         <source>Show All</source>
@@ -1919,15 +1989,15 @@
     </message>
     <message>
         <source>Total Errors:</source>
-        <translation>Nombre d'erreurs :</translation>
+        <translation>Nombre d&apos;erreurs&#xa0;:</translation>
     </message>
     <message>
         <source>Last Error Type:</source>
-        <translation>Type de la dernière erreur :</translation>
+        <translation>Type de la dernière erreur&#xa0;:</translation>
     </message>
     <message>
         <source>Last Error At (Hours):</source>
-        <translation>Dernière erreur à (heures) :</translation>
+        <translation>Dernière erreur à (heures)&#xa0;:</translation>
     </message>
     <message>
         <source>Self-Tests</source>
@@ -1935,44 +2005,52 @@
     </message>
     <message>
         <source>Tests Logged:</source>
-        <translation>Tests consignés :</translation>
+        <translation>Tests consignés&#xa0;:</translation>
     </message>
     <message>
         <source>Last Test Status:</source>
-        <translation>État du dernier test :</translation>
+        <translation>État du dernier test&#xa0;:</translation>
     </message>
     <message>
         <source>Last Test At (Hours):</source>
-        <translation>Dernier test à (heures) :</translation>
+        <translation>Dernier test à (heures)&#xa0;:</translation>
     </message>
 </context>
 <context>
     <name>KZTarnwellMenuItemController</name>
     <message>
         <source>Tarnwell: checking the drives (%1%)</source>
-        <translation>Tarnwell : vérification des disques (%1 %)</translation>
+        <translation>Tarnwell&#xa0;: vérification des disques (%1&#xa0;%)</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1&#xa0;: %2</translation>
+    </message>
+    <message>
+        <source>Your disks cannot be read</source>
+        <translation>Vos disques ne peuvent pas être lus</translation>
     </message>
 </context>
 <context>
     <name>KZTestEmailSheet</name>
     <message>
         <source>Test E-mail</source>
-        <translation>Courriel d'essai</translation>
+        <translation>Courriel d&apos;essai</translation>
     </message>
     <message>
         <source>Sending a test e-mail with your settings...</source>
-        <translation>Envoi d'un courriel d'essai avec vos réglages…</translation>
+        <translation>Envoi d&apos;un courriel d&apos;essai avec vos réglages…</translation>
     </message>
 </context>
 <context>
     <name>KZTestsController</name>
     <message>
         <source>An Error Occurred</source>
-        <translation>Une erreur s'est produite</translation>
+        <translation>Une erreur s&apos;est produite</translation>
     </message>
     <message>
         <source>Start the self-test?</source>
-        <translation>Lancer l'autotest ?</translation>
+        <translation>Lancer l&apos;autotest&#xa0;?</translation>
     </message>
     <message>
         <source>This drive cannot report its S.M.A.R.T. data while it runs a self-test.</source>
@@ -1980,7 +2058,7 @@
     </message>
     <message>
         <source>Until the test has finished, Tarnwell will not read the drive, and a rescan will ask whether to skip it. The window estimates the progress from the clock.</source>
-        <translation>Jusqu'à la fin du test, Tarnwell ne lira pas le disque, et une nouvelle recherche des disques demandera s'il faut l'ignorer. La fenêtre estime l'avancement d'après l'horloge.</translation>
+        <translation>Jusqu&apos;à la fin du test, Tarnwell ne lira pas le disque, et une nouvelle recherche des disques demandera s&apos;il faut l&apos;ignorer. La fenêtre estime l&apos;avancement d&apos;après l&apos;horloge.</translation>
     </message>
     <message>
         <source>Start Test</source>
@@ -1988,11 +2066,11 @@
     </message>
     <message>
         <source>The self-test did not start</source>
-        <translation>L'autotest n'a pas démarré</translation>
+        <translation>L&apos;autotest n&apos;a pas démarré</translation>
     </message>
     <message>
         <source>The drive %1 did not start the self-test. It may not support it, or smartctl could not send the command.</source>
-        <translation>Le disque %1 n'a pas lancé l'autotest. Il ne le prend peut-être pas en charge, ou smartctl n'a pas pu envoyer la commande.</translation>
+        <translation>Le disque %1 n&apos;a pas lancé l&apos;autotest. Il ne le prend peut-être pas en charge, ou smartctl n&apos;a pas pu envoyer la commande.</translation>
     </message>
     <message>
         <source>Number</source>
@@ -2024,7 +2102,7 @@
     </message>
     <message>
         <source>Time remaining:</source>
-        <translation>Temps restant :</translation>
+        <translation>Temps restant&#xa0;:</translation>
     </message>
     <message>
         <source>Self-test log</source>
@@ -2036,7 +2114,7 @@
     </message>
     <message>
         <source>&amp;Test:</source>
-        <translation>&amp;Test :</translation>
+        <translation>&amp;Test&#xa0;:</translation>
     </message>
     <message>
         <source>Short test</source>
@@ -2072,18 +2150,11 @@
     </message>
     <message>
         <source>Run the self-test</source>
-        <translation>Lancer l'autotest</translation>
+        <translation>Lancer l&apos;autotest</translation>
     </message>
     <message>
         <source>Cancel the self-test</source>
-        <translation>Annuler l'autotest</translation>
-    </message>
-</context>
-<context>
-    <name>QObject</name>
-    <message>
-        <source>Print drive reports</source>
-        <translation type="unfinished" />
+        <translation>Annuler l&apos;autotest</translation>
     </message>
 </context>
 </TS>

@@ -85,7 +85,7 @@ TEST(ReportLines, TemperatureRangeAndMissingTextsAndNVMe)
     EXPECT_EQ(nvme.description(), "-3    Available Spare" + QString(24, ' ') + "100%");
 
     {
-        const TestSupport::InstalledCatalogue french("fr");
+        const TestSupport::UserLanguage french("fr");
         EXPECT_EQ(nvme.description().size(), 6 + 90 + 4);
     }
 }

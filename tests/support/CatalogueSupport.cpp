@@ -2,26 +2,25 @@
 
 #include "KZTranslations.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <gtest/gtest.h>
 
 namespace TestSupport {
 
-InstalledCatalogue::InstalledCatalogue(const QString &language)
-    : m_previousLanguage(KZTranslations::language())
+UserLanguage::UserLanguage(const QByteArray &language)
+    : m_previous(qgetenv("LANGUAGE")), m_wasSet(qEnvironmentVariableIsSet("LANGUAGE"))
 {
-    const QString file = QDir(KZTranslations::catalogueFolder())
-                             .filePath(QStringLiteral("tarnwell_%1.qm").arg(language));
-    m_loaded = m_translator.load(file) && QCoreApplication::installTranslator(&m_translator);
-    EXPECT_TRUE(m_loaded) << "cannot install " << file.toStdString();
-    KZTranslations::setLanguage(language);
+    qputenv("LANGUAGE", language);
+    EXPECT_EQ(KZTranslations::install(), QString::fromLatin1(language))
+        << "no catalogue in " << KZTranslations::catalogueFolder().toStdString();
 }
 
-InstalledCatalogue::~InstalledCatalogue()
+UserLanguage::~UserLanguage()
 {
-    QCoreApplication::removeTranslator(&m_translator);
-    KZTranslations::setLanguage(m_previousLanguage);
+    if (m_wasSet)
+        qputenv("LANGUAGE", m_previous);
+    else
+        qunsetenv("LANGUAGE");
+    KZTranslations::install({QStringLiteral("en")});
 }
 
 } // namespace TestSupport

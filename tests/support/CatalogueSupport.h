@@ -1,27 +1,25 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
-#include <QTranslator>
 
 namespace TestSupport {
 
-// Tarnwell's catalogue of a language, built into build/translations,
-// installed for the lifetime of the object (with KZTranslations::language()
-// set to it); afterwards the texts are the source's English again.
-class InstalledCatalogue
+// The user's language set as a person sets it, in LANGUAGE, and Tarnwell's
+// catalogues installed from it as the programs do at start (from
+// build/translations), for the lifetime of the object; afterwards LANGUAGE
+// is what it was and the texts are English again.
+class UserLanguage
 {
 public:
-    explicit InstalledCatalogue(const QString &language);
-    ~InstalledCatalogue();
-    InstalledCatalogue(const InstalledCatalogue &) = delete;
-    InstalledCatalogue &operator=(const InstalledCatalogue &) = delete;
-
-    bool loaded() const { return m_loaded; }
+    explicit UserLanguage(const QByteArray &language);
+    ~UserLanguage();
+    UserLanguage(const UserLanguage &) = delete;
+    UserLanguage &operator=(const UserLanguage &) = delete;
 
 private:
-    QTranslator m_translator;
-    QString m_previousLanguage;
-    bool m_loaded = false;
+    QByteArray m_previous;
+    bool m_wasSet = false;
 };
 
 } // namespace TestSupport
