@@ -3,6 +3,7 @@
 #include "KZLog.h"
 #include "KZPaths.h"
 #include "KZPreferences.h"
+#include "KZTranslations.h"
 #include "TestSupport.h"
 
 #include <QFile>
@@ -14,6 +15,7 @@
 #include <atomic>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -310,6 +312,47 @@ TEST(Log, DebugLinesOnlyWhileDebuggingIsOn)
     EXPECT_FALSE(text.contains("hidden debug line"));
     EXPECT_TRUE(text.contains("shown debug line"));
     EXPECT_EQ(text.count('\n'), 2);
+}
+
+// The language comes from LANGUAGE (a list, best first), else from the
+// first of LC_ALL, LC_MESSAGES and LANG that is set; one without a
+// catalogue gives way to the next, and English is the last resort.
+TEST(Translations, LanguageFromTheEnvironment)
+{
+    const char *const variables[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
+    const struct
+    {
+        const char *values[4];
+        const char *language;
+    } cases[] = {{{"fr_CA:en", "", "", ""}, "fr"},
+                 {{"de:fr", "", "", "en_US.UTF-8"}, "fr"},
+                 {{"en_GB:fr", "", "", "fr_FR.UTF-8"}, "en"},
+                 {{"", "", "fr_FR.UTF-8", "en_US.UTF-8"}, "fr"},
+                 {{"", "C", "fr_FR.UTF-8", ""}, "en"},
+                 {{"", "", "", "fr_BE.ISO-8859-1@euro"}, "fr"},
+                 {{"", "", "", "de_DE.UTF-8"}, "en"},
+                 {{"", "", "", ""}, "en"}};
+    QList<std::optional<QByteArray>> saved;
+    for (const char *variable : variables)
+        saved << (qEnvironmentVariableIsSet(variable) ? std::optional(qgetenv(variable))
+                                                      : std::nullopt);
+    for (const auto &item : cases) {
+        for (int index = 0; index < 4; ++index) {
+            if (*item.values[index])
+                qputenv(variables[index], item.values[index]);
+            else
+                qunsetenv(variables[index]);
+        }
+        EXPECT_EQ(KZTranslations::languageFor(KZTranslations::userLanguages()), item.language)
+            << item.values[0] << " " << item.values[1] << " " << item.values[2] << " "
+            << item.values[3];
+    }
+    for (int index = 0; index < 4; ++index) {
+        if (saved[index])
+            qputenv(variables[index], *saved[index]);
+        else
+            qunsetenv(variables[index]);
+    }
 }
 
 TEST(AlertPresenter, CommandLineModeLogsTheAlertAndAnswersTheFirstButton)
