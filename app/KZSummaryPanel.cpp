@@ -116,7 +116,7 @@ QPushButton *KZSummaryPanel::addButton(QVBoxLayout *box, const QString &name, co
 {
     auto *button = new QPushButton(title);
     button->setObjectName(name);
-    button->setAccessibleName(group + QStringLiteral(": ") + title);
+    button->setAccessibleName(tr("%1: %2", "a button by its group").arg(group, title));
     button->setEnabled(false);
     box->addStretch(1);
     box->addWidget(button, 0, Qt::AlignRight);
@@ -153,7 +153,7 @@ void KZSummaryPanel::setButton(const QString &name, const QString &group,
     QPushButton *button = m_buttons.value(name);
     button->setEnabled(state.enabled);
     button->setText(state.title);
-    button->setAccessibleName(group + QStringLiteral(": ") + state.title);
+    button->setAccessibleName(tr("%1: %2", "a button by its group").arg(group, state.title));
     if (state.tone)
         KZDriveColours::applyTone(button, *state.tone);
 }

@@ -52,7 +52,9 @@ StatusChoice statusByHealth(qint32 health)
 QString failureReasons(const KZSMARTDrive &drive)
 {
     const std::optional<QStringList> &reasons = drive.failureReasons();
-    return reasons ? KZRecordedTexts::shown(*reasons, QStringLiteral("; ")) : QString();
+    return reasons
+               ? KZRecordedTexts::shown(*reasons, text(QT_TRANSLATE_NOOP("KZDriveSummary", "; ")))
+               : QString();
 }
 
 QString lastError(const KZSMARTDrive &drive)

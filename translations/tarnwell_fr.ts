@@ -599,6 +599,10 @@
         <source>Virtual disks and card readers have none; a disk behind a USB bridge that smartctl does not know may have it. To list such disks anyway, turn on &quot;Also list drives without S.M.A.R.T. support&quot; in the preferences.</source>
         <translation>Les disques virtuels et les lecteurs de cartes n&apos;en ont pas&#xa0;; un disque derrière un adaptateur USB que smartctl ne connaît pas peut en avoir. Pour afficher quand même ces disques, cochez «&#xa0;Lister aussi les disques sans S.M.A.R.T.&#xa0;» dans les préférences.</translation>
     </message>
+    <message>
+        <source>; </source>
+        <translation>&#xa0;; </translation>
+    </message>
 </context>
 <context>
     <name>KZEmailOptionsDialog</name>
@@ -767,6 +771,13 @@
     <message>
         <source>Send failed: %1</source>
         <translation>Échec de l&apos;envoi&#xa0;: %1</translation>
+    </message>
+</context>
+<context>
+    <name>KZMainWindow</name>
+    <message>
+        <source>Tarnwell - Current Drives</source>
+        <translation>Tarnwell - Disques actuels</translation>
     </message>
 </context>
 <context>
@@ -2014,6 +2025,11 @@ Installez le paquet Tarnwell, qui met l&apos;assistant en place, puis lancez le 
     <message>
         <source>Last Test At (Hours):</source>
         <translation>Dernier test à (heures)&#xa0;:</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <comment>a button by its group</comment>
+        <translation>%1&#xa0;: %2</translation>
     </message>
 </context>
 <context>
