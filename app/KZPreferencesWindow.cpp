@@ -289,6 +289,17 @@ QWidget *KZPreferencesWindow::makeAlertsPage()
     return page;
 }
 
+void KZPreferencesWindow::showEvent(QShowEvent *event)
+{
+    // A window's minimum size leaves out what its wrapped hints need at its
+    // width (longer in some languages): without room for them the rows
+    // above them would be squeezed.
+    const int needed = layout()->totalHeightForWidth(width());
+    if (needed > height())
+        resize(width(), needed);
+    QWidget::showEvent(event);
+}
+
 QString KZPreferencesWindow::hoursSuffix(int hours)
 {
     // The number stands before the suffix: the plural form follows it.
