@@ -126,7 +126,12 @@ QStringList KZSMARTDrive::argumentList() const
     case FreeOptions:
         return m_options.value_or(QStringList());
     case RawCapture:
-        return {QStringLiteral("-r"), QStringLiteral("ataioctl,2"), QStringLiteral("-a"), device};
+        // The refresh's run, in its very-permissive form too. (A run that
+        // must leave a sleeping disk asleep adds "-n", "standby" here, before
+        // "-r"; the helper accepts those lines already.)
+        arguments = {QStringLiteral("-r"), QStringLiteral("ataioctl,2"), QStringLiteral("-a"),
+                     device};
+        break;
     default:
         return version;
     }

@@ -7,6 +7,7 @@
 #include <QDirIterator>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 using TestSupport::FakeSmartctl;
 
@@ -141,4 +142,66 @@ TEST(OneRun, EveryCorpusRecordingReadsAsWithOneRunPerCommand)
     }
     EXPECT_GT(compared, 60);
     EXPECT_GT(compared - emptyParts, 30); // compared field by field without exception
+}
+
+TEST(OneRun, OneCallPerRefreshTwoAfterAnAmbiguousAnswerAndAroundSwitchingSmartOn)
+{
+    SKIP_WITHOUT_SMARTCTL();
+    const QString record = TestSupport::homeDir() + "/latency-calls.txt";
+    qputenv("FAKE_LATENCY", "0");
+    qputenv("FAKE_RECORD", QFile::encodeName(record));
+    const QString examples = TestSupport::sourceDir() + "/tools/twdr-forge/examples/";
+    struct Row
+    {
+        const char *what;
+        QString smartctl; // what the latency stand-in runs
+        QString location; // a disk, or a saved report replayed
+        QStringList calls;
+        const char *model;
+    };
+    const QString realSmartctl = TestSupport::realSmartctl();
+    const QString healthy =
+        LogTestSupport::forge("calls-healthy", TestSupport::readFile(examples + "healthy.json"));
+    const QString disabled = LogTestSupport::forge(
+        "calls-disabled", TestSupport::readFile(examples + "smart-disabled.json"));
+    const Row rows[] = {
+        {"a replayed report",
+         realSmartctl,
+         healthy,
+         {"-r ataioctl,2 -a -"},
+         "FORGE HX16000 ENTERPRISE"},
+        {"S.M.A.R.T. switched off",
+         realSmartctl,
+         disabled,
+         {"-r ataioctl,2 -a -", "-s on -", "-r ataioctl,2 -a -"},
+         "FORGE DT500 HD"},
+        {"an ambiguous answer",
+         TestSupport::fake("fake-smartctl-ambiguous"),
+         "/dev/sdx",
+         {"-r ataioctl,2 -a /dev/sdx", "-T verypermissive -r ataioctl,2 -a /dev/sdx"},
+         "FAKE AMBIGUOUS DISK"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        qputenv("FAKE_SMARTCTL", QFile::encodeName(row.smartctl));
+        QFile::remove(record);
+        KZSMARTDrive drive = KZSMARTDrive::initForCommandLine();
+        drive.setLocation(row.location);
+        drive.setDriveAsFile(row.location != "/dev/sdx");
+        drive.setSmartctlOverride(TestSupport::fake("fake-smartctl-latency"));
+        drive.updateInfo();
+        // The stand-in's lines: start, end, process, arguments. (The
+        // ambiguous stand-in behind it writes its own lines there too.)
+        const QRegularExpression call("^[0-9.]+ [0-9.]+ [0-9]+ (.*)$");
+        QStringList calls;
+        for (const QString &line : QString::fromUtf8(TestSupport::readFile(record)).split('\n')) {
+            if (const QRegularExpressionMatch match = call.match(line); match.hasMatch())
+                calls.append(match.captured(1));
+        }
+        EXPECT_EQ(calls, row.calls);
+        EXPECT_EQ(drive.driveModel(), QString::fromLatin1(row.model));
+        EXPECT_FALSE(drive.runVeryPermissive());
+    }
+    for (const char *name : {"FAKE_LATENCY", "FAKE_RECORD", "FAKE_SMARTCTL"})
+        qunsetenv(name);
 }
