@@ -2,6 +2,7 @@
 // gives the drive the engine got from one run per command, and asks the
 // device no more than it must.
 #include "CorpusSections.h"
+#include "KZPaths.h"
 #include "LogTestSupport.h"
 
 #include <QDirIterator>
@@ -27,6 +28,7 @@ Refreshed refresh(const std::function<KZSMARTDrive()> &make, bool oneRun)
 {
     static int counter = 0;
     const QString ini = TestSupport::homeDir() + QStringLiteral("/one-run-%1.conf").arg(++counter);
+    KZPaths::createFolders(); // where the raw captures go
     KZPreferences preferences(ini);
     preferences.registerApplicationDefaults();
     KZPreferences::setStandard(&preferences);
@@ -43,7 +45,7 @@ Refreshed refresh(const std::function<KZSMARTDrive()> &make, bool oneRun)
     result.json.remove("argumentCode");
     result.preferences = TestSupport::readFile(ini).toStdString();
     for (const QByteArray &line : TestSupport::readFile(drive.rawCaptureFilePath()).split('\n')) {
-        if (!line.startsWith(" [Duration:"))
+        if (!line.isEmpty() && !line.startsWith(" [Duration:"))
             result.capture += line.toStdString() + '\n';
     }
     return result;
@@ -86,6 +88,7 @@ void expectSameRefresh(const std::function<KZSMARTDrive()> &make, int *emptyPart
     EXPECT_EQ(oneRun.progressSteps, commandByCommand.progressSteps);
     EXPECT_EQ(oneRun.preferences, commandByCommand.preferences);
     EXPECT_EQ(oneRun.capture, commandByCommand.capture);
+    EXPECT_EQ(oneRun.capture.empty(), oneRun.json.value("driveFromFile").toBool());
 }
 
 } // namespace
@@ -204,4 +207,45 @@ TEST(OneRun, OneCallPerRefreshTwoAfterAnAmbiguousAnswerAndAroundSwitchingSmartOn
     }
     for (const char *name : {"FAKE_LATENCY", "FAKE_RECORD", "FAKE_SMARTCTL"})
         qunsetenv(name);
+}
+
+TEST(OneRun, TheOpenFailureCheckFindsSmartctlsOwnLineAmongWhatIsNotItsReport)
+{
+    const QByteArray banner = TestSupport::smartctlBanner;
+    const QByteArray identityFailed = "Read Device Identity failed: scsi error unsupported field";
+    const QByteArray noDevice = "Smartctl open device: /dev/sdq failed: No such device";
+    const struct
+    {
+        const char *what;
+        QByteArray printed;
+        QByteArray error;
+    } rows[] = {
+        {"ioctl reports first",
+         banner +
+             "/dev/sdq [SAT]: Device open changed type from 'scsi' to 'sat'\n\n"
+             "REPORT-IOCTL: Device=/dev/sdq Command=IDENTIFY DEVICE\n"
+             " Input:   FR=...., SC=0x01, CMD=0xec IN\n"
+             "REPORT-IOCTL: Device=/dev/sdq Command=IDENTIFY DEVICE returned -1 errno=22\n" +
+             identityFailed + "\n\nA mandatory SMART command failed: exiting.\n",
+         identityFailed},
+        {"a replay's notes first",
+         banner +
+             "CHECK POWER MODE not implemented, ignoring -n option\n"
+             "REPLAY-IOCTL: Warning: 3 command(s) not replayed\n" +
+             noDevice + "\n",
+         noDevice},
+    };
+    KZPaths::createFolders();
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        FakeSmartctl fake({{"capture", row.printed}});
+        KZSMARTDrive drive = KZSMARTDrive::initForCommandLine();
+        drive.setLocation("/dev/sdq");
+        drive.setSmartctlOverride(fake.program());
+        drive.updateInfo();
+        EXPECT_FALSE(drive.smartSupported());
+        EXPECT_FALSE(drive.driveReadFailed());
+        EXPECT_EQ(drive.getLastSMARTErrorMessage(), QString::fromUtf8(row.error));
+        EXPECT_EQ(TestSupport::readFile(drive.rawCaptureFilePath()), row.printed);
+    }
 }
