@@ -259,12 +259,3 @@ void KZAppController::setUpUpdater()
         reader->checkForUpdateInformation(KZAppcastReader::feedURL(prefs),
                                           KZAppcastReader::currentVersion());
 }
-
-void KZAppController::updaterWillRelaunchApplication()
-{
-    // Stopped the way the checkbox stops it, "MenuItemEnabled" unchanged;
-    // the next start sees "UpdateInProgress" and starts it again.
-    if (KZLoginItem::isMonitorRunning())
-        toggleMenuExtra(nullptr);
-    preferences().setBool(KZPreferenceKeys::updateInProgress, true);
-}

@@ -130,11 +130,6 @@ void KZAppController::awakeFromNib()
 void KZAppController::applicationDidFinishLaunching()
 {
     KZPreferences &prefs = preferences();
-    if (prefs.boolForKey(KZPreferenceKeys::updateInProgress)) {
-        if (prefs.boolForKey(KZPreferenceKeys::menuItemEnabled))
-            toggleMenuExtra(nullptr);
-        prefs.setBool(KZPreferenceKeys::updateInProgress, false);
-    }
     m_outputDebugMessages = prefs.boolForKey(KZPreferenceKeys::outputDebugMessages);
 
     if (m_outputDebugMessages)

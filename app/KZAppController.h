@@ -227,13 +227,10 @@ public:
     //  - menuExtraDidUnload(): the monitor quit: the checkbox goes off;
     //  - sendPrefsChangeToExtra(): posts "TWPrefsChanged" (after any change
     //    of the preferences, coalesced on the GUI thread);
-    //  - updaterWillRelaunchApplication(): stops a running monitor and
-    //    stores "UpdateInProgress", so the next start restarts it;
     //  - prefShowMenuExtra(): the preferences window's monitor checkbox;
     //    updater(): the update feed reader (after setUpUpdater()).
     void menuExtraDidUnload();
     void sendPrefsChangeToExtra();
-    void updaterWillRelaunchApplication();
     QCheckBox *prefShowMenuExtra() const;
     KZAppcastReader *updater() const;
 

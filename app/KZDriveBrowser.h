@@ -31,6 +31,8 @@ public:
 
     // Fills the summary from the selected drive (refreshWindow).
     void refreshWindow();
+    // What the summary says while the list is empty (the default: "NO DRIVES").
+    void setEmptyListText(const std::optional<KZEmptyListText> &text);
     // Selects a drive by its position in the list (replacing the selection).
     void selectDrive(int row);
     // The selected drive's position in the list, or -1 (driveSelected).
@@ -60,4 +62,5 @@ private:
     QTreeView *m_outline;
     KZSummaryPanel *m_summary;
     int m_driveSelected = -1;
+    std::optional<KZEmptyListText> m_emptyListText;
 };

@@ -265,6 +265,28 @@ QWidget *KZPreferencesWindow::makeAlertsPage()
         blink1->layout()->addWidget(missing);
     }
     layout->addWidget(blink1);
+
+    // For a node_exporter that runs as the user: its textfile folder.
+    QGroupBox *prometheus = group(tr("Prometheus"), page);
+    auto *form = new QFormLayout;
+    m_prometheusPath = new QLineEdit(prometheus);
+    m_prometheusPath->setObjectName(KZPreferenceKeys::prometheusExportPath);
+    m_prometheusPath->setPlaceholderText(tr("Not written"));
+    form->addRow(tr("Write the verdicts after each check to:"), m_prometheusPath);
+    m_prometheusPath->setAccessibleName(tr("Write the verdicts after each check to:"));
+    static_cast<QVBoxLayout *>(prometheus->layout())->addLayout(form);
+    auto *hint = new QLabel(tr("A file such as "
+                               "/var/lib/prometheus/node-exporter/tarnwell.prom, read by "
+                               "node_exporter's textfile collector."),
+                            prometheus);
+    hint->setWordWrap(true);
+    hint->setEnabled(false);
+    prometheus->layout()->addWidget(hint);
+    connect(m_prometheusPath, &QLineEdit::editingFinished, this, [this] {
+        preferences().setString(KZPreferenceKeys::prometheusExportPath,
+                                m_prometheusPath->text().trimmed());
+    });
+    layout->addWidget(prometheus);
     layout->addStretch(1);
     return page;
 }
@@ -287,4 +309,5 @@ void KZPreferencesWindow::reload()
         m_pollingHours->setSuffix(hours == 1 ? tr(" hour") : tr(" hours"));
         m_pollingHours->setEnabled(preferences().boolForKey(KZPreferenceKeys::pollDrives));
     }
+    m_prometheusPath->setText(preferences().stringForKey(KZPreferenceKeys::prometheusExportPath));
 }

@@ -8,11 +8,14 @@
 #include "KZPreferenceKeys.h"
 #include "KZPreferenceRules.h"
 #include "KZPreferences.h"
+#include "KZPrometheusExport.h"
 #include "KZSMARTDrive.h"
+#include "KZSmartctlHelper.h"
 
 #include <QCoreApplication>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <limits>
 
@@ -38,12 +41,11 @@ void onGuiThread(const QPointer<KZMonitor> &monitor, std::function<void()> call)
 } // namespace
 
 // The steps of the running update, counted on the threads that read the
-// drives and handed to the GUI thread one queued call at a time.
+// drives and handed to the GUI thread, a queued call for each.
 struct KZMonitor::ProgressState
 {
     std::atomic<int> done{0};
     std::atomic<int> total{0};
-    std::atomic<bool> queued{false};
     std::atomic<quint64> generation{0};
 };
 
@@ -132,6 +134,7 @@ void KZMonitor::start(Job job, Origin origin)
     auto result = std::make_shared<Result>();
     result->job = job;
     result->origin = origin;
+    result->started = QDateTime::currentDateTimeUtc();
     if (job == Job::Update) {
         runUpdate(result);
         return;
@@ -190,13 +193,10 @@ void KZMonitor::runUpdate(const std::shared_ptr<Result> &result)
     const std::shared_ptr<KZHealthHistory> history = m_notifiesWorse ? m_history : nullptr;
     const QPointer<KZMonitor> self(this);
     const KZSMARTScanner::ProgressHandler stepDone = [state, generation, self] {
-        ++state->done;
-        if (state->queued.exchange(true))
-            return;
-        onGuiThread(self, [state, generation, self] {
-            state->queued = false;
+        const int done = ++state->done;
+        onGuiThread(self, [state, generation, self, done] {
             if (generation == state->generation.load())
-                Q_EMIT self->progress(state->done.load(), state->total.load());
+                Q_EMIT self->progress(done, state->total.load());
         });
     };
     KZBackground::run(
@@ -221,8 +221,10 @@ void KZMonitor::afterUpdate(KZSMARTScanner &scanner, const KZCheckCycle::Options
     }
     result.cycle = KZCheckCycle::finishUpdate(drives, options);
     result.checked = true;
+    result.skipped = scanner.skippedDisks();
     if (!result.cycle.driveListWritten)
         KZLog::log(QStringLiteral("The drive list file could not be written."));
+    exportForPrometheus(drives, *options.preferences, result);
     for (const QString &alert : std::as_const(result.alerts))
         KZLog::log(QStringLiteral("Alert: %1").arg(alert));
 
@@ -242,9 +244,54 @@ void KZMonitor::afterUpdate(KZSMARTScanner &scanner, const KZCheckCycle::Options
     }
 }
 
+std::optional<QString> KZMonitor::helperAdvice(const QList<const KZSMARTDrive *> &drives)
+{
+    const KZSmartctlHelper::Setup setup = KZSmartctlHelper::currentSetup();
+    if (setup.runningAsRoot || !setup.helperPath.isEmpty())
+        return std::nullopt;
+    const bool refused = std::any_of(drives.cbegin(), drives.cend(), [](const KZSMARTDrive *drive) {
+        return drive->driveReadFailure() == KZSMARTDrive::ReadFailure::PermissionDenied;
+    });
+    if (!refused)
+        return std::nullopt;
+    return tr("Tarnwell cannot read your disks: smartctl needs root to read them, and the helper "
+              "that lets a normal user read them is not installed (this Tarnwell looks for it "
+              "at %1).\n\nInstall the Tarnwell package, which puts the helper in place, and "
+              "start the installed Tarnwell:\n    sudo apt install ./build/tarnwell_%2_amd64.deb\n"
+              "(./scripts/package.sh builds the package from the checkout.)")
+        .arg(KZSmartctlHelper::expectedHelperPath(), QStringLiteral(TARNWELL_VERSION));
+}
+
+void KZMonitor::exportForPrometheus(const QList<const KZSMARTDrive *> &drives,
+                                    const KZPreferences &preferences, const Result &result)
+{
+    const QString path = preferences.stringForKey(KZPreferenceKeys::prometheusExportPath).trimmed();
+    if (path.isEmpty())
+        return;
+    KZCheckFacts facts;
+    facts.finished = QDateTime::currentDateTimeUtc();
+    facts.durationSeconds = double(result.started.msecsTo(facts.finished)) / 1000.0;
+    facts.scanSucceeded = result.scanSucceeded;
+    facts.mergedStatus = result.cycle.mergedStatus;
+    QString error;
+    if (!KZPrometheusExport::exportCheck(path, drives, facts, &error))
+        KZLog::log(QStringLiteral("The verdicts for Prometheus could not be written to %1: %2")
+                       .arg(path, error));
+}
+
 void KZMonitor::finish(const std::shared_ptr<Result> &result)
 {
     ++m_progress->generation;
+    // Said once in the program's life, at its first check that calls for it.
+    // Also when another smartctl was named (which never goes through the
+    // helper): the advice is to start the installed Tarnwell.
+    if (result->checked && !m_helperAdviceGiven) {
+        QList<const KZSMARTDrive *> list;
+        for (const std::shared_ptr<KZSMARTDrive> &drive : drives())
+            list.append(drive.get());
+        result->helperMissing = helperAdvice(list);
+        m_helperAdviceGiven = result->helperMissing.has_value();
+    }
     m_running = Job::None;
     Q_EMIT busyChanged(false);
     Q_EMIT checkFinished(*result);

@@ -34,7 +34,8 @@ class QTimer;
 // A scan lists the drives (scanStarted(), then drivesListed() on the GUI
 // thread, where the program may still ask the user something), then updates
 // them; an update reads every listed drive again (updateStarted(), progress())
-// and runs the check cycle. checkFinished() ends both.
+// and runs the check cycle, then writes the verdicts for Prometheus when
+// "PrometheusExportPath" names a file. checkFinished() ends both.
 class KZMonitor : public QObject
 {
     Q_OBJECT
@@ -70,6 +71,8 @@ public:
     {
         Job job = Job::None;
         Origin origin = Origin::User;
+        // When the job began (its scan, or its update).
+        QDateTime started;
         // False when the discovery of a scan failed.
         bool scanSucceeded = true;
         // The check cycle ran (the drive list file, the LED, the mail).
@@ -78,6 +81,12 @@ public:
         // What a person should be told (each text once): a discovery that
         // broke off, a drive whose reading broke off.
         QStringList alerts;
+        // The disks the update left out for having no S.M.A.R.T. data.
+        QList<KZSkippedDisk> skipped;
+        // Why no disk can be read and what installs the missing helper: a
+        // normal user's disks refused for lack of permission where the helper
+        // is not installed. Told once in a program's life (its first check).
+        std::optional<QString> helperMissing;
         // Drives that got worse since the previous check (only while the
         // monitor notifies), and those no notification service showed.
         QList<KZHealthHistory::Change> worse;
@@ -151,6 +160,10 @@ private:
     // Runs on the job's thread after the drives were read.
     static void afterUpdate(KZSMARTScanner &scanner, const KZCheckCycle::Options &options,
                             KZHealthHistory *history, Result &result);
+    // The advice for helperMissing, or nothing when it is not called for.
+    static std::optional<QString> helperAdvice(const QList<const KZSMARTDrive *> &drives);
+    static void exportForPrometheus(const QList<const KZSMARTDrive *> &drives,
+                                    const KZPreferences &preferences, const Result &result);
 
     Settings m_settings;
     std::shared_ptr<KZSMARTScanner> m_scanner;
@@ -162,6 +175,7 @@ private:
     Job m_pending = Job::None;
     bool m_blink1Available = false;
     bool m_notifiesWorse = false;
+    bool m_helperAdviceGiven = false;
 };
 
 Q_DECLARE_METATYPE(KZMonitor::Result)

@@ -156,24 +156,6 @@ void KZSMARTDrive::parseInfo()
 void KZSMARTDrive::readNVMeCapacity(const QStringList &identityLines)
 {
     try {
-#ifdef Q_OS_MACOS
-        Q_UNUSED(identityLines);
-        KZTask task;
-        if (m_taskTimeoutSeconds > 0)
-            task.setTimeout(m_taskTimeoutSeconds);
-        const std::optional<QStringList> lines = task.parseCommandLine(
-            QStringLiteral("/usr/sbin/diskutil"), QStringList{QStringLiteral("info"), m_location});
-        for (const QString &line : lines.value_or(QStringList())) {
-            if (!line.contains(QLatin1String("Disk Size")))
-                continue;
-            const qsizetype colon = line.indexOf(QLatin1Char(':'));
-            qsizetype at = colon + 1;
-            while (at < line.size() && line.at(at).isSpace())
-                ++at;
-            const qsizetype open = line.indexOf(QLatin1Char('('), at);
-            storeOnce(m_capacity, line.mid(at, open < 0 ? -1 : open - at));
-        }
-#else
         // smartctl's own NVMe identity has the size: the controller's total
         // capacity, or else the size of the first namespace.
         for (const char *label : {"Total NVM Capacity", "Namespace 1 Size/Capacity"}) {
@@ -184,7 +166,6 @@ void KZSMARTDrive::readNVMeCapacity(const QStringList &identityLines)
                 }
             }
         }
-#endif
     } catch (const std::exception &error) {
         KZLog::log(QStringLiteral("Exception occured in parseInfo->NVMe capacity read- %1: %2")
                        .arg(KZException::nameOf(error), KZException::reasonOf(error)));

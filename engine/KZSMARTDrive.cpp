@@ -159,7 +159,6 @@ std::optional<KZSMARTDrive::SmartctlCommand> KZSMARTDrive::smartctlCommand() con
     const std::optional<QString> program = getsmartctlPath();
     if (!program)
         return std::nullopt;
-#ifndef Q_OS_MACOS
     // A program named in place of smartctl, and a replayed capture, run as they are.
     if (m_smartctlOverride.isEmpty() && !m_driveFromFile) {
         const KZSmartctlHelper::Setup setup = KZSmartctlHelper::currentSetup();
@@ -167,7 +166,6 @@ std::optional<KZSMARTDrive::SmartctlCommand> KZSMARTDrive::smartctlCommand() con
                 setup, arguments, m_location, m_argumentCode == FreeOptions))
             return SmartctlCommand{setup.pkexecPath, *helperArguments, true};
     }
-#endif
     return SmartctlCommand{*program, arguments, false};
 }
 
@@ -220,6 +218,8 @@ QString KZSMARTDrive::readFailureName(ReadFailure failure)
         return QStringLiteral("UnreadableCapture");
     case ReadFailure::DeviceError:
         return QStringLiteral("DeviceError");
+    case ReadFailure::OpenFailed:
+        return QStringLiteral("OpenFailed");
     }
     return QString();
 }
@@ -452,6 +452,20 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
             }
         }
     }
+    // A device the user named that cannot be opened is a device the user
+    // asked for: it did not answer (its type unknown to smartctl is still
+    // its own answer, as is no S.M.A.R.T. support).
+    if (m_namedTarget && firstLine.contains(QLatin1String(" failed: ")) &&
+        !firstLine.contains(QLatin1String("Unable to detect device type")) &&
+        !firstLine.contains(QLatin1String("Unknown USB bridge"))) {
+        debugLog(QStringLiteral("smartctl returned error message: %1").arg(firstLine));
+        m_smartSupport = false;
+        m_runVeryPermissive = false;
+        recordReadFailure(ReadFailure::OpenFailed, firstLine.trimmed());
+        KZLog::log(QStringLiteral("smartctl returned no answer for %1: %2")
+                       .arg(m_location, m_readFailureReason));
+        return std::nullopt;
+    }
     for (const char *marker : openFailureMarkers) {
         if (firstLine.contains(QLatin1String(marker))) {
             debugLog(QStringLiteral("smartctl returned error message: %1").arg(firstLine));
@@ -487,6 +501,7 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
     }
     if (sections)
         m_report = std::move(sections);
+    m_answeredInRefresh = m_answeredInRefresh || m_inRefresh;
     return lines;
 }
 
@@ -598,6 +613,7 @@ void KZSMARTDrive::beginRefresh()
     m_readFailureReason.clear();
     m_inRefresh = true;
     m_timedOutInRefresh = false;
+    m_answeredInRefresh = false;
     m_reasonsBeforeRefresh = m_failureReasonsText ? m_failureReasonsText->size() : 0;
 }
 
@@ -656,6 +672,9 @@ void KZSMARTDrive::finishRefresh(const std::function<void()> &capture)
     }
     m_inRefresh = false;
     m_timedOutInRefresh = false;
+    // A drive that gave no S.M.A.R.T. data at all has no health to speak of.
+    if (!m_answeredInRefresh && m_readFailure == ReadFailure::None && m_health == 1)
+        m_health = 0;
     // A drive that did not answer is never judged passed.
     if (m_readFailure != ReadFailure::None) {
         if (m_health == 1)

@@ -79,6 +79,7 @@ public:
         Refused,           // the permission to read the device was refused
         UnreadableCapture, // a capture file smartctl cannot replay
         DeviceError,       // the device could not be opened: an input/output error
+        OpenFailed,        // a device the user named could not be opened at all
     };
 
     KZSMARTDrive() = default; // init: alerts allowed
@@ -92,6 +93,12 @@ public:
     void addPartitionName(const QString &name);
     bool sameLocation(const QString &location) const { return location == m_location; }
     void setSelfTestInProgress(bool running) { m_testInProgress = running; }
+    // The user named this device (a command line's TARGET): it is never
+    // dropped from a drive list, and a failure to open it ("No such device"
+    // and the like) is a read failure (OpenFailed, with smartctl's own line),
+    // not the drive's answer that it has no S.M.A.R.T. data.
+    void setNamedTarget(bool named) { m_namedTarget = named; }
+    bool namedTarget() const { return m_namedTarget; }
     // Offline data collection capabilities, as the "-c" output reports them.
     void setDataCapabilities(quint32 capabilities) { m_dataCapabilities = capabilities; }
     // Runs smartctl through this program instead of the one getsmartctlPath finds.
@@ -411,6 +418,7 @@ private:
     bool m_testInProgress = false;
     bool m_exceptionOccurred = false;
     bool m_driveFromFile = false;
+    bool m_namedTarget = false;
     bool m_enableCommandLineOption = false;
     std::optional<QStringList> m_failureReasonsText;
     // The last overall-health check said the drive failed.
@@ -432,6 +440,7 @@ private:
     std::optional<KZReportSections> m_report;
     std::optional<QByteArray> m_reportOutput;
     bool m_rereadReport = false; // S.M.A.R.T. was switched on: read again
+    bool m_answeredInRefresh = false; // a run of the refresh gave a report
 
     // ATA error log and self-test log.
     qint32 m_errorLogVersion = 0;

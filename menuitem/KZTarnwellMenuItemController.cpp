@@ -7,7 +7,6 @@
 #include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
 #include "KZSessionBus.h"
-#include "KZSparkleVersionComparator.h"
 #include "KZStatusIcons.h"
 #include "KZTask.h"
 
@@ -198,9 +197,4 @@ void KZTarnwellMenuItemController::updaterDidFindValidUpdate(const KZAppcastItem
     // itself and removes the key.
     preferences().setBool(KZPreferenceKeys::updateAvailable, true);
     launchTarnwell();
-}
-
-const KZSparkleVersionComparator &KZTarnwellMenuItemController::versionComparatorForUpdater() const
-{
-    return KZSparkleVersionComparator::defaultComparator();
 }

@@ -12,7 +12,6 @@
 #include <functional>
 #include <memory>
 
-class KZSparkleVersionComparator;
 class QAction;
 class QMenu;
 class QSystemTrayIcon;
@@ -80,9 +79,7 @@ public:
     void reloadPreferences();
 
     // ---- update hand-off ----
-    bool updaterShouldPromptForPermissionToCheckForUpdates() const { return false; }
     void updaterDidFindValidUpdate(const KZAppcastItem &item);
-    const KZSparkleVersionComparator &versionComparatorForUpdater() const;
 
     // ---- state ----
     const KZMenuItemMenu &menuModel() const { return m_menuModel; }

@@ -48,6 +48,7 @@ QList<Default> defaults()
         {emailCustomPort, 25},
         {emailSSL, no},
         {notifyHealthWorse, yes},
+        {prometheusExportPath, QString()},
         {blink1DrivePassed, yes, true},
         {blink1DriveFailing, yes, true},
         {blink1DriveFailed, yes, true},

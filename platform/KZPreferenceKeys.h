@@ -46,13 +46,15 @@ inline const QString blink1DriveFailing = QStringLiteral("Blink1DriveFailing");
 inline const QString blink1DriveFailed = QStringLiteral("Blink1DriveFailed");
 inline const QString blink1TestCompleted = QStringLiteral("Blink1TestCompleted");
 inline const QString notifyHealthWorse = QStringLiteral("NotifyHealthWorse");
+// Where the programs write their verdicts for Prometheus after each check
+// (empty: nowhere).
+inline const QString prometheusExportPath = QStringLiteral("PrometheusExportPath");
 // The tray monitor and updates.
 inline const QString menuItemEnabled = QStringLiteral("MenuItemEnabled");
 inline const QString checkForUpdates = QStringLiteral("CheckForUpdates");
 inline const QString testAppcast = QStringLiteral("TestAppcast");
 inline const QString updateFeedURL = QStringLiteral("UpdateFeedURL");
 inline const QString updateAvailable = QStringLiteral("UpdateAvailable");
-inline const QString updateInProgress = QStringLiteral("UpdateInProgress");
 
 // The suffix of the key of a drive's self-test end time (after its location).
 inline const QString testEndTimeSuffix = QStringLiteral("_TestEndTime");

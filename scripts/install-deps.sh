@@ -2,13 +2,16 @@
 # Installs the Debian 12 packages Tarnwell needs to build, run and test.
 # Only missing packages are installed. As root apt-get runs directly; as
 # another user through sudo when it is installed; otherwise the script says
-# what to run and fails.
+# what to run and fails. Each step prints one line; apt's own output goes to
+# a log file, which is kept and named when a step fails.
 set -euo pipefail
 
 # Never add dbus-x11: with it, a secret-store call outside a test session
 # starts a bus with an invisible keyring prompt and waits for ever.
 packages=(
     cmake ninja-build g++ pkg-config clang libclang-rt-14-dev
+    # compiler cache: the package build (build-package/) reuses what build/ compiled
+    ccache
     qt6-base-dev qt6-svg-dev
     libgtest-dev libbenchmark-dev
     smartmontools python3
@@ -35,6 +38,9 @@ packages=(
     poppler-utils xdg-utils shared-mime-info libglib2.0-bin
     # the Prometheus metrics read back by a real parser
     python3-prometheus-client
+    # the Debian package (scripts/package.sh) and its checks: lintian, the
+    # AppStream validator, and mmdebstrap for a Debian 12 root to install it in
+    debhelper lintian appstream mmdebstrap
 )
 
 missing=()
@@ -43,7 +49,10 @@ for package in "${packages[@]}"; do
         missing+=("$package")
     fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+    echo "install-deps: all ${#packages[@]} Debian packages are installed"
+    exit 0
+fi
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then
@@ -59,8 +68,25 @@ if [ "$(id -u)" -ne 0 ] && ! command -v sudo >/dev/null 2>&1; then
     echo "  apt-get install --no-install-recommends ${missing[*]}" >&2
     exit 1
 fi
-echo "Installing: ${missing[*]}" >&2
-export DEBIAN_FRONTEND=noninteractive
-as_root apt-get update -qq
-as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}"
+
+log=$(mktemp "${TMPDIR:-/tmp}/tarnwell-install-deps.XXXXXX.log")
+# Runs one step with its output in the log: "install-deps: WHAT ... done",
+# or the log's errors, its name and the step's exit status.
+step() {
+    local what=$1
+    shift
+    printf 'install-deps: %s ... ' "$what"
+    local status=0
+    "$@" >>"$log" 2>&1 </dev/null || status=$?
+    if [ $status -ne 0 ]; then
+        echo "FAILED"
+        grep -E '^(E|W): ' "$log" | tail -n 10 | sed 's/^/  /' >&2 || true
+        echo "install-deps: $what failed (exit status $status); apt's whole output is in $log" >&2
+        exit $status
+    fi
+    echo "done"
+}
+step "updating the package lists" as_root apt-get update -q
+step "installing ${missing[*]}" as_root env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y -q --no-install-recommends "${missing[@]}"
+rm -f "$log"

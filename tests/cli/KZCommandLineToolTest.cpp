@@ -223,32 +223,71 @@ TEST(CheckCommand, DiscoveredDisksAreReadMergedAndNamed)
     EXPECT_FALSE(calls.contains("loop0"));
 }
 
-TEST(CheckCommand, UnsupportedDrivesFollowTheOptionAndThePreference)
+TEST(CheckCommand, NamedTargetsAreAlwaysListedAndDiscoveredOnesFollowTheOption)
 {
     SKIP_WITHOUT_SMARTCTL();
-    // smartctl's own answer for a device it cannot open: "No such device".
-    const QString absent = "/dev/tarnwell-no-such-disk";
-    const ToolRun hidden = runCli({"check", absent, healthyCapture()});
-    EXPECT_EQ(hidden.exitCode, 0);
-    EXPECT_EQ(hidden.lines(),
-              QStringList({"TARNWELL OK - 1 drive: 1 PASSED", "FORGED HEALTHY DISK  [PASSED]"}));
-
-    const ToolRun shown = runCli({"check", "--show-unsupported", absent, healthyCapture()});
-    EXPECT_EQ(shown.exitCode, 0);
-    EXPECT_EQ(shown.lines(), QStringList({"TARNWELL OK - 2 drives: 1 UNSUPPORTED, 1 PASSED",
-                                          "tarnwell-no-such-disk  [UNSUPPORTED]",
-                                          "FORGED HEALTHY DISK  [PASSED]"}));
-
+    // smartctl cannot tell the type of the first (its own answer: listed as
+    // UNSUPPORTED); the second does not exist (the user asked for it: UNKNOWN
+    // with smartctl's own line). Discovered disks without S.M.A.R.T. data are
+    // listed on request, else named with their reason on the skipped line.
+    const QString untyped = "/dev/tarnwell-no-such-disk";
+    const QString listed = lsblkScript(
+        "NAME=\"vdzz\" TYPE=\"disk\" PKNAME=\"\" MOUNTPOINT=\"\" LABEL=\"\" PATH=\"/dev/vdzz\"\n"
+        "NAME=\"sdzz\" TYPE=\"disk\" PKNAME=\"\" MOUNTPOINT=\"\" LABEL=\"\" PATH=\"/dev/sdzz\"\n");
     const QString home = freshHome();
-    setPreference(home, "ShowUnsupportedDrives=true");
-    const ToolRun preferred = runCli({"check", absent}, home);
-    EXPECT_EQ(preferred.lines(), QStringList({"TARNWELL OK - 1 drive: 1 UNSUPPORTED",
-                                              "tarnwell-no-such-disk  [UNSUPPORTED]"}));
+    setPreference(home, "ShowUnsupportedDrives=false");
+    const struct Case
+    {
+        QStringList arguments;
+        int exitCode;
+        QStringList lines;
+    } cases[] = {
+        {{"check", untyped, healthyCapture()},
+         0,
+         {"TARNWELL OK - 2 drives: 1 UNSUPPORTED, 1 PASSED", "tarnwell-no-such-disk  [UNSUPPORTED]",
+          "FORGED HEALTHY DISK  [PASSED]"}},
+        {{"check", "/dev/sdzz"},
+         3,
+         {"TARNWELL UNKNOWN - 1 drive: 1 UNKNOWN", "sdzz  [UNKNOWN]",
+          "  Smartctl open device: /dev/sdzz failed: No such device"}},
+        {{"check", "/dev/sdzz", failedCapture()},
+         2,
+         {"TARNWELL CRITICAL - 2 drives: 1 FAILED, 1 UNKNOWN", "sdzz  [UNKNOWN]",
+          "  Smartctl open device: /dev/sdzz failed: No such device",
+          "FORGED FAILED DISK  [FAILED]", "  SMART overall-health self-assessment test failed"}},
+        {{"check", "--lsblk", listed},
+         0,
+         {"TARNWELL OK - NO DRIVES",
+          "2 disks without S.M.A.R.T. data not checked: vdzz (smartctl cannot tell its device "
+          "type), sdzz (the device is gone)"}},
+        {{"check", "--lsblk", listed, "--show-unsupported"},
+         0,
+         {"TARNWELL OK - 2 drives: 2 UNSUPPORTED", "vdzz  [UNSUPPORTED]", "sdzz  [UNSUPPORTED]"}},
+    };
+    for (const Case &test : cases) {
+        const ToolRun run = runCli(test.arguments, home);
+        EXPECT_EQ(run.exitCode, test.exitCode) << test.arguments.join(' ').toStdString();
+        EXPECT_EQ(run.lines(), test.lines) << run.err.toStdString();
+    }
 
-    const ToolRun vanished = runCli({"check", "--show-unsupported", "/dev/sdzz"});
-    EXPECT_EQ(vanished.exitCode, 0);
-    EXPECT_EQ(vanished.lines(),
-              QStringList({"TARNWELL OK - 1 drive: 1 UNSUPPORTED", "sdzz  [UNSUPPORTED]"}));
+    const QJsonArray skipped = jsonOf(runCli({"check", "--json", "--lsblk", listed}, home))
+                                   .value("skipped")
+                                   .toArray();
+    ASSERT_EQ(skipped.size(), 2);
+    EXPECT_EQ(skipped[0]["device"], "/dev/vdzz");
+    EXPECT_EQ(skipped[0]["reason"], "smartctl cannot tell its device type");
+    EXPECT_TRUE(skipped[1]["smartError"].toString().contains("No such device"));
+
+    // A report says the same in JSON as a check.
+    const ToolRun report = runCli({"report", "--json", untyped, "/dev/sdzz"});
+    EXPECT_EQ(report.exitCode, 3);
+    const QJsonArray drives = QJsonDocument::fromJson(report.out.toUtf8()).array();
+    ASSERT_EQ(drives.size(), 2);
+    EXPECT_EQ(drives[0]["status"], "UNSUPPORTED");
+    EXPECT_EQ(drives[0]["displayName"], "tarnwell-no-such-disk");
+    EXPECT_EQ(drives[0]["health"], 0);
+    EXPECT_EQ(drives[1]["status"], "UNKNOWN");
+    EXPECT_EQ(drives[1]["readFailure"], "OpenFailed");
 }
 
 TEST(CheckCommand, SameSerialNumberTargetsMerge)

@@ -3,6 +3,7 @@
 #include "KZTarnwellMenuItemController.h"
 
 #include "AlertTestSupport.h"
+#include "KZAlertPresenter.h"
 #include "KZBlink1Controller.h"
 #include "KZDistributedNotificationCenter.h"
 #include "KZDriveListFile.h"
@@ -17,9 +18,12 @@
 #include <QDBusConnection>
 #include <QFile>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTimer>
+
+#include <atomic>
 
 using namespace MenuItemTestSupport;
 
@@ -79,7 +83,7 @@ protected:
         return waitFor([&] { return updated.count() >= count; });
     }
 
-    Machine m_machine;
+    ForgedMachine m_machine;
     QString m_record;
     AlertTestSupport::RecordingSender m_sender;
     KZTarnwellMenuItemController::Environment m_environment;
@@ -95,6 +99,8 @@ TEST_F(MenuItemControllerTest, MenuListsTheDrivesInReverseWithTheirStatusAndIcon
     m_machine.addDrive("sda", passedDrive("ALPHA DISK", "SN-A"), {"Data", "Media"});
     m_machine.addDrive("sdb", failingDrive("BETA DISK", "SN-B"), {"Backup"});
     m_machine.addDrive("sdc", passedDrive("GAMMA DISK", "SN-C"));
+    const QString exported = TestSupport::homeDir() + "/tarnwell.prom";
+    writePreferences({{"EmailDriveFailing", "YES"}, {"PrometheusExportPath", exported}});
     KZTarnwellMenuItemController &controller = launch();
 
     const QString time = KZDriveListFile::checkTimeText(m_environment.clock());
@@ -130,6 +136,8 @@ TEST_F(MenuItemControllerTest, MenuListsTheDrivesInReverseWithTheirStatusAndIcon
         KZMailSender::encodeSubject("Tarnwell Menu Item Report (Prüfstand): FAILING DRIVES!")))
         << mail.join('|').toStdString();
     EXPECT_TRUE(mail.contains("Backup: FAILING\n"));
+    // The verdicts for Prometheus follow the same check.
+    EXPECT_TRUE(TestSupport::readFile(exported).contains("\ntarnwell_merged_status 2\n"));
     // The LED follows the merged status, whose yellow key reads as off in the
     // monitor until the user stored it: no command at all.
     EXPECT_TRUE(TestSupport::readFile(m_record + "-blink").isEmpty());
@@ -165,12 +173,55 @@ TEST_F(MenuItemControllerTest, UpdateRunsOnTheWorkerWhileTheMenuShowsTheLastResu
     EXPECT_EQ(controller.twStatusItem()->toolTip(), "Tarnwell");
 }
 
+TEST_F(MenuItemControllerTest, AStepThatBreaksOffNeitherWaitsForAPersonNorStopsTheNextTimedCheck)
+{
+    // Nobody answers alerts in the tray: the engine must never ask for one.
+    struct Presenter : KZAlertPresenter
+    {
+        int runAlert(Style, const QString &, const QString &, const QStringList &) override
+        {
+            return ++asked, 0;
+        }
+        std::atomic<int> asked{0};
+    } presenter;
+    KZAlertPresenter::setCurrent(&presenter);
+    m_machine.addDrive("sdq", passedDrive("ODD DISK", "SN-Q"));
+    // Its identity breaks off; every other part answers (the stand-in's one
+    // run prints the parts together).
+    const QByteArray banner = TestSupport::smartctlBanner;
+    QMap<QString, QByteArray> answers{
+        {"i", banner + "=== START OF INFORMATION SECTION ===\nDevice Model:\n"},
+        {"H", banner + "SMART overall-health self-assessment test result: PASSED\n"}};
+    for (const char *key : {"c", "A", "l-error", "l-selftest"})
+        answers.insert(key, banner + "=== START OF READ SMART DATA SECTION ===\n");
+    TestSupport::FakeSmartctl broken(answers);
+    m_environment.options.smartctl = broken.program();
+    TestSupport::StderrCapture log;
+    KZTarnwellMenuItemController &controller = launch();
+    ASSERT_TRUE(controller.pollingTimer());
+    controller.pollingTimer()->setInterval(50);
+    EXPECT_TRUE(waitForUpdates(2)) << "the timed check stopped";
+    controller.pollingTimer()->stop();
+    KZAlertPresenter::setCurrent(nullptr);
+    EXPECT_EQ(presenter.asked, 0);
+    EXPECT_GE(broken.calls().filter(QRegularExpression("^-r\\|ataioctl,2\\|-a\\|")).size(), 2);
+    const QString text = log.text();
+    EXPECT_TRUE(text.contains("Exception occured in parseInfo- "));
+    EXPECT_TRUE(text.contains("Alert: An error occurred attempting to read some SMART data"));
+}
+
 TEST_F(MenuItemControllerTest, MessagesWhenNothingIsFoundOrTheScanFails)
 {
     KZTarnwellMenuItemController &empty = launch();
     EXPECT_EQ(shownTitles().first(), "No drives found");
     EXPECT_EQ(empty.shownStatus(), 1);
     EXPECT_FALSE(QFile::exists(KZDriveListFile::filePath()));
+
+    // A disk left out is named below, with why.
+    m_machine.addUntypedDrive("vda");
+    launch();
+    EXPECT_EQ(shownTitles().mid(0, 2),
+              QStringList({"No drives found", "vda: smartctl cannot tell its device type"}));
 
     m_environment.options.lsblk = TestSupport::writeScript("lsblk", "#!/bin/sh\nkill -9 $$\n");
     launch();
