@@ -4,6 +4,7 @@
 
 #include "KZAlertPresenter.h"
 #include "KZCheckCycle.h"
+#include "KZDriveBrowser.h"
 #include "KZDriveStatus.h"
 #include "KZLocalization.h"
 #include "KZLog.h"
@@ -170,6 +171,8 @@ void KZAppController::finishCheck(const KZMonitor::Result &result)
     }
     m_driveSelected = 0;
     updateDockIcon();
+    if (result.checked && m_driveBrowser)
+        m_driveBrowser->setHistoryFacts(result.history);
     refreshWindow();
     updateDetailWindows();
     if (result.checked)

@@ -1,6 +1,7 @@
 #include "KZDriveBrowser.h"
 
 #include "KZDriveOutlineModel.h"
+#include "KZHistorySummary.h"
 #include "KZLocalization.h"
 #include "KZLog.h"
 #include "KZPreferenceKeys.h"
@@ -52,6 +53,7 @@ KZDriveBrowser::KZDriveBrowser(KZDriveViewFlavour flavour, QWidget *parent)
             &KZDriveBrowser::showAllAttributes);
     connect(m_summary, &KZSummaryPanel::showAllErrors, this, &KZDriveBrowser::showAllErrors);
     connect(m_summary, &KZSummaryPanel::moreInfoTests, this, &KZDriveBrowser::moreInfoTests);
+    connect(m_summary, &KZSummaryPanel::showHistory, this, &KZDriveBrowser::showHistory);
     refreshWindow();
 }
 
@@ -127,6 +129,8 @@ void KZDriveBrowser::refreshWindow()
     const std::shared_ptr<KZSMARTDrive> drive = selectedDrive();
     const bool fahrenheit =
         KZPreferences::standard().boolForKey(KZPreferenceKeys::displayTempInFahrenheit);
-    m_summary->showSummary(
-        KZDriveSummary::summarize(drive.get(), m_model->drives().isEmpty(), m_flavour, fahrenheit));
+    KZDriveSummaryContent content =
+        KZDriveSummary::summarize(drive.get(), m_model->drives().isEmpty(), m_flavour, fahrenheit);
+    KZHistorySummary::apply(content, drive.get(), m_historyFacts);
+    m_summary->showSummary(content);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "KZCheckHistory.h"
 #include "KZDriveSummary.h"
 #include "KZSMARTScanner.h"
 
@@ -31,6 +32,9 @@ public:
 
     // Fills the summary from the selected drive (refreshWindow).
     void refreshWindow();
+    // What the history of checks knows of the drives: the History button
+    // and the trends under the bad-sector counts. Shown at the next refresh.
+    void setHistoryFacts(const KZHistoryFacts &facts) { m_historyFacts = facts; }
     // Selects a drive by its position in the list (replacing the selection).
     void selectDrive(int row);
     // The selected drive's position in the list, or -1 (driveSelected).
@@ -49,6 +53,7 @@ Q_SIGNALS:
     void showAllAttributes();
     void showAllErrors();
     void moreInfoTests();
+    void showHistory();
 
 private:
     void selectionDidChange();
@@ -60,4 +65,5 @@ private:
     QTreeView *m_outline;
     KZSummaryPanel *m_summary;
     int m_driveSelected = -1;
+    KZHistoryFacts m_historyFacts;
 };
