@@ -36,7 +36,9 @@ using Quantity = KZHistorySeries::Quantity;
 
 namespace {
 
-constexpr int maxPoints = 600;
+// About one point for every three pixels of a chart: each point stays a dot
+// of its own colour.
+constexpr int maxPoints = 240;
 
 KZStatusStyle styleOf(const QString &status)
 {
@@ -274,7 +276,10 @@ void KZHistoryController::show(const Loaded &loaded)
          {Quantity::Reallocated, Quantity::Pending, Quantity::OfflineUncorrectable,
           Quantity::CrcErrors},
          0);
-    m_views.at(2)->chart()->setTitle(attribute > 0 ? chosenAttributeName() : tr("Attribute"));
+    m_views.at(2)->chart()->setTitle(attribute == 0 ? tr("Attribute")
+                                     : raw
+                                         ? tr("Attribute %1 (raw value)").arg(chosenAttributeName())
+                                         : tr("Attribute %1 (value)").arg(chosenAttributeName()));
     plot(m_views.at(2)->chart(), {raw ? Quantity::AttributeRaw : Quantity::AttributeValue},
          attribute);
     Q_EMIT rowsShown();
@@ -288,9 +293,6 @@ void KZHistoryController::plot(QChart *chart, const QList<Quantity> &quantities,
     const QList<KZHistoryRow> &rows = m_model->rows();
 
     auto *timeAxis = new QDateTimeAxis;
-    const bool longRange =
-        range() == KZHistorySeries::Range::Year || range() == KZHistorySeries::Range::All;
-    timeAxis->setFormat(longRange ? QStringLiteral("MMM yyyy") : QStringLiteral("d MMM"));
     timeAxis->setTickCount(6);
     auto *valueAxis = new QValueAxis;
     valueAxis->setLabelFormat(QStringLiteral("%d"));
@@ -319,7 +321,7 @@ void KZHistoryController::plot(QChart *chart, const QList<Quantity> &quantities,
         }
         series->replace(xy);
         series->setPointsVisible(true);
-        series->setMarkerSize(6);
+        series->setMarkerSize(points.size() > 80 ? 4 : 7);
         series->setPointsConfiguration(colours);
         chart->addSeries(series);
         series->attachAxis(timeAxis);
@@ -357,8 +359,13 @@ void KZHistoryController::plot(QChart *chart, const QList<Quantity> &quantities,
     QDateTime start = KZHistorySeries::rangeStart(range(), now);
     if (!start.isValid() && !rows.isEmpty())
         start = rows.first().time;
-    timeAxis->setRange(start.isValid() ? start : now.addDays(-1),
-                       rows.isEmpty() ? now : qMax(now, rows.last().time));
+    if (!start.isValid())
+        start = now.addDays(-1);
+    const QDateTime end = rows.isEmpty() ? now : qMax(now, rows.last().time);
+    // Months and years over a long span, days over a short one.
+    timeAxis->setFormat(start.daysTo(end) > 300 ? QStringLiteral("MMM yyyy")
+                                                : QStringLiteral("d MMM"));
+    timeAxis->setRange(start, end);
     chart->legend()->setVisible(quantities.size() > 1);
 }
 
