@@ -7,6 +7,7 @@
 #include "KZDetailWindows.h"
 #include "KZDriveBrowser.h"
 #include "KZDriveOutlineModel.h"
+#include "KZDriveSummary.h"
 #include "KZSMARTDrive.h"
 
 #include "KZSummaryPanel.h"
@@ -43,6 +44,9 @@ void KZAppController::setUpDriveArea()
 {
     QWidget *area = driveArea();
     m_driveBrowser = new KZDriveBrowser(KZDriveViewFlavour::MainWindow, area);
+    // The first scan follows the first paint: until it has read the drives,
+    // the window says so rather than "NO DRIVES".
+    m_driveBrowser->setEmptyListText(KZDriveSummary::emptyList({}, true));
     area->layout()->addWidget(m_driveBrowser);
     connect(m_driveBrowser, &KZDriveBrowser::driveSelectionChanged, this,
             [this] { m_driveSelected = m_driveBrowser->driveSelected(); });

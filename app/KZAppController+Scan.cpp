@@ -6,6 +6,7 @@
 #include "KZCheckCycle.h"
 #include "KZDriveBrowser.h"
 #include "KZDriveStatus.h"
+#include "KZDriveSummary.h"
 #include "KZLocalization.h"
 #include "KZLog.h"
 #include "KZMainWindow.h"
@@ -83,8 +84,10 @@ void KZAppController::scanDrives()
 
 void KZAppController::beginScan()
 {
-    // The list is empty now: nothing of the last scan stays on the screen.
+    // The list is empty now: nothing of the last scan stays on the screen,
+    // and the summary says that the drives are being read.
     m_driveSelected = 0;
+    m_driveBrowser->setEmptyListText(KZDriveSummary::emptyList({}, true));
     refreshWindow();
     closeDetailWindows();
     m_scanSheet->begin();
@@ -170,6 +173,7 @@ void KZAppController::finishCheck(const KZMonitor::Result &result)
             list.at(index)->setID(quint64(index));
     }
     m_driveSelected = 0;
+    m_driveBrowser->setEmptyListText(KZDriveSummary::emptyList(result.skipped, false));
     updateDockIcon();
     if (result.checked && m_driveBrowser)
         m_driveBrowser->setHistoryFacts(result.history);
@@ -182,6 +186,10 @@ void KZAppController::finishCheck(const KZMonitor::Result &result)
     if (!result.alerts.isEmpty())
         KZAlertPresenter::showCritical(localized("Exception1", "An Error Occurred"),
                                        result.alerts.join(QStringLiteral("\n\n")));
+    if (result.helperMissing)
+        KZAlertPresenter::current().runAlert(KZAlertPresenter::Style::Informational,
+                                             tr("Your disks cannot be read"), *result.helperMissing,
+                                             {tr("OK")});
     if (result.job == KZMonitor::Job::Scan)
         Q_EMIT scanFinished();
     else

@@ -129,8 +129,19 @@ void KZDriveBrowser::refreshWindow()
     const std::shared_ptr<KZSMARTDrive> drive = selectedDrive();
     const bool fahrenheit =
         KZPreferences::standard().boolForKey(KZPreferenceKeys::displayTempInFahrenheit);
+    const bool empty = m_model->drives().isEmpty();
     KZDriveSummaryContent content =
-        KZDriveSummary::summarize(drive.get(), m_model->drives().isEmpty(), m_flavour, fahrenheit);
+        KZDriveSummary::summarize(drive.get(), empty, m_flavour, fahrenheit);
+    if (empty && m_emptyListText) {
+        content.status = m_emptyListText->status;
+        content.statusReason = m_emptyListText->reason;
+    }
     KZHistorySummary::apply(content, drive.get(), m_historyFacts);
     m_summary->showSummary(content);
+}
+
+void KZDriveBrowser::setEmptyListText(const std::optional<KZEmptyListText> &text)
+{
+    m_emptyListText = text;
+    refreshWindow();
 }

@@ -35,6 +35,8 @@ public:
     // What the history of checks knows of the drives: the History button
     // and the trends under the bad-sector counts. Shown at the next refresh.
     void setHistoryFacts(const KZHistoryFacts &facts) { m_historyFacts = facts; }
+    // What the summary says while the list is empty (the default: "NO DRIVES").
+    void setEmptyListText(const std::optional<KZEmptyListText> &text);
     // Selects a drive by its position in the list (replacing the selection).
     void selectDrive(int row);
     // The selected drive's position in the list, or -1 (driveSelected).
@@ -66,4 +68,5 @@ private:
     KZSummaryPanel *m_summary;
     int m_driveSelected = -1;
     KZHistoryFacts m_historyFacts;
+    std::optional<KZEmptyListText> m_emptyListText;
 };

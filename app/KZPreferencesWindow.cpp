@@ -300,7 +300,6 @@ QWidget *KZPreferencesWindow::makeAlertsPage()
     m_prometheusPath = new QLineEdit(prometheus);
     m_prometheusPath->setObjectName(KZPreferenceKeys::prometheusExportPath);
     m_prometheusPath->setPlaceholderText(tr("Not written"));
-    m_prometheusPath->setClearButtonEnabled(true);
     form->addRow(tr("Write the verdicts after each check to:"), m_prometheusPath);
     m_prometheusPath->setAccessibleName(tr("Write the verdicts after each check to:"));
     static_cast<QVBoxLayout *>(prometheus->layout())->addLayout(form);

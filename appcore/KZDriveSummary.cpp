@@ -1,8 +1,12 @@
 #include "KZDriveSummary.h"
 
+#include "KZDriveCheck.h"
 #include "KZDriveStatus.h"
 #include "KZLocalization.h"
 #include "KZSMARTDrive.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
 
 namespace {
 
@@ -160,6 +164,35 @@ void fillUnsupported(KZDriveSummaryContent &content, const KZSMARTDrive *drive, 
 } // namespace
 
 namespace KZDriveSummary {
+
+KZEmptyListText emptyList(const QList<KZSkippedDisk> &skipped, bool reading)
+{
+    const auto tr = [](const char *text) {
+        return QCoreApplication::translate("KZDriveSummary", text);
+    };
+    if (reading)
+        return {tr("READING"), tr("Tarnwell is reading the drives. This takes a moment for each "
+                                  "disk, longer for one that is asleep.")};
+    if (skipped.isEmpty())
+        return {text("NODRIVES", "NO DRIVES"), tr("No disk was found on this computer.")};
+    QStringList disks;
+    for (const KZSkippedDisk &disk : skipped)
+        disks << QStringLiteral("%1 (%2)").arg(
+            QFileInfo(disk.location).fileName(),
+            QCoreApplication::translate(
+                "KZDriveCheck", KZDriveCheck::skippedReason(disk.smartError).toUtf8().constData()));
+    const QString list = disks.join(QStringLiteral(", "));
+    const QString found =
+        skipped.size() == 1
+            ? tr("1 disk found, none with S.M.A.R.T. data: %1.").arg(list)
+            : tr("%1 disks found, none with S.M.A.R.T. data: %2.")
+                  .arg(QString::number(skipped.size()), list);
+    return {text("NODRIVES", "NO DRIVES"),
+            found + QLatin1Char(' ') +
+                tr("Virtual disks and card readers have none; a disk behind a USB bridge that "
+                   "smartctl does not know may have it. To list such disks anyway, turn on "
+                   "\"Show unsupported drives\" in the preferences.")};
+}
 
 QString numberOrDash(qint64 value)
 {

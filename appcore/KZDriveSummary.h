@@ -1,5 +1,7 @@
 #pragma once
 
+#include "KZSMARTScanner.h"
+
 #include <QString>
 #include <optional>
 
@@ -93,7 +95,19 @@ struct KZDriveSummaryContent
     KZSummaryButton history;
 };
 
+// What a window that lists no drive says in its status field and below it.
+struct KZEmptyListText
+{
+    QString status;
+    QString reason;
+};
+
 namespace KZDriveSummary {
+
+// The main window without drives: while its first scan reads the drives,
+// that it does; afterwards what was found, why it was left out and how to
+// list it anyway ("Show unsupported drives").
+KZEmptyListText emptyList(const QList<KZSkippedDisk> &skipped, bool reading);
 
 // The summary of `drive` (null when no drive is selected); `listEmpty` tells
 // whether the window lists no drives at all. `fahrenheit` is the preference

@@ -138,6 +138,8 @@ void KZMenuItemMenu::showSnapshot(const KZMenuItemSnapshot &snapshot)
         return;
     case KZMenuItemSnapshot::Outcome::NoDrives:
         insertMessage(text("NoDrivesFound", "No drives found"));
+        for (qsizetype index = 0; index < snapshot.reasons.size(); ++index)
+            insertItem(index + 1, statusLine(shortened(snapshot.reasons.at(index))));
         return;
     case KZMenuItemSnapshot::Outcome::Drives:
         break;

@@ -67,6 +67,9 @@ struct KZMenuItemSnapshot
     };
     Outcome outcome = Outcome::Drives;
     QList<KZMenuItemDrive> drives; // the listed drives, in list order
+    // With no drive: why the disks found were left out, one line each
+    // ("vda: smartctl cannot tell its device type").
+    QStringList reasons;
     int overallStatus = 1;
     QString lastUpdated; // the time of the update, as the drive list has it
 };

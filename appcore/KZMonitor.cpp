@@ -10,10 +10,12 @@
 #include "KZPreferences.h"
 #include "KZPrometheusExport.h"
 #include "KZSMARTDrive.h"
+#include "KZSmartctlHelper.h"
 
 #include <QCoreApplication>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <limits>
 
@@ -220,6 +222,7 @@ void KZMonitor::afterUpdate(KZSMARTScanner &scanner, const KZCheckCycle::Options
     }
     result.cycle = KZCheckCycle::finishUpdate(drives, options);
     result.checked = true;
+    result.skipped = scanner.skippedDisks();
     if (!result.cycle.driveListWritten)
         KZLog::log(QStringLiteral("The drive list file could not be written."));
     exportForPrometheus(drives, *options.preferences, result);
@@ -247,6 +250,24 @@ void KZMonitor::afterUpdate(KZSMARTScanner &scanner, const KZCheckCycle::Options
     }
 }
 
+std::optional<QString> KZMonitor::helperAdvice(const QList<const KZSMARTDrive *> &drives)
+{
+    const KZSmartctlHelper::Setup setup = KZSmartctlHelper::currentSetup();
+    if (setup.runningAsRoot || !setup.helperPath.isEmpty())
+        return std::nullopt;
+    const bool refused = std::any_of(drives.cbegin(), drives.cend(), [](const KZSMARTDrive *drive) {
+        return drive->driveReadFailure() == KZSMARTDrive::ReadFailure::PermissionDenied;
+    });
+    if (!refused)
+        return std::nullopt;
+    return tr("Tarnwell cannot read your disks: smartctl needs root to read them, and the helper "
+              "that lets a normal user read them is not installed (this Tarnwell looks for it "
+              "at %1).\n\nInstall the Tarnwell package, which puts the helper in place, and "
+              "start the installed Tarnwell:\n    sudo apt install ./build/tarnwell_%2_amd64.deb\n"
+              "(./scripts/package.sh builds the package from the checkout.)")
+        .arg(KZSmartctlHelper::expectedHelperPath(), QStringLiteral(TARNWELL_VERSION));
+}
+
 void KZMonitor::exportForPrometheus(const QList<const KZSMARTDrive *> &drives,
                                     const KZPreferences &preferences, const Result &result)
 {
@@ -267,6 +288,16 @@ void KZMonitor::exportForPrometheus(const QList<const KZSMARTDrive *> &drives,
 void KZMonitor::finish(const std::shared_ptr<Result> &result)
 {
     ++m_progress->generation;
+    // Said once in the program's life, at its first check that calls for it.
+    // Also when another smartctl was named (which never goes through the
+    // helper): the advice is to start the installed Tarnwell.
+    if (result->checked && !m_helperAdviceGiven) {
+        QList<const KZSMARTDrive *> list;
+        for (const std::shared_ptr<KZSMARTDrive> &drive : drives())
+            list.append(drive.get());
+        result->helperMissing = helperAdvice(list);
+        m_helperAdviceGiven = result->helperMissing.has_value();
+    }
     m_running = Job::None;
     Q_EMIT busyChanged(false);
     Q_EMIT checkFinished(*result);

@@ -83,6 +83,12 @@ public:
         // What a person should be told (each text once): a discovery that
         // broke off, a drive whose reading broke off.
         QStringList alerts;
+        // The disks the update left out for having no S.M.A.R.T. data.
+        QList<KZSkippedDisk> skipped;
+        // Why no disk can be read and what installs the missing helper: a
+        // normal user's disks refused for lack of permission where the helper
+        // is not installed. Told once in a program's life (its first check).
+        std::optional<QString> helperMissing;
         // Drives that got worse since the previous check (only while the
         // monitor notifies), and those no notification service showed.
         QList<KZHealthHistory::Change> worse;
@@ -158,6 +164,8 @@ private:
     // Runs on the job's thread after the drives were read.
     static void afterUpdate(KZSMARTScanner &scanner, const KZCheckCycle::Options &options,
                             KZHealthHistory *history, const QDateTime &checked, Result &result);
+    // The advice for helperMissing, or nothing when it is not called for.
+    static std::optional<QString> helperAdvice(const QList<const KZSMARTDrive *> &drives);
     static void exportForPrometheus(const QList<const KZSMARTDrive *> &drives,
                                     const KZPreferences &preferences, const Result &result);
 
@@ -171,6 +179,7 @@ private:
     Job m_pending = Job::None;
     bool m_blink1Available = false;
     bool m_notifiesWorse = false;
+    bool m_helperAdviceGiven = false;
 };
 
 Q_DECLARE_METATYPE(KZMonitor::Result)

@@ -63,7 +63,10 @@ int KZCommandLineTool::mailTest(const QStringList &arguments)
         } else if (argument.startsWith(QLatin1String("--sendemail="))) {
             sender.setSenderProgram(argument.mid(int(sizeof "--sendemail=") - 1));
         } else {
-            return usage(QStringLiteral("unknown argument \"%1\"").arg(argument));
+            return usage((argument.startsWith(QLatin1Char('-'))
+                              ? QStringLiteral("unknown option \"%1\"")
+                              : QStringLiteral("unknown argument \"%1\""))
+                             .arg(argument));
         }
     }
     KZPreferences &preferences = KZPreferences::standard();

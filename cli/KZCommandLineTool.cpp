@@ -31,6 +31,7 @@ const char *const usageText =
     "       tarnwell-cli capture [--smartctl PROGRAM] [--timeout SECONDS] SOURCE -o FILE.twdr\n"
     "       tarnwell-cli mail-test [--sendemail PROGRAM]\n"
     "       tarnwell-cli password < FILE\n"
+    "       tarnwell-cli --help | --version\n"
     "\n"
     "  report    read each TARGET and print what its drive reports\n"
     "            TARGET is a device (such as /dev/sda) or a saved capture file (.twdr)\n"
@@ -94,10 +95,16 @@ int KZCommandLineTool::run(const QStringList &arguments)
 {
     if (arguments.isEmpty())
         return usage(QStringLiteral("no command given"));
+    // --help anywhere before "--" answers with the usage, after a command too.
+    const QStringList options = arguments.mid(0, arguments.indexOf(QLatin1String("--")));
     const QString command = arguments.first();
-    if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
-        command == QLatin1String("help")) {
+    if (command == QLatin1String("help") || options.contains(QLatin1String("--help")) ||
+        options.contains(QLatin1String("-h"))) {
         m_out << usageText;
+        return Success;
+    }
+    if (command == QLatin1String("--version")) {
+        m_out << "tarnwell-cli " TARNWELL_VERSION "\n";
         return Success;
     }
     if (command == QLatin1String("report"))
@@ -112,12 +119,16 @@ int KZCommandLineTool::run(const QStringList &arguments)
         return mailTest(arguments.mid(1));
     if (command == QLatin1String("password"))
         return password(arguments.mid(1));
+    // Only --help and --version stand before the command.
+    if (command.startsWith(QLatin1Char('-')) && command != QLatin1String("-"))
+        return usage(QStringLiteral("unknown option \"%1\"").arg(command));
     return usage(QStringLiteral("unknown command \"%1\"").arg(command));
 }
 
 int KZCommandLineTool::usage(const QString &problem)
 {
-    m_err << "tarnwell-cli: " << problem << "\n" << usageText;
+    m_err << "tarnwell-cli: " << problem << "\n"
+          << "Run \"tarnwell-cli --help\" for the usage.\n";
     m_err.flush();
     return UsageError;
 }
@@ -311,10 +322,10 @@ int KZCommandLineTool::check(const QStringList &arguments)
     if (metricsOut)
         exportAfterCheck(drives, scanned, durationMs, options.prometheus);
     else if (options.json)
-        m_out << QJsonDocument(KZDriveCheck::jsonReport(drives, scanned))
+        m_out << QJsonDocument(KZDriveCheck::jsonReport(drives, scanned, scanner.skippedDisks()))
                      .toJson(QJsonDocument::Indented);
     else
-        m_out << KZDriveCheck::textReport(drives, scanned);
+        m_out << KZDriveCheck::textReport(drives, scanned, scanner.skippedDisks());
     m_out.flush();
     if (!options.prometheus.isEmpty() && !metricsOut)
         exportAfterCheck(drives, scanned, durationMs, options.prometheus);

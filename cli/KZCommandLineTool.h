@@ -68,6 +68,7 @@ private:
     // Alert commands (KZCommandLineTool+Alerts.cpp).
     int mailTest(const QStringList &arguments);
     int password(const QStringList &arguments);
+    // Prints the problem and a pointer to --help; returns UsageError.
     int usage(const QString &problem);
     // A target that is an existing regular file is a raw capture; anything else a device.
     KZSMARTDrive makeDrive(const QString &target) const;

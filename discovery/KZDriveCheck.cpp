@@ -4,6 +4,8 @@
 #include "KZLocalization.h"
 #include "KZSMARTDrive.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QMap>
 
@@ -109,9 +111,49 @@ QStringList driveLines(const KZSMARTDrive &drive)
     return lines;
 }
 
-QString textReport(const KZDriveList &drives, bool scanSucceeded)
+QString skippedReason(const QString &smartError)
+{
+    // smartctl's answers, from the most to the least telling.
+    // English, as machines read it; windows translate it (context "KZDriveCheck").
+    static const std::pair<const char *, const char *> reasons[] = {
+        {"Unable to detect device type",
+         QT_TRANSLATE_NOOP("KZDriveCheck", "smartctl cannot tell its device type")},
+        {"Unknown USB bridge",
+         QT_TRANSLATE_NOOP("KZDriveCheck", "it sits behind a USB bridge smartctl does not know")},
+        {"No such device", QT_TRANSLATE_NOOP("KZDriveCheck", "the device is gone")},
+        {"SMART support is: Unavailable",
+         QT_TRANSLATE_NOOP("KZDriveCheck", "it has no S.M.A.R.T.")},
+        {"does not support SMART", QT_TRANSLATE_NOOP("KZDriveCheck", "it has no S.M.A.R.T.")},
+    };
+    for (const auto &[answer, reason] : reasons) {
+        if (smartError.contains(QLatin1String(answer)))
+            return QString::fromLatin1(reason);
+    }
+    return smartError.trimmed().isEmpty() ? QStringLiteral(QT_TRANSLATE_NOOP(
+                                                "KZDriveCheck", "smartctl gave no S.M.A.R.T. data"))
+                                          : smartError.trimmed();
+}
+
+QString skippedLine(const QList<KZSkippedDisk> &skipped)
+{
+    if (skipped.isEmpty())
+        return QString();
+    QStringList disks;
+    for (const KZSkippedDisk &disk : skipped)
+        disks << QStringLiteral("%1 (%2)").arg(QFileInfo(disk.location).fileName(),
+                                               skippedReason(disk.smartError));
+    return QStringLiteral("%1 %2 without S.M.A.R.T. data not checked: %3")
+        .arg(skipped.size())
+        .arg(skipped.size() == 1 ? QStringLiteral("disk") : QStringLiteral("disks"),
+             disks.join(QStringLiteral(", ")));
+}
+
+QString textReport(const KZDriveList &drives, bool scanSucceeded,
+                   const QList<KZSkippedDisk> &skipped)
 {
     QString text = summaryLine(drives, scanSucceeded) + QLatin1Char('\n');
+    if (!skipped.isEmpty())
+        text += skippedLine(skipped) + QLatin1Char('\n');
     for (const std::shared_ptr<KZSMARTDrive> &drive : drives) {
         for (const QString &line : driveLines(*drive))
             text += line + QLatin1Char('\n');
@@ -127,7 +169,8 @@ QJsonObject driveJSON(const KZSMARTDrive &drive)
     return object;
 }
 
-QJsonObject jsonReport(const KZDriveList &drives, bool scanSucceeded)
+QJsonObject jsonReport(const KZDriveList &drives, bool scanSucceeded,
+                       const QList<KZSkippedDisk> &skipped)
 {
     const int merged = mergedDriveStatus(drives);
     const State state = checkState(drives, scanSucceeded);
@@ -141,6 +184,15 @@ QJsonObject jsonReport(const KZDriveList &drives, bool scanSucceeded)
     report.insert(QStringLiteral("scanSucceeded"), scanSucceeded);
     report.insert(QStringLiteral("summary"), summaryLine(drives, scanSucceeded));
     report.insert(QStringLiteral("drives"), driveArray);
+    QJsonArray skippedArray;
+    for (const KZSkippedDisk &disk : skipped)
+        skippedArray.append(QJsonObject{
+            {QStringLiteral("device"), disk.location},
+            {QStringLiteral("name"), QFileInfo(disk.location).fileName()},
+            {QStringLiteral("reason"), skippedReason(disk.smartError)},
+            {QStringLiteral("smartError"), disk.smartError},
+        });
+    report.insert(QStringLiteral("skipped"), skippedArray);
     return report;
 }
 

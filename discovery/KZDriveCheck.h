@@ -37,11 +37,22 @@ QString summaryLine(const KZDriveList &drives, bool scanSucceeded);
 // "<display name>  [<status word>]", then why the drive could not be read
 // and each failure reason, indented by two blanks.
 QStringList driveLines(const KZSMARTDrive &drive);
-// The summary line and the lines of every drive, each ended by a line feed.
-QString textReport(const KZDriveList &drives, bool scanSucceeded);
-// The state, the merged status, whether the scan succeeded, and every drive
-// as driveJSON() gives it.
-QJsonObject jsonReport(const KZDriveList &drives, bool scanSucceeded);
+// Why a disk without S.M.A.R.T. data was left out, from smartctl's answer,
+// in plain words ("smartctl cannot tell its device type"); smartctl's own
+// line when it says something else.
+QString skippedReason(const QString &smartError);
+// "1 disk without S.M.A.R.T. data not checked: vda (smartctl cannot tell its
+// device type)"; empty when no disk was left out.
+QString skippedLine(const QList<KZSkippedDisk> &skipped);
+// The summary line, the disks left out (skippedLine()) and the lines of every
+// drive, each ended by a line feed.
+QString textReport(const KZDriveList &drives, bool scanSucceeded,
+                   const QList<KZSkippedDisk> &skipped = {});
+// The state, the merged status, whether the scan succeeded, every drive as
+// driveJSON() gives it, and the disks left out ("skipped": device, name,
+// reason, smartError).
+QJsonObject jsonReport(const KZDriveList &drives, bool scanSucceeded,
+                       const QList<KZSkippedDisk> &skipped = {});
 // Every field of the drive plus its status word (English) and display name.
 QJsonObject driveJSON(const KZSMARTDrive &drive);
 

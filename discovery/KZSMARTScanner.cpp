@@ -124,6 +124,7 @@ bool KZSMARTScanner::scanForDrives()
         m_outputDebugMessages =
             KZPreferences::standard().boolForKey(KZPreferenceKeys::outputDebugMessages);
     m_drives.clear();
+    m_skipped.clear();
     m_scanAlert.reset();
     debugLog(QStringLiteral("Parsing drives..."));
 
@@ -188,6 +189,7 @@ void KZSMARTScanner::updateDrives(const ProgressHandler &stepDone)
         KZPreferences::standard().boolForKey(KZPreferenceKeys::showUnsupportedDrives));
 
     KZSmartctlHelper::beginScan();
+    m_skipped.clear();
     // A drive that cannot be read while its self-test runs keeps its data.
     KZDriveList readable;
     QSet<const KZSMARTDrive *> testing;
@@ -220,6 +222,8 @@ void KZSMARTScanner::updateDrives(const ProgressHandler &stepDone)
         // does a device the user named.
         if (!showUnsupported && !drive->smartSupported() && !drive->driveReadFailed() &&
             !drive->namedTarget()) {
+            m_skipped.append(
+                {drive->driveLocation(), drive->getLastSMARTErrorMessage().value_or(QString())});
             m_drives.removeAt(index);
             --index;
         } else if (serial && serialNumbers.contains(*serial) && merge(index)) {

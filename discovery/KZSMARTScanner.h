@@ -14,6 +14,14 @@ class KZSMARTDrive;
 // copied) with whoever shows or checks them.
 using KZDriveList = QList<std::shared_ptr<KZSMARTDrive>>;
 
+// A disk the last update left out of the list because it answered that it
+// has no S.M.A.R.T. data: where it is and smartctl's own answer.
+struct KZSkippedDisk
+{
+    QString location;
+    QString smartError;
+};
+
 // Keeps the list of drives the rest of the system shows and checks. A scan
 // lists the whole disks and the volumes mounted from them with one run of
 // lsblk; an update refreshes every drive, drops drives without S.M.A.R.T.
@@ -62,9 +70,16 @@ public:
     // another).
     void setRefreshConcurrency(int drives) { m_refreshConcurrency = qMax(drives, 1); }
     int refreshConcurrency() const { return m_refreshConcurrency; }
+    // The disks the last update dropped for having no S.M.A.R.T. data, in
+    // list order (empty while unsupported drives are shown).
+    const QList<KZSkippedDisk> &skippedDisks() const { return m_skipped; }
     KZDriveList &getDrives() { return m_drives; }
     const KZDriveList &getDrives() const { return m_drives; }
-    void resetDrives() { m_drives.clear(); }
+    void resetDrives()
+    {
+        m_drives.clear();
+        m_skipped.clear();
+    }
     void setOutputDebugMessages(bool enabled) { m_outputDebugMessages = enabled; }
     bool outputDebugMessages() const { return m_outputDebugMessages; }
     bool commandLineMode() const { return m_enableCommandLineOption; }
@@ -99,6 +114,7 @@ private:
     void debugLog(const QString &message) const;
 
     KZDriveList m_drives;
+    QList<KZSkippedDisk> m_skipped;
     bool m_outputDebugMessages = false;
     bool m_enableCommandLineOption = false;
 

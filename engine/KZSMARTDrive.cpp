@@ -476,6 +476,7 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
             return std::nullopt;
         }
     }
+    m_answeredInRefresh = m_answeredInRefresh || m_inRefresh;
     return lines;
 }
 
@@ -546,6 +547,7 @@ void KZSMARTDrive::updateInfo()
     m_readFailureReason.clear();
     m_inRefresh = true;
     m_timedOutInRefresh = false;
+    m_answeredInRefresh = false;
     const qsizetype reasonsBefore = m_failureReasonsText ? m_failureReasonsText->size() : 0;
 
     struct Step
@@ -593,8 +595,8 @@ void KZSMARTDrive::updateInfo()
     }
     m_inRefresh = false;
     m_timedOutInRefresh = false;
-    // A drive that gave no S.M.A.R.T. data has no health to speak of.
-    if (!m_smartSupport && m_readFailure == ReadFailure::None && m_health == 1)
+    // A drive that gave no S.M.A.R.T. data at all has no health to speak of.
+    if (!m_answeredInRefresh && m_readFailure == ReadFailure::None && m_health == 1)
         m_health = 0;
     // A drive that did not answer is never judged passed.
     if (m_readFailure != ReadFailure::None) {

@@ -410,6 +410,7 @@ private:
     QString m_readFailureReason;
     bool m_inRefresh = false;
     bool m_timedOutInRefresh = false; // the refresh asks nothing more
+    bool m_answeredInRefresh = false; // a run of the refresh gave a report
 
     // ATA error log and self-test log.
     qint32 m_errorLogVersion = 0;

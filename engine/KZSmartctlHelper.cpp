@@ -49,6 +49,11 @@ State &state()
 
 } // namespace
 
+QString expectedHelperPath()
+{
+    return QStringLiteral(TARNWELL_HELPER_PATH);
+}
+
 Setup systemSetup()
 {
     static const Setup setup = [] {

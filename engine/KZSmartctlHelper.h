@@ -20,6 +20,8 @@ struct Setup
     QString pkexecPath;
 };
 
+// Where this build expects the installed helper.
+QString expectedHelperPath();
 // This process's setup, found once.
 Setup systemSetup();
 // The setup the engine uses: the system's, or the one a test set.

@@ -1,10 +1,14 @@
 // What the tray monitor shows of the checks its monitor core runs.
 #include "KZTarnwellMenuItemController.h"
 
+#include "KZDesktopNotifier.h"
+#include "KZDriveCheck.h"
 #include "KZLocalization.h"
 #include "KZLog.h"
 #include "KZSMARTDrive.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
@@ -74,8 +78,14 @@ void KZTarnwellMenuItemController::showCheck(const KZMonitor::Result &result)
     KZMenuItemSnapshot snapshot;
     if (result.job == KZMonitor::Job::Scan && !result.scanSucceeded) {
         snapshot.outcome = KZMenuItemSnapshot::Outcome::ScanFailed;
-    } else if (!result.checked) {
+    } else if (!result.checked || m_monitor->drives().isEmpty()) {
+        // Nothing to list: say why the disks found were left out.
         snapshot.outcome = KZMenuItemSnapshot::Outcome::NoDrives;
+        for (const KZSkippedDisk &disk : result.skipped)
+            snapshot.reasons.append(tr("%1: %2").arg(
+                QFileInfo(disk.location).fileName(),
+                QCoreApplication::translate(
+                    "KZDriveCheck", KZDriveCheck::skippedReason(disk.smartError).toUtf8())));
     } else {
         snapshot.outcome = KZMenuItemSnapshot::Outcome::Drives;
         for (const std::shared_ptr<KZSMARTDrive> &drive : m_monitor->drives())
@@ -94,6 +104,14 @@ void KZTarnwellMenuItemController::showCheck(const KZMonitor::Result &result)
     }
     rebuildMenu();
     showNotifications(result.unshown);
+    if (result.helperMissing) {
+        const QString summary = tr("Your disks cannot be read");
+        if (!KZDesktopNotifier::notify(QStringLiteral("Tarnwell Menu Item"),
+                                       QStringLiteral("org.tarnwell.Tarnwell-yellow"), summary,
+                                       *result.helperMissing) &&
+            m_twStatusItem)
+            m_twStatusItem->showMessage(summary, *result.helperMissing, QSystemTrayIcon::Warning);
+    }
     KZLog::debug(m_outputDebugMessages,
                  QStringLiteral("Menu: %1").arg(m_menuModel.titles().join(QStringLiteral(" | "))));
     Q_EMIT menuUpdated();

@@ -3,6 +3,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TARNWELL_BUILD_DIR:-$root/build}
+# The build lists the tests of every test program by running it.
+source "$root/scripts/runtime-dir.sh"
 # ccache, where installed, keeps rebuilds of several checkouts cheap. Paths
 # below the checkout hash relative to the compiling folder, whatever the
 # folder: build-package/ (scripts/package.sh) then finds what build/ compiled.

@@ -2,7 +2,8 @@
 # Installs the Debian 12 packages Tarnwell needs to build, run and test.
 # Only missing packages are installed. As root apt-get runs directly; as
 # another user through sudo when it is installed; otherwise the script says
-# what to run and fails.
+# what to run and fails. Each step prints one line; apt's own output goes to
+# a log file, which is kept and named when a step fails.
 set -euo pipefail
 
 # Never add dbus-x11: with it, a secret-store call outside a test session
@@ -51,7 +52,10 @@ for package in "${packages[@]}"; do
         missing+=("$package")
     fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+    echo "install-deps: all ${#packages[@]} Debian packages are installed"
+    exit 0
+fi
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then
@@ -67,8 +71,25 @@ if [ "$(id -u)" -ne 0 ] && ! command -v sudo >/dev/null 2>&1; then
     echo "  apt-get install --no-install-recommends ${missing[*]}" >&2
     exit 1
 fi
-echo "Installing: ${missing[*]}" >&2
-export DEBIAN_FRONTEND=noninteractive
-as_root apt-get update -qq
-as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}"
+
+log=$(mktemp "${TMPDIR:-/tmp}/tarnwell-install-deps.XXXXXX.log")
+# Runs one step with its output in the log: "install-deps: WHAT ... done",
+# or the log's errors, its name and the step's exit status.
+step() {
+    local what=$1
+    shift
+    printf 'install-deps: %s ... ' "$what"
+    local status=0
+    "$@" >>"$log" 2>&1 </dev/null || status=$?
+    if [ $status -ne 0 ]; then
+        echo "FAILED"
+        grep -E '^(E|W): ' "$log" | tail -n 10 | sed 's/^/  /' >&2 || true
+        echo "install-deps: $what failed (exit status $status); apt's whole output is in $log" >&2
+        exit $status
+    fi
+    echo "done"
+}
+step "updating the package lists" as_root apt-get update -q
+step "installing ${missing[*]}" as_root env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y -q --no-install-recommends "${missing[@]}"
+rm -f "$log"

@@ -12,7 +12,8 @@ private_desktop() {
     shift
     if [ -z "${TARNWELL_PRIVATE_DESKTOP:-}" ]; then
         export TARNWELL_PRIVATE_DESKTOP=1
-        exec xvfb-run -a -s "-screen 0 1366x768x24" "$script" "$@"
+        # -noreset: a program started just as the last one ends is not dropped.
+        exec xvfb-run -a -s "-screen 0 1366x768x24 -noreset" "$script" "$@"
     fi
     work=$(mktemp -d)
     app_pid=

@@ -4,6 +4,7 @@
 # one, a check of this machine's disks, then a check of the sample report.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/runtime-dir.sh"
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh"
 build=${TARNWELL_BUILD_DIR:-$root/build}
@@ -11,7 +12,9 @@ cli="$build/cli/tarnwell-cli"
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
     echo "== tarnwell (the windowed application; its log: \${XDG_STATE_HOME:-~/.local/state}/Tarnwell/Tarnwell.log)"
-    exec "$build/app/tarnwell" "$@"
+    status=0
+    "$build/app/tarnwell" "$@" || status=$?
+    exit $status
 fi
 
 echo "== tarnwell-cli check (this machine's disks)"
@@ -23,4 +26,6 @@ echo "(exit status $status: 0 passed, 1 failing, 2 failed, 3 scan failed)"
 
 echo
 echo "== tarnwell-cli check $root/resources/samples/healthy.twdr"
-exec "$cli" check "$root/resources/samples/healthy.twdr" "$@"
+status=0
+"$cli" check "$root/resources/samples/healthy.twdr" "$@" || status=$?
+exit $status

@@ -90,7 +90,10 @@ unset DBUS_SESSION_BUS_ADDRESS XDG_CURRENT_DESKTOP DESKTOP_SESSION GNOME_KEYRING
 self=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
 command=(dbus-run-session -- bash "$self" --inside-session "$@")
 if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null 2>&1 && command -v xauth >/dev/null 2>&1; then
-    command=(xvfb-run -a -s "-screen 0 1280x1024x24" "${command[@]}")
+    # -noreset: by default the server resets when its last client leaves,
+    # and drops a program that connects meanwhile ("cannot open display"):
+    # between two tests, the next test's trayer.
+    command=(xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "${command[@]}")
 fi
 status=0
 "${command[@]}" || status=$?

@@ -202,9 +202,10 @@ RecordingSender makeRecordingSender(const QByteArray &outputBody)
                               "dir='" +
                               QFile::encodeName(sender.folder) +
                               "'\n"
-                              ": > \"$dir/argv\"\n"
-                              "for a in \"$@\"; do printf '%s\\0' \"$a\" >> \"$dir/argv\"; done\n"
-                              "cat > \"$dir/stdin\"\n" +
+                              "printf '%s\\0' \"$@\" > \"$dir/argv.part\"\n"
+                              "cat > \"$dir/stdin\"\n"
+                              // whole once it is there: wasRun() means all is recorded
+                              "mv \"$dir/argv.part\" \"$dir/argv\"\n" +
                               outputBody + "\n";
     sender.program = TestSupport::writeScript(QStringLiteral("sendemail"), script);
     return sender;

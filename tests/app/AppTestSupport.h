@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ForgedDrives.h"
+#include "ForgedMachine.h"
 #include "KZAppController.h"
 #include "KZMessageBoxAlertPresenter.h"
 #include "TestSupport.h"
@@ -25,36 +26,6 @@ struct ShownAlert
     QString text;
     QStringList buttons;
     bool onGuiThread = false;
-};
-
-// Forged drives the application finds: an lsblk stand-in that lists them
-// as /dev/<name>, and a smartctl that hands each device's command to the
-// real smartctl with that drive's forged capture on its standard input.
-class ForgedMachine
-{
-public:
-    ForgedMachine();
-    // Adds a disk /dev/<name> whose capture is forged from the JSON description.
-    void addDrive(const QString &name, const QByteArray &json);
-    // Adds a disk /dev/<name> that answers no smartctl command.
-    void addUnreadableDrive(const QString &name);
-    // From now on, the first smartctl run for /dev/<name> hangs (the
-    // tools/fakes stand-in) until release() ends it; later runs answer.
-    void hangFirstRun(const QString &name);
-    // Whether the hanging stand-in has started (and holds the worker).
-    bool hanging() const;
-    // Ends the hanging stand-in (it was started by the application under test).
-    void release();
-
-    QString lsblk() const { return m_lsblk; }
-    QString smartctl() const { return m_smartctl; }
-
-private:
-    void writeListing();
-    QString m_dir;
-    QString m_lsblk;
-    QString m_smartctl;
-    QStringList m_names;
 };
 
 using ForgedDrives::failedDrive;

@@ -42,14 +42,16 @@ TEST(ReportHandOver, FileOfASecondStartOpensInTheFirstInstancesViewer)
     first.setProcessChannelMode(QProcess::ForwardedChannels);
     first.start(QStringLiteral(TARNWELL_APP), tools);
     ASSERT_TRUE(first.waitForStarted());
-    ASSERT_TRUE(waitFor([&] { return nameOwned() || first.state() == QProcess::NotRunning; }));
+    ASSERT_TRUE(waitFor("tarnwell on the bus",
+                        [&] { return nameOwned() || first.state() == QProcess::NotRunning; }));
     ASSERT_TRUE(nameOwned());
     const qsizetype logged = logText().size();
 
     QProcess second;
     second.setProcessChannelMode(QProcess::ForwardedChannels);
     second.start(QStringLiteral(TARNWELL_APP), tools + QStringList{report});
-    ASSERT_TRUE(second.waitForFinished(120000));
+    ASSERT_TRUE(second.waitForFinished(TestSupport::waitLimitMs))
+        << "the second tarnwell did not end";
     EXPECT_EQ(second.exitCode(), 0);
 
     // The viewer of the first instance reads the file, once; the second
@@ -64,6 +66,6 @@ TEST(ReportHandOver, FileOfASecondStartOpensInTheFirstInstancesViewer)
     EXPECT_EQ(first.state(), QProcess::Running);
 
     first.terminate();
-    ASSERT_TRUE(first.waitForFinished(120000));
+    ASSERT_TRUE(first.waitForFinished(TestSupport::waitLimitMs)) << "tarnwell did not end";
     EXPECT_EQ(first.exitCode(), 0);
 }

@@ -300,7 +300,7 @@ TEST_F(Reports, PrintsEachSupportedDriveFollowedByTheSeparator)
 
     QProcess reader;
     reader.start(pdftotext, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    ASSERT_TRUE(reader.waitForFinished(120000));
+    ASSERT_TRUE(reader.waitForFinished(TestSupport::waitLimitMs)) << "pdftotext did not end";
     const QString text = QString::fromUtf8(reader.readAllStandardOutput());
     const QString separator = QStringLiteral("--------------------------");
     EXPECT_EQ(text.count(separator), 2) << text.toStdString();

@@ -217,7 +217,7 @@ TEST_F(SelfTestWindow, ShortTestFromStartToTheCompletionMailAndTheBlueLight)
     EXPECT_GT(host.refreshes, 0);
 
     // A drive without partitions is named by its location alone.
-    const QList<QJsonObject> mails = server.waitForMessages(1, 60000);
+    const QList<QJsonObject> mails = server.waitForMessages(1, TestSupport::waitLimitMs);
     ASSERT_EQ(mails.size(), 1);
     EXPECT_EQ(mails.first().value("subject").toString(), "Test completed");
     EXPECT_TRUE(mails.first().value("body").toString().contains("The test on drive " + location +

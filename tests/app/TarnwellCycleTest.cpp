@@ -4,14 +4,19 @@
 #include "AppTestSupport.h"
 
 #include "AlertTestSupport.h"
+#include "KZDriveBrowser.h"
 #include "KZDriveListFile.h"
 #include "KZPreferences.h"
 #include "KZProgressSheet.h"
 #include "KZSMARTDrive.h"
+#include "KZSmartctlHelper.h"
+#include "KZSummaryPanel.h"
 #include "KZStatusIcons.h"
 
 #include <QApplication>
 #include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QProgressBar>
 #include <QSignalSpy>
@@ -84,7 +89,7 @@ TEST_F(CycleTest, ScanAndUpdateOfForgedDrives)
     EXPECT_FALSE(list.contains("FORGE PASS 1"));
     EXPECT_TRUE(list.contains(KZDriveListFile::checkTimeText(clock).toUtf8()));
 
-    const QList<QJsonObject> mails = server.waitForMessages(1, 120000);
+    const QList<QJsonObject> mails = server.waitForMessages(1, TestSupport::waitLimitMs);
     ASSERT_EQ(mails.size(), 1);
     EXPECT_EQ(mails.first().value("subject").toString(),
               "Tarnwell Report (testhost): FAILING AND FAILED DRIVES!");
@@ -285,4 +290,43 @@ TEST_F(CycleTest, FailedDiscoveryAlertsAndGoesOn)
               "Cannot parse drives. Please contact support@tarnwell.org for help.");
     EXPECT_FALSE(controller().isBusy());
     EXPECT_TRUE(controller().drivesWindow()->windowTitle().contains("Last Update"));
+}
+
+// A window without drives says why. While the first scan reads, it says so;
+// afterwards it names the disk left out and why. A disk refused to a normal
+// user where no helper is installed brings the advice once, after the scan.
+TEST_F(CycleTest, WithoutDrivesTheWindowSaysWhy)
+{
+    machine.addUntypedDrive("vda");
+    machine.hold();
+    QSignalSpy scanned(&controller(), &KZAppController::scanFinished);
+    controller().applicationDidFinishLaunching();
+    ASSERT_TRUE(waitFor([&] { return machine.held(); })) << "smartctl was not run";
+    const KZSummaryPanel *summary = controller().driveBrowser()->summaryPanel();
+    const QLineEdit *status = summary->field("overallSMARTStatus");
+    const QLabel *reason = summary->findChild<QLabel *>("statusReason");
+    EXPECT_EQ(status->text(), "READING");
+    machine.release();
+    ASSERT_TRUE(waitFor([&] { return scanned.count() > 0; })) << "the first scan did not end";
+    EXPECT_EQ(status->text(), "NO DRIVES");
+    EXPECT_TRUE(reason->text().startsWith("1 disk found, none with S.M.A.R.T. data: vda "
+                                          "(smartctl cannot tell its device type)."))
+        << reason->text().toStdString();
+    EXPECT_TRUE(reason->text().contains("\"Show unsupported drives\""));
+
+    KZSmartctlHelper::setSetupForTesting(KZSmartctlHelper::Setup{});
+    machine.addRefusedDrive("sdb");
+    controller().scanDrives();
+    ASSERT_TRUE(waitFor([&] { return scanned.count() > 1; })) << "the second scan did not end";
+    updateAndWait();
+    KZSmartctlHelper::setSetupForTesting(std::nullopt);
+    const QList<ShownAlert> shown = alerts();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_FALSE(shown.first().critical);
+    EXPECT_TRUE(shown.first().onGuiThread);
+    EXPECT_EQ(shown.first().title, "Your disks cannot be read");
+    EXPECT_TRUE(shown.first().text.contains(KZSmartctlHelper::expectedHelperPath()));
+    EXPECT_EQ(controller().drives().size(), 1);
+    EXPECT_EQ(controller().drives().first()->driveReadFailure(),
+              KZSMARTDrive::ReadFailure::PermissionDenied);
 }

@@ -35,7 +35,8 @@ TEST(SingleInstance, SecondStartHandsItsFilesToTheFirstAndEnds)
     first.setProcessChannelMode(QProcess::ForwardedChannels);
     first.start(QStringLiteral(TARNWELL_APP), tools);
     ASSERT_TRUE(first.waitForStarted());
-    ASSERT_TRUE(waitFor([&] { return nameOwned() || first.state() == QProcess::NotRunning; }));
+    ASSERT_TRUE(waitFor("tarnwell on the bus",
+                        [&] { return nameOwned() || first.state() == QProcess::NotRunning; }));
     ASSERT_TRUE(nameOwned()) << "the first instance did not take the name";
 
     const QString folder = TestSupport::homeDir() + QStringLiteral("/reports");
@@ -44,7 +45,8 @@ TEST(SingleInstance, SecondStartHandsItsFilesToTheFirstAndEnds)
     second.setWorkingDirectory(folder);
     second.setProcessChannelMode(QProcess::ForwardedChannels);
     second.start(QStringLiteral(TARNWELL_APP), tools + QStringList{"old disk.twdr"});
-    ASSERT_TRUE(second.waitForFinished(120000));
+    ASSERT_TRUE(second.waitForFinished(TestSupport::waitLimitMs))
+        << "the second tarnwell did not end";
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_EQ(first.state(), QProcess::Running);
@@ -63,8 +65,8 @@ TEST(SingleInstance, SecondStartHandsItsFilesToTheFirstAndEnds)
 
     // SIGTERM ends it like Quit; the name is free again.
     first.terminate();
-    ASSERT_TRUE(first.waitForFinished(120000));
+    ASSERT_TRUE(first.waitForFinished(TestSupport::waitLimitMs)) << "tarnwell did not end";
     EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(first.exitCode(), 0);
-    EXPECT_TRUE(waitFor([] { return !nameOwned(); }));
+    EXPECT_TRUE(waitFor("tarnwell to leave the bus", [] { return !nameOwned(); }));
 }

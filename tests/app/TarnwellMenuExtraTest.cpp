@@ -43,6 +43,7 @@ protected:
         // virtual display and its tray.
         qunsetenv("QT_QPA_PLATFORM");
         m_tray = std::make_unique<MenuItemTestSupport::TrayHost>();
+        ASSERT_TRUE(m_tray->start());
         KZLoginItem::setDefaultProgram(monitorProgram);
         QFile::remove(KZLoginItem::autostartFile());
         // What an earlier test left in the shared preferences.
@@ -55,7 +56,7 @@ protected:
     {
         if (KZSessionBus::isNameOwned(KZSessionBus::menuItemName)) {
             monitor("Quit");
-            waitFor([] { return !KZSessionBus::isNameOwned(KZSessionBus::menuItemName); }, 30000);
+            EXPECT_TRUE(waitFor("the tray monitor to leave the bus", [] { return !running(); }));
         }
         KZLoginItem::setDefaultProgram({});
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -96,14 +97,15 @@ TEST_F(MenuExtraTest, CheckboxStartsAndStopsTheMonitorWithItsLoginItem)
     EXPECT_FALSE(running());
 
     box()->click();
-    ASSERT_TRUE(waitFor([] { return running(); }));
+    ASSERT_TRUE(waitFor("the tray monitor on the bus", [] { return running(); }));
     EXPECT_TRUE(box()->isChecked());
     EXPECT_TRUE(enabledKey());
     const QString entry = QString::fromUtf8(TestSupport::readFile(KZLoginItem::autostartFile()));
     EXPECT_TRUE(entry.split('\n').contains("Exec=" + monitorProgram)) << entry.toStdString();
     // The monitor checks the drives the application was told to use.
-    ASSERT_TRUE(waitFor(
-        [] { return monitorProperty("MenuTitles").toStringList().contains("ALPHA DISK"); }));
+    ASSERT_TRUE(waitFor("ALPHA DISK in the tray monitor's menu", [] {
+        return monitorProperty("MenuTitles").toStringList().contains("ALPHA DISK");
+    }));
 
     box()->click();
     EXPECT_FALSE(running());
@@ -116,23 +118,26 @@ TEST_F(MenuExtraTest, QuittingTheMonitorUnticksTheCheckbox)
 {
     launch();
     box()->click();
-    ASSERT_TRUE(waitFor([] { return running(); }));
+    ASSERT_TRUE(waitFor("the tray monitor on the bus", [] { return running(); }));
     monitor("Quit"); // what its menu's Quit does
     ASSERT_TRUE(waitFor([this] { return !box()->isChecked(); }));
     EXPECT_TRUE(enabledKey()); // the wish stays
-    EXPECT_TRUE(waitFor([] { return !running(); }));
+    EXPECT_TRUE(waitFor("the tray monitor to leave the bus", [] { return !running(); }));
 }
 
 TEST_F(MenuExtraTest, PreferencesChangedInTheApplicationReachTheMonitorsTimer)
 {
     launch();
     box()->click();
-    ASSERT_TRUE(waitFor([] { return running(); }));
-    ASSERT_TRUE(waitFor([] { return monitorProperty("TimerInterval").toLongLong() == 3600; }));
+    ASSERT_TRUE(waitFor("the tray monitor on the bus", [] { return running(); }));
+    ASSERT_TRUE(waitFor("the tray monitor's timer at 1 hour",
+                        [] { return monitorProperty("TimerInterval").toLongLong() == 3600; }));
     controller().preferencesWindow()->pollingHours()->setValue(5);
-    EXPECT_TRUE(waitFor([] { return monitorProperty("TimerInterval").toLongLong() == 5 * 3600; }));
+    EXPECT_TRUE(waitFor("the tray monitor's timer at 5 hours",
+                        [] { return monitorProperty("TimerInterval").toLongLong() == 5 * 3600; }));
     controller().preferencesWindow()->findChild<QCheckBox *>("PollDrives")->click();
-    EXPECT_TRUE(waitFor([] { return monitorProperty("TimerInterval").toLongLong() == 0; }));
+    EXPECT_TRUE(waitFor("the tray monitor's timer at 0 (off)",
+                        [] { return monitorProperty("TimerInterval").toLongLong() == 0; }));
 }
 
 TEST_F(MenuExtraTest, StartUpTicksARunningMonitorAndStartsAWishedOne)
@@ -140,7 +145,7 @@ TEST_F(MenuExtraTest, StartUpTicksARunningMonitorAndStartsAWishedOne)
     // Wished for and not running: started.
     KZPreferences::standard().setBool("MenuItemEnabled", true);
     launch();
-    ASSERT_TRUE(waitFor([] { return running(); }));
+    ASSERT_TRUE(waitFor("the tray monitor on the bus", [] { return running(); }));
     EXPECT_TRUE(box()->isChecked());
     EXPECT_TRUE(QFileInfo::exists(KZLoginItem::autostartFile()));
 }
@@ -150,7 +155,7 @@ TEST_F(MenuExtraTest, AMonitorAlreadyRunningIsRememberedAsWished)
     KZPreferences::standard().removeObjectForKey("MenuItemEnabled");
     ASSERT_TRUE(KZTask::launchDetached(
         monitorProgram, {"--lsblk", machine.lsblk(), "--smartctl", machine.smartctl()}));
-    ASSERT_TRUE(waitFor([] { return running(); }));
+    ASSERT_TRUE(waitFor("the tray monitor on the bus", [] { return running(); }));
     launch();
     EXPECT_TRUE(box()->isChecked());
     EXPECT_TRUE(enabledKey());
@@ -190,5 +195,5 @@ TEST_F(MenuExtraTest, AnUpdateFoundByTheMonitorIsCheckedAtTheNextStart)
         return false;
     }));
     // The monitor is back after the update.
-    EXPECT_TRUE(waitFor([] { return running(); }));
+    EXPECT_TRUE(waitFor("the tray monitor on the bus", [] { return running(); }));
 }

@@ -220,14 +220,11 @@ TEST(CheckVerdict, FailuresToAnswerAreUnknownWithTheirReason)
                          "Smartctl open device: /dev/sdq failed: Input/output error\n"),
          device, 3, unknown, "sdq  [UNKNOWN]",
          "the disk did not answer: Smartctl open device: /dev/sdq failed: Input/output error"},
-        // The drive's own answer that it has no S.M.A.R.T. data: dropped.
+        // A named device that is not there is listed with smartctl's own line.
         {"no such device",
          printingStandIn(bannerLines() + "Smartctl open device: /dev/sdq failed: No such device\n"),
-         device,
-         0,
-         "TARNWELL OK - NO DRIVES",
-         {},
-         {}},
+         device, 3, unknown, "sdq  [UNKNOWN]",
+         "Smartctl open device: /dev/sdq failed: No such device"},
         {"one invalid byte in the model line",
          strayByteStandIn(),
          device,

@@ -43,20 +43,49 @@ QJsonArray jsonDrives(const Result &result)
 
 } // namespace
 
-TEST(CommandLine, UsageErrorsExitWithOneAndExplain)
+TEST(CommandLine, UsageErrorsNameTheProblemAndPointToHelp)
+{
+    const struct
+    {
+        QStringList arguments;
+        int status;
+        const char *problem;
+    } cases[] = {
+        {{}, 1, "no command given"},
+        {{"frobnicate"}, 1, "unknown command \"frobnicate\""},
+        {{"--frobnicate"}, 1, "unknown option \"--frobnicate\""},
+        {{"--json", "check"}, 1, "unknown option \"--json\""},
+        {{"report"}, 1, "report needs at least one TARGET"},
+        {{"report", "--bogus", "x"}, 1, "unknown option \"--bogus\""},
+        {{"report", "--smartctl"}, 1, "--smartctl needs a value"},
+        {{"report", "--smartctl", "/nonexistent/smartctl", "/dev/sda"},
+         1,
+         "\"/nonexistent/smartctl\" does not exist"},
+        {{"check", "--frobnicate"}, 3, "unknown option \"--frobnicate\""},
+        {{"mail-test", "--frobnicate"}, 1, "unknown option \"--frobnicate\""},
+        {{"mail-test", "frobnicate"}, 1, "unknown argument \"frobnicate\""},
+    };
+    for (const auto &item : cases) {
+        const Result result = runCli(item.arguments);
+        const QByteArray expected = QByteArray("tarnwell-cli: ") + item.problem +
+                                    "\nRun \"tarnwell-cli --help\" for the usage.\n";
+        EXPECT_EQ(result.status, item.status) << item.problem;
+        EXPECT_EQ(result.err, expected);
+        EXPECT_TRUE(result.out.isEmpty()) << item.problem;
+    }
+}
+
+TEST(CommandLine, HelpAndVersionAnswerOnStandardOutput)
 {
     for (const QStringList &arguments :
-         {QStringList{}, QStringList{"frobnicate"}, QStringList{"report"},
-          QStringList{"report", "--bogus", "x"}, QStringList{"report", "--smartctl"},
-          QStringList{"report", "--smartctl", "/nonexistent/smartctl", "/dev/sda"}}) {
-        const Result result = runCli(arguments);
-        EXPECT_EQ(result.status, 1) << arguments.join(' ').toStdString();
-        EXPECT_TRUE(result.err.contains("usage: tarnwell-cli")) << result.err.constData();
-        EXPECT_TRUE(result.out.isEmpty());
+         {QStringList{"--help"}, QStringList{"-h"}, QStringList{"check", "--help"}}) {
+        const Result help = runCli(arguments);
+        EXPECT_EQ(help.status, 0);
+        EXPECT_TRUE(help.out.startsWith("usage: tarnwell-cli")) << help.out.constData();
     }
-    const Result help = runCli({"--help"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(help.out.contains("usage: tarnwell-cli"));
+    const Result version = runCli({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "tarnwell-cli " TARNWELL_VERSION "\n");
 }
 
 TEST(CommandLine, ReportOfTheSampleCaptureNamesEveryField)

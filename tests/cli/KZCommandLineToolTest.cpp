@@ -229,11 +229,12 @@ TEST(CheckCommand, NamedTargetsAreAlwaysListedAndDiscoveredOnesFollowTheOption)
     SKIP_WITHOUT_SMARTCTL();
     // smartctl cannot tell the type of the first (its own answer: listed as
     // UNSUPPORTED); the second does not exist (the user asked for it: UNKNOWN
-    // with smartctl's own line). A discovered disk that answers "No such
-    // device" is only listed on request.
+    // with smartctl's own line). Discovered disks without S.M.A.R.T. data are
+    // listed on request, else named with their reason on the skipped line.
     const QString untyped = "/dev/tarnwell-no-such-disk";
-    const QString listed = lsblkScript("NAME=\"sdzz\" TYPE=\"disk\" PKNAME=\"\" MOUNTPOINT=\"\" "
-                                       "LABEL=\"\" PATH=\"/dev/sdzz\"\n");
+    const QString listed = lsblkScript(
+        "NAME=\"vdzz\" TYPE=\"disk\" PKNAME=\"\" MOUNTPOINT=\"\" LABEL=\"\" PATH=\"/dev/vdzz\"\n"
+        "NAME=\"sdzz\" TYPE=\"disk\" PKNAME=\"\" MOUNTPOINT=\"\" LABEL=\"\" PATH=\"/dev/sdzz\"\n");
     const QString home = freshHome();
     setPreference(home, "ShowUnsupportedDrives=false");
     const struct Case
@@ -255,16 +256,28 @@ TEST(CheckCommand, NamedTargetsAreAlwaysListedAndDiscoveredOnesFollowTheOption)
          {"TARNWELL CRITICAL - 2 drives: 1 FAILED, 1 UNKNOWN", "sdzz  [UNKNOWN]",
           "  Smartctl open device: /dev/sdzz failed: No such device",
           "FORGED FAILED DISK  [FAILED]", "  SMART overall-health self-assessment test failed"}},
-        {{"check", "--lsblk", listed}, 0, {"TARNWELL OK - NO DRIVES"}},
+        {{"check", "--lsblk", listed},
+         0,
+         {"TARNWELL OK - NO DRIVES",
+          "2 disks without S.M.A.R.T. data not checked: vdzz (smartctl cannot tell its device "
+          "type), sdzz (the device is gone)"}},
         {{"check", "--lsblk", listed, "--show-unsupported"},
          0,
-         {"TARNWELL OK - 1 drive: 1 UNSUPPORTED", "sdzz  [UNSUPPORTED]"}},
+         {"TARNWELL OK - 2 drives: 2 UNSUPPORTED", "vdzz  [UNSUPPORTED]", "sdzz  [UNSUPPORTED]"}},
     };
     for (const Case &test : cases) {
         const ToolRun run = runCli(test.arguments, home);
         EXPECT_EQ(run.exitCode, test.exitCode) << test.arguments.join(' ').toStdString();
         EXPECT_EQ(run.lines(), test.lines) << run.err.toStdString();
     }
+
+    const QJsonArray skipped = jsonOf(runCli({"check", "--json", "--lsblk", listed}, home))
+                                   .value("skipped")
+                                   .toArray();
+    ASSERT_EQ(skipped.size(), 2);
+    EXPECT_EQ(skipped[0]["device"], "/dev/vdzz");
+    EXPECT_EQ(skipped[0]["reason"], "smartctl cannot tell its device type");
+    EXPECT_TRUE(skipped[1]["smartError"].toString().contains("No such device"));
 
     // A report says the same in JSON as a check.
     const ToolRun report = runCli({"report", "--json", untyped, "/dev/sdzz"});

@@ -34,8 +34,8 @@ if [ "${1:-}" != --inside ]; then
     for folder in /run/dbus /usr/share/polkit-1/actions /etc/polkit-1/rules.d; do
         [ -d "$folder" ] || skip "$folder is missing, so nothing can be mounted over it"
     done
-    unshare -m --propagation private true 2>/dev/null ||
-        skip "cannot make a private mount namespace (needs CAP_SYS_ADMIN)"
+    said=$(unshare -m --propagation private true 2>&1) ||
+        skip "cannot make a private mount namespace: ${said:-unshare failed without a message}"
     exec unshare -m --propagation private bash "$0" --inside "$@"
 fi
 shift
@@ -99,7 +99,8 @@ start_polkitd() {
 }
 start_polkitd
 
-mknod "$disk" b 7 0 && mknod "$partition" b 7 1 || skip "cannot make block-device nodes"
+said=$({ mknod "$disk" b 7 0 && mknod "$partition" b 7 1; } 2>&1) ||
+    skip "cannot make block-device nodes: $said"
 rm -f "$record"
 
 # pkexec, the helper and the stand-in replace one another by exec, so the

@@ -83,7 +83,7 @@ protected:
         return waitFor([&] { return updated.count() >= count; });
     }
 
-    Machine m_machine;
+    ForgedMachine m_machine;
     QString m_record;
     AlertTestSupport::RecordingSender m_sender;
     KZTarnwellMenuItemController::Environment m_environment;
@@ -215,6 +215,12 @@ TEST_F(MenuItemControllerTest, MessagesWhenNothingIsFoundOrTheScanFails)
     EXPECT_EQ(shownTitles().first(), "No drives found");
     EXPECT_EQ(empty.shownStatus(), 1);
     EXPECT_FALSE(QFile::exists(KZDriveListFile::filePath()));
+
+    // A disk left out is named below, with why.
+    m_machine.addUntypedDrive("vda");
+    launch();
+    EXPECT_EQ(shownTitles().mid(0, 2),
+              QStringList({"No drives found", "vda: smartctl cannot tell its device type"}));
 
     m_environment.options.lsblk = TestSupport::writeScript("lsblk", "#!/bin/sh\nkill -9 $$\n");
     launch();

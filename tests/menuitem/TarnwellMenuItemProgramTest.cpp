@@ -35,6 +35,7 @@ protected:
         if (TestSupport::realSmartctl().isEmpty())
             GTEST_SKIP() << "smartctl is not installed";
         m_tray = std::make_unique<TrayHost>();
+        ASSERT_TRUE(m_tray->start());
         QFile::remove(KZPaths::logFile());
         QFile::remove(KZDriveListFile::filePath());
     }
@@ -45,18 +46,22 @@ protected:
             m_monitor.kill();
             m_monitor.waitForFinished(10000);
         }
-        waitFor([] { return !KZSessionBus::isNameOwned(KZSessionBus::menuItemName); }, 10000);
+        EXPECT_TRUE(waitFor("the tray monitor to leave the bus",
+                            [] { return !KZSessionBus::isNameOwned(KZSessionBus::menuItemName); }));
     }
 
-    bool startMonitor(const QStringList &extra = {})
+    testing::AssertionResult startMonitor(const QStringList &extra = {})
     {
         m_monitor.start(QStringLiteral(TARNWELL_MENU_ITEM),
                         QStringList{"--smartctl", m_machine.smartctl(), "--lsblk",
                                     m_machine.lsblk(), "--blink1-tool",
                                     "/nonexistent/blink1-tool"} +
                             extra);
-        return m_monitor.waitForStarted(10000) &&
-               waitFor([] { return KZSessionBus::isNameOwned(KZSessionBus::menuItemName); });
+        if (!m_monitor.waitForStarted(10000))
+            return testing::AssertionFailure()
+                   << "tarnwell-menu-item did not start: " << m_monitor.errorString().toStdString();
+        return waitFor("the tray monitor on the bus",
+                       [] { return KZSessionBus::isNameOwned(KZSessionBus::menuItemName); });
     }
 
     // The monitor's object on the bus.
@@ -66,9 +71,9 @@ protected:
                                "org.tarnwell.TarnwellMenuItem");
         return monitor.property(name);
     }
-    bool waitForMenu(const std::function<bool(const QStringList &)> &condition)
+    testing::AssertionResult waitForMenu(const std::function<bool(const QStringList &)> &condition)
     {
-        return waitFor([&] {
+        return waitFor("the tray monitor's menu", [&] {
             return !property("Busy").toBool() && condition(property("MenuTitles").toStringList());
         });
     }
@@ -82,7 +87,7 @@ protected:
     QString log() const { return QString::fromUtf8(TestSupport::readFile(KZPaths::logFile())); }
 
     std::unique_ptr<TrayHost> m_tray;
-    Machine m_machine;
+    ForgedMachine m_machine;
     QProcess m_monitor;
 };
 
@@ -98,7 +103,7 @@ TEST_F(MenuItemProgramTest, MailsItsAlertAndRunsUntilAskedToQuit)
     m_machine.addDrive("sdb", failingDrive("BETA DISK", "SN-B"));
     ASSERT_TRUE(startMonitor());
 
-    const auto messages = server.waitForMessages(1, 120000);
+    const auto messages = server.waitForMessages(1, TestSupport::waitLimitMs);
     ASSERT_EQ(messages.size(), 1) << log().toStdString();
     EXPECT_EQ(messages.first()["subject"].toString(),
               "Tarnwell Menu Item Report (Prüfstand): FAILING DRIVES!");
@@ -115,7 +120,8 @@ TEST_F(MenuItemProgramTest, MailsItsAlertAndRunsUntilAskedToQuit)
     // A second monitor of the session ends at once.
     QProcess second;
     second.start(QStringLiteral(TARNWELL_MENU_ITEM), {"--lsblk", m_machine.lsblk()});
-    ASSERT_TRUE(second.waitForFinished(60000));
+    ASSERT_TRUE(second.waitForFinished(TestSupport::waitLimitMs))
+        << "the second monitor did not end";
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_TRUE(log().contains("Tarnwell Menu Item is already running."));
 
@@ -126,9 +132,11 @@ TEST_F(MenuItemProgramTest, MailsItsAlertAndRunsUntilAskedToQuit)
         KZDistributedNotifications::menuItemUnload,
         [&heard](const QString &, const QString &object) { heard.append(object); });
     application.postNotification(KZDistributedNotifications::quit);
-    ASSERT_TRUE(waitFor([&] { return m_monitor.state() == QProcess::NotRunning; }));
+    ASSERT_TRUE(waitFor("the tray monitor to end",
+                        [&] { return m_monitor.state() == QProcess::NotRunning; }));
     EXPECT_EQ(m_monitor.exitCode(), 0);
-    ASSERT_TRUE(waitFor([&] { return !heard.isEmpty(); }, 10000));
+    ASSERT_TRUE(
+        waitFor("the tray monitor's unload notification", [&] { return !heard.isEmpty(); }));
     EXPECT_EQ(heard, QStringList{"tarnwellMenuItemUnload"});
     EXPECT_FALSE(KZSessionBus::isNameOwned(KZSessionBus::menuItemName));
 }
@@ -157,7 +165,7 @@ TEST_F(MenuItemProgramTest, NotifiesTheDesktopOnceWhenADriveGetsWorse)
         ASSERT_TRUE(waitForMenu(
             [](const QStringList &titles) { return titles.contains("Overall Status: FAILED!"); }));
     }
-    ASSERT_TRUE(waitFor([&] { return calls().size() >= 1; }, 10000));
+    ASSERT_TRUE(waitFor("a desktop notification", [&] { return calls().size() >= 1; }));
     ASSERT_EQ(calls().size(), 1);
     const QJsonObject notification = QJsonDocument::fromJson(calls().first().toUtf8()).object();
     EXPECT_EQ(notification["summary"].toString(),

@@ -56,7 +56,9 @@ for name, description in DRIVES:
 unread = os.path.join(work, "unread.twdr")
 with open(unread, "w") as f:
     f.write("This is not a capture.\n")
-targets += [unread, "/dev/sdzz"]
+# smartctl cannot type the first device (UNSUPPORTED); the second is not there
+# (named, so UNKNOWN with smartctl's own line).
+targets += [unread, "/dev/tarnwell-no-such-disk", "/dev/sdzz"]
 
 metrics_file = os.path.join(work, "metrics", "tarnwell.prom")
 os.mkdir(os.path.dirname(metrics_file))
@@ -133,7 +135,8 @@ for drive in report["drives"]:
               value if has_values and value is not None else "absent")
 
 check("statuses", sorted(d["status"] for d in report["drives"]),
-      sorted(["PASSED", "FAILING", "FAILED", "PASSED", "FAILING", "PASSED", "UNKNOWN", "UNSUPPORTED"]))
+      sorted(["PASSED", "FAILING", "FAILED", "PASSED", "FAILING", "PASSED", "UNKNOWN", "UNKNOWN",
+             "UNSUPPORTED"]))
 check("line break label", any("\n" in d["location"] for d in report["drives"]), True)
 check("merged status", families["tarnwell_merged_status"].samples[0].value, report["mergedStatus"])
 check("check success", families["tarnwell_check_success"].samples[0].value, 1)

@@ -251,4 +251,12 @@ bool waitFor(const std::function<bool()> &condition, int timeoutMs)
     return true;
 }
 
+testing::AssertionResult waitFor(const char *what, const std::function<bool()> &condition,
+                                 int timeoutMs)
+{
+    if (waitFor(condition, timeoutMs))
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "waited " << timeoutMs / 1000 << " s for " << what;
+}
+
 } // namespace TestSupport

@@ -99,9 +99,18 @@ private:
     QString m_program;
 };
 
+// How long a test waits for one thing to happen (a program's window, a name on
+// the bus, the end of a scan): generous, never a measure of speed.
+inline constexpr int waitLimitMs = 30000;
+
 // Runs the event loop until `condition` holds; false when it still does not
-// after `timeoutMs` (generous: never a measure of speed).
-bool waitFor(const std::function<bool()> &condition, int timeoutMs = 180000);
+// after `timeoutMs`.
+bool waitFor(const std::function<bool()> &condition, int timeoutMs = waitLimitMs);
+// The same for something outside this program (a program's window, a name on
+// the bus), for ASSERT_TRUE / EXPECT_TRUE: the failure says "waited 30 s for
+// <what>".
+testing::AssertionResult waitFor(const char *what, const std::function<bool()> &condition,
+                                 int timeoutMs = waitLimitMs);
 
 } // namespace TestSupport
 
