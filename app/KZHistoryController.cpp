@@ -128,7 +128,7 @@ KZHistoryController::KZHistoryController(QWidget *parent)
     auto *charts = new QWidget;
     auto *chartLayout = new QVBoxLayout(charts);
     chartLayout->setContentsMargins(0, 0, 0, 0);
-    m_views = {makeChartView(tr("Temperature"), tr("Temperature chart")),
+    m_views = {makeChartView(tr("Temperature (°C)"), tr("Temperature chart")),
                makeChartView(tr("Bad sectors and interface errors"), tr("Bad sectors chart")),
                makeChartView(tr("Attribute"), tr("Attribute chart"))};
     m_views.at(0)->setObjectName(QStringLiteral("temperatureChart"));
@@ -144,6 +144,9 @@ KZHistoryController::KZHistoryController(QWidget *parent)
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setAlternatingRowColors(true);
     m_table->verticalHeader()->hide();
+    // Rows as tall as a line of text: more checks in sight.
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 8);
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     auto *copy = new QShortcut(QKeySequence::Copy, m_table, nullptr, nullptr,
                                Qt::WidgetWithChildrenShortcut);
@@ -153,14 +156,15 @@ KZHistoryController::KZHistoryController(QWidget *parent)
     splitter->setChildrenCollapsible(false);
     splitter->addWidget(charts);
     splitter->addWidget(m_table);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 2);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 1);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(controls);
     layout->addWidget(splitter, 1);
-    resize(1240, 760);
-    splitter->setSizes({720, 500});
+    // Fits a 1366 x 768 screen with a panel and the window's frame.
+    resize(1200, 680);
+    splitter->setSizes({560, 640});
 
     connect(m_range, &QComboBox::currentIndexChanged, this, &KZHistoryController::reload);
     connect(m_attribute, &QComboBox::currentIndexChanged, this, &KZHistoryController::reload);
@@ -384,7 +388,8 @@ void KZHistoryController::copySelection()
     QStringList lines;
     QStringList header;
     for (int column = 0; column < m_model->columnCount(); ++column)
-        header.append(m_model->headerData(column, Qt::Horizontal).toString());
+        header.append(
+            m_model->headerData(column, Qt::Horizontal, Qt::AccessibleTextRole).toString());
     lines.append(header.join(QLatin1Char('\t')));
     for (const QModelIndex &index : std::as_const(selected)) {
         QStringList cells;

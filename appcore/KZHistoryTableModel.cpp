@@ -27,12 +27,24 @@ int KZHistoryTableModel::columnCount(const QModelIndex &parent) const
     return m_attribute > 0 ? ColumnCount : ColumnCount - 1;
 }
 
-QString KZHistoryTableModel::cellText(const KZHistoryRow &row, int column) const
+int KZHistoryTableModel::section(Column column) const
+{
+    if (column == Attribute && m_attribute <= 0)
+        return -1;
+    return m_attribute <= 0 && column > Attribute ? column - 1 : column;
+}
+
+KZHistoryTableModel::Column KZHistoryTableModel::columnAt(int section) const
+{
+    return Column(m_attribute <= 0 && section >= Attribute ? section + 1 : section);
+}
+
+QString KZHistoryTableModel::cellText(const KZHistoryRow &row, Column column) const
 {
     const auto number = [&row](const std::optional<qint64> &value) {
         return value ? QString::number(*value) : row.hasValues ? QStringLiteral("-") : QString();
     };
-    switch (Column(column)) {
+    switch (column) {
     case Time:
         return KZHistorySeries::timeText(row.time) + (row.daily ? tr(" (day)") : QString());
     case Status:
@@ -70,14 +82,15 @@ QVariant KZHistoryTableModel::data(const QModelIndex &index, int role) const
         return {};
     const qsizetype rowIndex = m_rows.size() - 1 - index.row();
     const KZHistoryRow &row = m_rows.at(rowIndex);
+    const Column column = columnAt(index.column());
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
-        return cellText(row, index.column());
+        return cellText(row, column);
     case Qt::ToolTipRole:
         return KZHistorySeries::describe(row, m_attribute, m_attributeName);
     case Qt::TextAlignmentRole:
-        return index.column() == Time || index.column() == Status || index.column() == SelfTest
+        return column == Time || column == Status || column == SelfTest
                    ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
                    : QVariant(Qt::AlignRight | Qt::AlignVCenter);
     case StatusRole:
@@ -89,39 +102,53 @@ QVariant KZHistoryTableModel::data(const QModelIndex &index, int role) const
     }
 }
 
-QVariant KZHistoryTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+QString KZHistoryTableModel::columnName(Column column) const
 {
-    if (orientation != Qt::Horizontal ||
-        (role != Qt::DisplayRole && role != Qt::AccessibleTextRole))
-        return QAbstractTableModel::headerData(section, orientation, role);
-    switch (Column(section)) {
+    return headerText(column).replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
+
+QString KZHistoryTableModel::headerText(Column column) const
+{
+    // Narrow columns for numbers: long names take two lines.
+    switch (column) {
     case Time:
         return tr("Checked");
     case Status:
         return tr("Status");
-    case Temperature:
-        return tr("Temperature (°C)");
-    case PowerOnHours:
-        return tr("Power On Hours");
     case Reallocated:
         return tr("Reallocated");
     case Pending:
         return tr("Pending");
     case OfflineUncorrectable:
-        return tr("Offline Uncorrectable");
+        return tr("Offline\nUncorrectable");
     case CrcErrors:
-        return tr("CRC Errors");
+        return tr("CRC\nErrors");
+    case Temperature:
+        return tr("Temperature\n(°C)");
+    case PowerOnHours:
+        return tr("Power On\nHours");
     case ErrorCount:
-        return tr("Error Log");
-    case SelfTest:
-        return tr("Last Self-Test");
+        return tr("Error\nLog");
     case Attribute: {
         const QString name =
             m_attributeName.isEmpty() ? tr("Attribute %1").arg(m_attribute) : m_attributeName;
-        return m_raw ? tr("%1 (raw)").arg(name) : tr("%1 (value)").arg(name);
+        return m_raw ? tr("%1\n(raw)").arg(name) : tr("%1\n(value)").arg(name);
     }
+    case SelfTest:
+        return tr("Last Self-Test");
     case ColumnCount:
         break;
     }
     return {};
+}
+
+QVariant KZHistoryTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
+        return QAbstractTableModel::headerData(section, orientation, role);
+    if (role == Qt::DisplayRole)
+        return headerText(columnAt(section));
+    if (role == Qt::AccessibleTextRole)
+        return columnName(columnAt(section));
+    return QAbstractTableModel::headerData(section, orientation, role);
 }

@@ -7,26 +7,29 @@
 
 // The rows of a drive's history as a table, the latest check first: what the
 // history window's charts plot, for screen readers and for copying. Every
-// column has a name; the last one is the attribute chosen in the window
-// (its value or raw value), when one is chosen.
+// column has a name; the bad-sector counts come first, then the other values,
+// the attribute chosen in the window (its value or raw value, when one is
+// chosen) and the last self-test.
 class KZHistoryTableModel : public QAbstractTableModel
 {
     Q_OBJECT
 
 public:
+    // The columns, in their order; Attribute is left out while no attribute
+    // is chosen (section() gives a column's place).
     enum Column
     {
         Time,
         Status,
-        Temperature,
-        PowerOnHours,
         Reallocated,
         Pending,
         OfflineUncorrectable,
         CrcErrors,
+        Temperature,
+        PowerOnHours,
         ErrorCount,
-        SelfTest,
         Attribute,
+        SelfTest,
         ColumnCount
     };
     // The status word of a row, for its colour.
@@ -50,10 +53,18 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
+    // The place of a column in the table, or -1 when it is left out.
+    int section(Column column) const;
+    // The column at a place in the table.
+    Column columnAt(int section) const;
     // The text of a cell (what the view shows and a copy takes).
-    QString cellText(const KZHistoryRow &row, int column) const;
+    QString cellText(const KZHistoryRow &row, Column column) const;
+    // A column's whole name on one line (the header may break it in two).
+    QString columnName(Column column) const;
 
 private:
+    QString headerText(Column column) const;
+
     QList<KZHistoryRow> m_rows;
     qint32 m_attribute = 0;
     QString m_attributeName;

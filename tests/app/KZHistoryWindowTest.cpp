@@ -12,6 +12,7 @@
 #include "KZMainWindow.h"
 #include "KZSummaryPanel.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
@@ -67,7 +68,8 @@ protected:
             controller().detailWindows()->historyControllers().value(0).data();
         EXPECT_TRUE(window);
         if (window) {
-            EXPECT_TRUE(waitFor([window] { return !window->isLoading(); }));
+            EXPECT_TRUE(
+                waitFor("the history window's rows", [window] { return !window->isLoading(); }));
         }
         return window;
     }
@@ -96,7 +98,7 @@ TEST_F(HistoryWindowTest, ChecksWriteRowsAndTheSummaryShowsTheTrend)
     // one the user starts always writes.
     QSignalSpy updated(&controller(), &KZAppController::updateFinished);
     controller().monitor()->update(KZMonitor::Origin::Timer);
-    ASSERT_TRUE(waitFor([&] { return updated.count() > 0; }));
+    ASSERT_TRUE(waitFor("the end of the timed update", [&] { return updated.count() > 0; }));
     EXPECT_EQ(recorded(), 2);
     updateAndWait();
     EXPECT_EQ(recorded(), 3);
@@ -115,22 +117,34 @@ TEST_F(HistoryWindowTest, WindowShowsTheRangeAndTheChosenAttribute)
     EXPECT_EQ(model->rowCount(), 1);
     window->rangeSelector()->setCurrentIndex(
         window->rangeSelector()->findData(int(KZHistorySeries::Range::All)));
-    ASSERT_TRUE(waitFor([window] { return !window->isLoading(); }));
+    ASSERT_TRUE(waitFor("the history window's rows", [window] { return !window->isLoading(); }));
     ASSERT_EQ(model->rowCount(), 2);
     // Latest first, every column named for a screen reader.
     EXPECT_EQ(model->index(0, KZHistoryTableModel::Reallocated).data().toString(), "8");
     EXPECT_EQ(model->index(0, KZHistoryTableModel::Status).data().toString(), "FAILING");
     EXPECT_EQ(model->index(1, KZHistoryTableModel::Temperature).data().toString(), "30");
     for (int column = 0; column < model->columnCount(); ++column)
-        EXPECT_FALSE(model->headerData(column, Qt::Horizontal).toString().isEmpty()) << column;
-    EXPECT_FALSE(window->table()->accessibleName().isEmpty());
+        EXPECT_FALSE(
+            model->headerData(column, Qt::Horizontal, Qt::AccessibleTextRole).toString().isEmpty())
+            << column;
+    // Every control a keyboard reaches has a name a screen reader reads.
+    for (QWidget *control : window->findChildren<QWidget *>()) {
+        // A chart's viewport hands its focus to the chart.
+        if (control->focusPolicy() == Qt::NoFocus || control->focusProxy() ||
+            !control->isVisibleTo(window))
+            continue;
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
+        ASSERT_TRUE(accessible) << control->metaObject()->className();
+        EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty())
+            << control->metaObject()->className() << " " << control->objectName().toStdString();
+    }
 
     // The attributes the checks recorded; the raw value of the one chosen.
     QComboBox *attributes = window->attributeSelector();
     EXPECT_EQ(attributes->count(), 3); // 5, 9 and 194
     attributes->setCurrentIndex(attributes->findData(9));
     window->plotSelector()->setCurrentIndex(1);
-    ASSERT_TRUE(waitFor([window] { return !window->isLoading(); }));
+    ASSERT_TRUE(waitFor("the history window's rows", [window] { return !window->isLoading(); }));
     EXPECT_EQ(model->attribute(), 9);
     EXPECT_TRUE(model->headerData(KZHistoryTableModel::Attribute, Qt::Horizontal)
                     .toString()
@@ -161,10 +175,13 @@ TEST_F(HistoryWindowTest, DISABLED_Screenshot)
         row.status = reallocated > 0 ? "FAILING" : "PASSED";
         row.hasValues = true;
         row.temperature = 33 + (step / 40) % 3 + (step % 4 == 2 ? 3 : 0);
+        row.powerOnHours = 4242 - (4 * 90 - step) * 6;
         row.reallocated = reallocated;
         row.pending = step < 280 ? 0 : 2;
         row.offlineUncorrectable = 0;
         row.crcErrors = step / 120;
+        row.errorCount = reallocated > 0 ? 1 : 0;
+        row.selfTest = "Completed without error";
         row.attributes = {{5, 100, 100, reallocated, "Reallocated_Sector_Ct"}};
         rows.append(row);
     }
@@ -176,7 +193,7 @@ TEST_F(HistoryWindowTest, DISABLED_Screenshot)
     window->rangeSelector()->setCurrentIndex(
         window->rangeSelector()->findData(int(KZHistorySeries::Range::All)));
     window->attributeSelector()->setCurrentIndex(window->attributeSelector()->findData(5));
-    ASSERT_TRUE(waitFor([window] { return !window->isLoading(); }));
+    ASSERT_TRUE(waitFor("the history window's rows", [window] { return !window->isLoading(); }));
     QCoreApplication::processEvents();
     ASSERT_TRUE(window->grab().save(folder + "/history.png"));
     controller().drivesWindow()->resize(1120, 640);

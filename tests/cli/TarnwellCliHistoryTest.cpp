@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -13,6 +14,9 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStandardPaths>
+
+#include <iostream>
+#include <unistd.h>
 
 namespace {
 
@@ -217,5 +221,47 @@ TEST_F(CliHistory, CheckKilledInTheMiddleOfItsWriteLeavesASoundFile)
         EXPECT_TRUE(after == before || after == before + 4) << before << " then " << after;
         ASSERT_EQ(run(check(disks)).exitCode, 0);
         EXPECT_EQ(rowCount(), after + 4);
+    }
+}
+
+// Another program holding the file in the middle of its write, or a file the
+// user may not write: the check completes with its own verdict, and one log
+// line says that its rows were not written.
+TEST_F(CliHistory, CheckCompletesWhenItsRowsCannotBeWritten)
+{
+    setDisk("sda", disk(0));
+    ASSERT_EQ(run(check({"/dev/sda"})).exitCode, 0);
+    for (const bool locked : {true, false}) {
+        SCOPED_TRACE(locked ? "locked" : "read-only");
+        if (!locked && geteuid() == 0) {
+            std::cout << "The read-only file is not tried: root writes it all the same.\n";
+            continue;
+        }
+        const auto mode = QFile::ReadOwner | QFile::ExeOwner;
+        if (!locked) {
+            QFile::setPermissions(databasePath(), QFile::ReadOwner);
+            QFile::setPermissions(QFileInfo(databasePath()).path(), mode);
+        }
+        ToolRun checked;
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
+            other.setDatabaseName(databasePath());
+            ASSERT_TRUE(other.open());
+            QSqlQuery hold(other);
+            if (locked) {
+                ASSERT_TRUE(hold.exec("BEGIN IMMEDIATE"));
+            }
+            checked = run(check({"/dev/sda"}));
+            if (locked)
+                hold.exec("ROLLBACK");
+        }
+        QSqlDatabase::removeDatabase("other");
+        QFile::setPermissions(QFileInfo(databasePath()).path(), mode | QFile::WriteOwner);
+        QFile::setPermissions(databasePath(), QFile::ReadOwner | QFile::WriteOwner);
+        EXPECT_EQ(checked.exitCode, 0) << checked.err.toStdString();
+        EXPECT_TRUE(checked.out.startsWith("TARNWELL OK")) << checked.out.toStdString();
+        EXPECT_EQ(checked.err.count("History of checks not written"), 1)
+            << checked.err.toStdString();
+        EXPECT_EQ(history({"/dev/sda"}).at(0)["rows"].toArray().size(), 1);
     }
 }
