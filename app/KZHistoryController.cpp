@@ -148,6 +148,9 @@ KZHistoryController::KZHistoryController(QWidget *parent)
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 8);
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Columns as wide as the header and the rows in sight: a year of checks
+    // is not measured row by row.
+    m_table->horizontalHeader()->setResizeContentsPrecision(0);
     auto *copy = new QShortcut(QKeySequence::Copy, m_table, nullptr, nullptr,
                                Qt::WidgetWithChildrenShortcut);
     connect(copy, &QShortcut::activated, this, &KZHistoryController::copySelection);

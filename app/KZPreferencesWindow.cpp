@@ -222,6 +222,9 @@ QWidget *KZPreferencesWindow::makeChecksPage()
     m_historyDays->setSuffix(tr(" days"));
     m_historyDays->setSpecialValueText(tr("no history"));
     m_historyDays->setAccessibleName(tr("Days the history of checks is kept (0: none)"));
+    // A shorter retention removes older checks: stored once the number is
+    // typed whole, not at every digit.
+    m_historyDays->setKeyboardTracking(false);
     historyLabel->setBuddy(m_historyDays);
     historyLayout->addWidget(historyLabel);
     historyLayout->addWidget(m_historyDays);

@@ -623,10 +623,12 @@ void KZCheckHistory::recordCheck(const QList<const KZSMARTDrive *> &drives, cons
         return;
     KZCheckHistory history(path);
     if (!history.write(rows, now, retention, timedIntervalSeconds)) {
-        if (!history.m_newer)
-            KZLog::log(QStringLiteral("History of checks not written: %1").arg(history.m_error));
-        return;
+        if (history.m_newer)
+            return;
+        KZLog::log(QStringLiteral("History of checks not written: %1").arg(history.m_error));
     }
+    // What the file already holds still shows when this check's rows could
+    // not be added (another program held it too long).
     if (!facts)
         return;
     QSet<QString> keys;

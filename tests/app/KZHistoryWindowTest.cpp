@@ -10,6 +10,7 @@
 #include "KZHistoryController.h"
 #include "KZHistoryTableModel.h"
 #include "KZMainWindow.h"
+#include "KZPreferencesWindow.h"
 #include "KZSummaryPanel.h"
 
 #include <QAccessible>
@@ -19,6 +20,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTableView>
 
 using namespace AppTestSupport;
@@ -200,4 +202,12 @@ TEST_F(HistoryWindowTest, DISABLED_Screenshot)
     controller().drivesWindow()->show();
     QCoreApplication::processEvents();
     ASSERT_TRUE(controller().drivesWindow()->grab().save(folder + "/main-window-trend.png"));
+    // The preferences' Checks page, with the history's retention.
+    controller().showPreferences();
+    KZPreferencesWindow *preferences = controller().preferencesWindow();
+    auto *tabs = preferences->findChild<QTabWidget *>();
+    ASSERT_TRUE(tabs);
+    tabs->setCurrentIndex(1);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(preferences->grab().save(folder + "/preferences-checks.png"));
 }
