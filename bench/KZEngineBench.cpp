@@ -3,6 +3,9 @@
 //  - RefreshReplayedDrive: one refresh of a drive replayed from the sample
 //    capture through the real smartctl; reports the engine's own CPU time
 //    beside the CPU time of the smartctl children (goal: engine under 5%).
+//  - RefreshAgainstSmartctlX: in pairs, one refresh of that drive and one
+//    "smartctl -x" of the same capture through the same runner; the median
+//    of the pairs' CPU ratios (goal: at most 1.3).
 //  - SplitLines: the line splitter on outputs of growing size (goal: linear,
 //    at least 200 MB/s).
 //  - ParseAttributeTable: the attribute table parse ("-A") of tables with a
@@ -20,9 +23,11 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <sys/resource.h>
+#include <vector>
 
 namespace {
 
@@ -61,6 +66,50 @@ void RefreshReplayedDrive(benchmark::State &state)
     state.counters["engine_share_%"] = children > 0 ? 100.0 * self / children : 0;
 }
 BENCHMARK(RefreshReplayedDrive)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// CPU time of this process and its finished children.
+double cpuWithChildren()
+{
+    return cpuSeconds(RUSAGE_SELF) + cpuSeconds(RUSAGE_CHILDREN);
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+void RefreshAgainstSmartctlX(benchmark::State &state)
+{
+    const QString smartctl = QStringLiteral("/usr/sbin/smartctl");
+    if (!QFileInfo(smartctl).isExecutable()) {
+        state.SkipWithError("smartctl is not installed");
+        return;
+    }
+    KZSMARTDrive drive = KZSMARTDrive::initForCommandLine();
+    drive.setLocation(QStringLiteral(TARNWELL_SAMPLE));
+    drive.setDriveAsFile(true);
+    std::vector<double> refreshes, singles, ratios;
+    for (auto _ : state) {
+        const double start = cpuWithChildren();
+        drive.updateInfo();
+        const double between = cpuWithChildren();
+        KZTask task;
+        task.setCLocale(true);
+        task.setReadFromFilePath(QStringLiteral(TARNWELL_SAMPLE));
+        benchmark::DoNotOptimize(task.parseCommandLine(
+            smartctl, QStringList{QStringLiteral("-x"), QStringLiteral("-")}));
+        const double end = cpuWithChildren();
+        refreshes.push_back(between - start);
+        singles.push_back(end - between);
+        ratios.push_back(singles.back() > 0 ? refreshes.back() / singles.back() : 0);
+    }
+    state.counters["refresh_cpu_ms"] = 1000.0 * median(refreshes);
+    state.counters["smartctl_x_cpu_ms"] = 1000.0 * median(singles);
+    state.counters["ratio_median"] = median(ratios);
+}
+BENCHMARK(RefreshAgainstSmartctlX)->Unit(benchmark::kMillisecond)->Iterations(21);
 
 QString syntheticOutput(qsizetype bytes)
 {

@@ -3,12 +3,16 @@
 # (build in Release for figures: cmake -DCMAKE_BUILD_TYPE=Release).
 # Usage: bench/refresh-figures.sh [BUILD_DIR] (default build/)
 #  1. tarnwell-cli check of 16 forged drives behind a smartctl stand-in that
-#     takes 100 ms of device latency for every command (goal: under 2.5 s).
+#     takes 100 ms of device latency for every command (goal: under 1.0 s),
+#     and the smartctl runs per drive and refresh it made (goal: 1).
 #  2. One check of one drive whose remembered counts did not change, traced
 #     with strace: how often the preferences file is opened and written, and
 #     the flushes to disk (goal: opened at most once, written never).
 #  3. The engine's own CPU time beside smartctl's in a refresh
 #     (tarnwell-bench RefreshReplayedDrive; goal: under 2%).
+#  4. The CPU time of a refresh against one "smartctl -x" of the same drive
+#     (tarnwell-bench RefreshAgainstSmartctlX, median of 21 pairs; goal: at
+#     most 1.3 times).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
@@ -33,6 +37,7 @@ done
 export FAKE_SMARTCTL=$smartctl FAKE_LATENCY=0.1
 best=
 for attempt in 1 2 3; do
+    export FAKE_RECORD=$work/calls-$attempt.txt
     start=$EPOCHREALTIME
     "$cli" check --smartctl "$root/tools/fakes/fake-smartctl-latency" "${captures[@]}" >"$work/check.txt"
     end=$EPOCHREALTIME
@@ -41,7 +46,10 @@ for attempt in 1 2 3; do
         best=$wall
     fi
 done
+unset FAKE_RECORD
 echo "check of 16 drives behind 100 ms latency: $best s wall (best of 3; $(head -n 1 "$work/check.txt"))"
+calls=$(cat "$work"/calls-*.txt | wc -l)
+echo "smartctl runs per drive and refresh: $(awk -v c="$calls" 'BEGIN { printf "%.2f", c / 48 }') ($calls runs in 3 checks of 16 drives)"
 
 # 2. The preferences file in a steady check of one drive: a disk (/dev/sda)
 # that answers with the sample capture, replayed through the real smartctl
@@ -65,10 +73,10 @@ for run in first steady; do
     echo "preferences in a $run check of one drive: opened $opened times, written $written times, $synced flushes to disk in all"
 done
 
-# 3. The engine's share of a refresh.
+# 3. The engine's share of a refresh; 4. a refresh against one "smartctl -x".
 if [ -x "$build/bench/tarnwell-bench" ]; then
-    "$build/bench/tarnwell-bench" --benchmark_filter=RefreshReplayedDrive 2>/dev/null |
-        grep RefreshReplayedDrive | sed 's/^/refresh of a replayed drive: /'
+    "$build/bench/tarnwell-bench" --benchmark_filter='RefreshReplayedDrive|RefreshAgainstSmartctlX' \
+        2>/dev/null | grep -E '^Refresh' | sed 's/^/refresh of a replayed drive: /'
 else
     echo "refresh of a replayed drive: $build/bench/tarnwell-bench is not built"
 fi

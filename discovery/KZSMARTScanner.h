@@ -61,9 +61,9 @@ public:
     // walk the list in order.
     void updateDrives(const ProgressHandler &stepDone = {});
     // How many steps the next updateDrives() reports when every step ends
-    // normally: seven for a drive read from its device (six read steps and
-    // the raw capture), six for one replayed from a file, none for a drive
-    // left out while its self-test runs.
+    // normally: seven for a drive read from its device (the six parse steps
+    // of its smartctl run and the writing of the raw capture), six for one
+    // replayed from a file, none for a drive left out while its self-test runs.
     qint64 progressStepCount() const;
     static constexpr int defaultRefreshConcurrency = 8;
     // At most this many drives are refreshed at the same time (1: one after

@@ -197,8 +197,7 @@ std::optional<qint64> KZSMARTDrive::driveTemperatureCelsius() const
 void KZSMARTDrive::parseAttributes()
 {
     m_nvmeNextAttributeID = -1;
-    m_argumentCode = AttributeTable;
-    const std::optional<QStringList> lines = runSMARTbinary(false);
+    const std::optional<QStringList> lines = stepLines(AttributeTable);
     if (!lines) {
         debugLog(QStringLiteral("Error parsing attributes."));
         return;

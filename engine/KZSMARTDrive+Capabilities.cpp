@@ -41,8 +41,7 @@ void KZSMARTDrive::parseCapabilities()
 {
     const bool failedTestIsNew =
         KZPreferences::standard().boolForKey(KZPreferenceKeys::failedTestIsNew);
-    m_argumentCode = Capabilities;
-    const std::optional<QStringList> lines = runSMARTbinary(false);
+    const std::optional<QStringList> lines = stepLines(Capabilities);
     if (!lines) {
         debugLog(QStringLiteral("Error parsing capabilities."));
         return;

@@ -155,8 +155,7 @@ QString KZSMARTDrive::rememberedLogKey(const QString &suffix) const
 
 void KZSMARTDrive::parseErrorLog()
 {
-    m_argumentCode = ErrorLog;
-    const std::optional<QStringList> lines = runSMARTbinary(false);
+    const std::optional<QStringList> lines = stepLines(ErrorLog);
     if (!lines) {
         debugLog(QStringLiteral("Error parsing error log."));
         return;

@@ -37,8 +37,7 @@ std::optional<int> firstNumber(const QString &text)
 void KZSMARTDrive::parseInfo()
 {
     m_isNVMe = false;
-    m_argumentCode = Identity;
-    const std::optional<QStringList> lines = runSMARTbinary(false);
+    const std::optional<QStringList> lines = stepLines(Identity);
     if (!lines) {
         debugLog(QStringLiteral("Error parsing information."));
         return;
@@ -144,6 +143,8 @@ void KZSMARTDrive::parseInfo()
             }
             if (!reenabledSeen)
                 debugLog(QStringLiteral("SMART cannot be reenabled."));
+            // In a refresh, the rest is read from a run made after this one.
+            m_rereadReport = m_readingReport && reenabledSeen;
         }
     }
 
@@ -174,8 +175,7 @@ void KZSMARTDrive::readNVMeCapacity(const QStringList &identityLines)
 void KZSMARTDrive::parseHealth()
 {
     m_healthCheckFailed = false;
-    m_argumentCode = OverallHealth;
-    const std::optional<QStringList> lines = runSMARTbinary(false);
+    const std::optional<QStringList> lines = stepLines(OverallHealth);
     if (!lines) {
         debugLog(QStringLiteral("Error parsing health."));
         return;

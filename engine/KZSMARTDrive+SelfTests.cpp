@@ -77,8 +77,7 @@ KZSMARTSelfTestLog KZSMARTDrive::parseSelfTestLine(const QString &line)
 void KZSMARTDrive::parseSelftestLog()
 {
     KZPreferences &preferences = KZPreferences::standard();
-    m_argumentCode = SelfTestLog;
-    const std::optional<QStringList> lines = runSMARTbinary(false);
+    const std::optional<QStringList> lines = stepLines(SelfTestLog);
     if (!lines) {
         debugLog(QStringLiteral("Error parsing self test log."));
         return;

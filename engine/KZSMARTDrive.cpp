@@ -1,5 +1,6 @@
 #include "KZSMARTDrive.h"
 
+#include "KZAtomicFile.h"
 #include "KZException.h"
 #include "KZLocalization.h"
 #include "KZLog.h"
@@ -125,7 +126,12 @@ QStringList KZSMARTDrive::argumentList() const
     case FreeOptions:
         return m_options.value_or(QStringList());
     case RawCapture:
-        return {QStringLiteral("-r"), QStringLiteral("ataioctl,2"), QStringLiteral("-a"), device};
+        // The refresh's run, in its very-permissive form too. (A run that
+        // must leave a sleeping disk asleep adds "-n", "standby" here, before
+        // "-r"; the helper accepts those lines already.)
+        arguments = {QStringLiteral("-r"), QStringLiteral("ataioctl,2"), QStringLiteral("-a"),
+                     device};
+        break;
     default:
         return version;
     }
@@ -340,6 +346,10 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
 
     if (m_driveFromFile)
         task.setReadFromFilePath(m_location);
+    // The refresh's run is judged by smartctl's own report text, and what it
+    // printed is kept for the raw capture and the parse steps.
+    const bool report = m_argumentCode == RawCapture;
+    task.setKeepOutput(report);
     std::optional<QStringList> lines;
     try {
         lines = m_outputProvider ? m_outputProvider(arguments)
@@ -372,6 +382,19 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
             recordReadFailure(ReadFailure::Refused, *refusal);
             return std::nullopt;
         }
+    }
+    std::optional<KZReportSections> sections;
+    if (lines && report) {
+        QString printed;
+        if (m_outputProvider) {
+            for (const QString &line : *lines)
+                printed += line + QLatin1Char('\n');
+        } else {
+            m_reportOutput = task.output();
+            printed = QString::fromUtf8(task.output());
+        }
+        sections.emplace(printed);
+        lines = sections->reportLines();
     }
     if (judgeRunnerFailure(task, lines))
         return std::nullopt;
@@ -476,6 +499,8 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
             return std::nullopt;
         }
     }
+    if (sections)
+        m_report = std::move(sections);
     m_answeredInRefresh = m_answeredInRefresh || m_inRefresh;
     return lines;
 }
@@ -527,10 +552,51 @@ void KZSMARTDrive::runOptions(const QString &typedOptions)
               : QStringLiteral("(null)"));
 }
 
-void KZSMARTDrive::updateInfo()
+std::optional<QStringList> KZSMARTDrive::stepLines(ArgumentCode code)
 {
-    // One read of the preferences for the whole refresh, one write at its end.
-    const KZPreferences::Batch preferences;
+    if (!m_readingReport) {
+        m_argumentCode = code;
+        return runSMARTbinary(false);
+    }
+    if (!m_report)
+        return std::nullopt;
+    using Part = KZReportSections::Part;
+    const Part part = code == Identity         ? Part::Identity
+                      : code == OverallHealth  ? Part::Health
+                      : code == Capabilities   ? Part::Capabilities
+                      : code == AttributeTable ? Part::Attributes
+                      : code == ErrorLog       ? Part::ErrorLog
+                                               : Part::SelfTestLog;
+    QStringList lines = m_report->lines(part);
+    // A part with nothing but the banner is one smartctl had nothing to say
+    // for: the step reads nothing, as from a command that printed nothing.
+    // The report itself was usable, so the drive's support stays as judged.
+    if (lines.size() < 3) {
+        debugLog(QStringLiteral("smartctl printed nothing for this part of the report."));
+        return std::nullopt;
+    }
+    return lines;
+}
+
+void KZSMARTDrive::readReport()
+{
+    m_report.reset();
+    m_reportOutput.reset();
+    m_argumentCode = RawCapture;
+    runSMARTbinary(false);
+}
+
+void KZSMARTDrive::writeRawCapture() const
+{
+    // The bytes as smartctl printed them, written whole (a reader never sees
+    // half a capture); like every capture, a file that cannot be written is
+    // no failure of the refresh.
+    if (m_reportOutput)
+        KZAtomicFile::write(rawCaptureFilePath(), *m_reportOutput);
+}
+
+void KZSMARTDrive::beginRefresh()
+{
     debugLog(QStringLiteral("Updating drive: %1").arg(m_location));
     m_selftestFail = false;
     m_reallocatedSectorsFail = 1;
@@ -548,26 +614,28 @@ void KZSMARTDrive::updateInfo()
     m_inRefresh = true;
     m_timedOutInRefresh = false;
     m_answeredInRefresh = false;
-    const qsizetype reasonsBefore = m_failureReasonsText ? m_failureReasonsText->size() : 0;
+    m_reasonsBeforeRefresh = m_failureReasonsText ? m_failureReasonsText->size() : 0;
+}
 
+void KZSMARTDrive::runParseSteps()
+{
     struct Step
     {
         const char *failureFormat;
-        std::function<void()> run;
+        void (KZSMARTDrive::*run)();
     };
-    const Step steps[] = {
-        {"Exception occured in parseInfo- %1: %2", [this] { parseInfo(); }},
-        {"Exception occured in parseHealth. %1: %2", [this] { parseHealth(); }},
-        {"Exception occured in parseCapabilities. %1: %2", [this] { parseCapabilities(); }},
-        {"Exception occured in parseAttributes. %1: %2", [this] { parseAttributes(); }},
-        {"Exception occured in parseErrorLog. %1: %2", [this] { parseErrorLog(); }},
-        {"Exception occured in parseSelftestLog. %1: %2", [this] { parseSelftestLog(); }},
+    static const Step steps[] = {
+        {"Exception occured in parseInfo- %1: %2", &KZSMARTDrive::parseInfo},
+        {"Exception occured in parseHealth. %1: %2", &KZSMARTDrive::parseHealth},
+        {"Exception occured in parseCapabilities. %1: %2", &KZSMARTDrive::parseCapabilities},
+        {"Exception occured in parseAttributes. %1: %2", &KZSMARTDrive::parseAttributes},
+        {"Exception occured in parseErrorLog. %1: %2", &KZSMARTDrive::parseErrorLog},
+        {"Exception occured in parseSelftestLog. %1: %2", &KZSMARTDrive::parseSelftestLog},
     };
-    auto timedOut = [this] { return m_timedOutInRefresh; };
     for (const Step &step : steps) {
         bool finished = true;
         try {
-            step.run();
+            (this->*step.run)();
         } catch (const std::exception &error) {
             KZLog::log(QString::fromLatin1(step.failureFormat)
                            .arg(KZException::nameOf(error), KZException::reasonOf(error)));
@@ -576,15 +644,24 @@ void KZSMARTDrive::updateInfo()
         }
         if (finished && m_progressHandler)
             m_progressHandler();
-        if (timedOut())
+        if (refreshTimedOut())
             break;
+        // S.M.A.R.T. was switched on: the rest is read from a run made now.
+        if (m_rereadReport) {
+            m_rereadReport = false;
+            readReport();
+        }
     }
-    if (timedOut())
+    if (refreshTimedOut())
         KZLog::log(QStringLiteral("Skipping the rest of the refresh of %1 after a time-out.")
                        .arg(m_location));
-    if (!m_driveFromFile && !timedOut()) {
+}
+
+void KZSMARTDrive::finishRefresh(const std::function<void()> &capture)
+{
+    if (!m_driveFromFile && !refreshTimedOut()) {
         try {
-            saveRawData();
+            capture();
             if (m_progressHandler)
                 m_progressHandler();
         } catch (const std::exception &error) {
@@ -608,7 +685,7 @@ void KZSMARTDrive::updateInfo()
     // A drive that only its overall-health check judged failed (NVMe and SAS
     // drives, whose other data are not judged) still says why, once.
     const qsizetype reasonsAfter = m_failureReasonsText ? m_failureReasonsText->size() : 0;
-    if (m_healthCheckFailed && m_health == 3 && reasonsAfter == reasonsBefore &&
+    if (m_healthCheckFailed && m_health == 3 && reasonsAfter == m_reasonsBeforeRefresh &&
         !(m_failureReasonsText && m_failureReasonsText->contains(healthCheckFailure)))
         addFailureReasonsString(healthCheckFailure);
 
@@ -619,4 +696,19 @@ void KZSMARTDrive::updateInfo()
                                        "That data will not be available to view. Please "
                                        "contact ")) +
                     KZSupportEmailAddress + QStringLiteral(" for help."));
+}
+
+void KZSMARTDrive::updateInfo()
+{
+    // One read of the preferences for the whole refresh, one write at its end.
+    const KZPreferences::Batch preferences;
+    beginRefresh();
+    m_readingReport = true;
+    readReport();
+    runParseSteps();
+    finishRefresh([this] { writeRawCapture(); });
+    m_readingReport = false;
+    m_rereadReport = false;
+    m_report.reset();
+    m_reportOutput.reset();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "KZReportSections.h"
 #include "KZSMARTAttribute.h"
 
 #include <QJsonObject>
@@ -103,8 +104,9 @@ public:
     // Runs smartctl through this program instead of the one getsmartctlPath finds.
     void setSmartctlOverride(const QString &program) { m_smartctlOverride = program; }
     // Answers smartctl runs from memory instead of running a program: given
-    // the argument list, returns the output lines or nothing. The answer is
-    // judged like real output. Used to drive the parsers with arbitrary text.
+    // the argument list, returns the lines printed (blank ones included) or
+    // nothing. The answer is judged like real output. Used to drive the
+    // parsers with arbitrary text.
     using OutputProvider = std::function<std::optional<QStringList>(const QStringList &arguments)>;
     void setOutputProvider(OutputProvider provider) { m_outputProvider = std::move(provider); }
     // Seconds after which a smartctl run that has not finished is stopped
@@ -124,7 +126,7 @@ public:
     static QString permissionDeniedReason(const QString &location);
 
     // Called after each step of a refresh that ended normally: the six read
-    // steps and the raw capture (progressStepCount()). Whoever shows the
+    // steps and the writing of the raw capture (progressStepCount()). Whoever shows the
     // progress of one job sets it for the drives of that job; it runs on the
     // thread that refreshes the drive.
     using ProgressHandler = std::function<void()>;
@@ -138,8 +140,15 @@ public:
     // person. A refresh starts without one and keeps the first.
     const std::optional<QString> &driveAlert() const { return m_alert; }
     void clearAlert() { m_alert.reset(); }
-    // Refresh and smartctl runs.
+    // Refresh and smartctl runs. A refresh runs smartctl once, with the raw
+    // capture's command (argument code 14): what it prints is the raw
+    // capture (written for a live drive) and the text of every parse step,
+    // each reading its own part (KZReportSections). It runs again only after
+    // the very-permissive retry's "Ambiguous" answer and after switching
+    // S.M.A.R.T. on. A parse step called on its own outside a refresh runs
+    // its own command (the self-test window polls "-c" and "-l selftest").
     void updateInfo();
+    // Writes the raw capture with a run of its own.
     void saveRawData();
     void runOptions(const QString &typedOptions);
     std::optional<QStringList> runSMARTbinary(bool capture);
@@ -343,6 +352,20 @@ private:
     void recordAlert(const QString &text);
     static void storeOnce(std::optional<QString> &field, const QString &value);
     std::optional<QStringList> runOnce(bool capture);
+    // The lines a parse step reads: inside a refresh its part of the
+    // refresh's run (nothing when that run gave no report), else the output
+    // of the step's own command.
+    std::optional<QStringList> stepLines(ArgumentCode code);
+    // The refresh's one run; its parts are kept for the parse steps.
+    void readReport();
+    // The pieces of a refresh: the resets, the six parse steps with their
+    // progress, then the raw capture (a live drive only) with its progress
+    // and what the refresh judges at its end.
+    void beginRefresh();
+    void runParseSteps();
+    bool refreshTimedOut() const { return m_timedOutInRefresh; }
+    void finishRefresh(const std::function<void()> &capture);
+    void writeRawCapture() const;
     // Judges a run that gave nothing or no smartctl report; true when it was
     // a failure to get an answer (then recorded).
     bool judgeRunnerFailure(const KZTask &task, const std::optional<QStringList> &lines);
@@ -410,6 +433,13 @@ private:
     QString m_readFailureReason;
     bool m_inRefresh = false;
     bool m_timedOutInRefresh = false; // the refresh asks nothing more
+    qsizetype m_reasonsBeforeRefresh = 0;
+    // The refresh's run: the parse steps read its parts; the bytes it
+    // printed are the raw capture.
+    bool m_readingReport = false;
+    std::optional<KZReportSections> m_report;
+    std::optional<QByteArray> m_reportOutput;
+    bool m_rereadReport = false; // S.M.A.R.T. was switched on: read again
     bool m_answeredInRefresh = false; // a run of the refresh gave a report
 
     // ATA error log and self-test log.

@@ -138,6 +138,7 @@ std::optional<QStringList> KZTask::parseCommandLine(const QString &program,
 {
     m_failure = Failure::None;
     m_outputCutOff = false;
+    m_output.clear();
     FileDescriptor input;
     if (!m_filePath.isEmpty()) {
         input.reset(::open(QFile::encodeName(m_filePath).constData(), O_RDONLY | O_CLOEXEC));
@@ -353,6 +354,8 @@ std::optional<QStringList> KZTask::parseCommandLine(const QString &program,
         return std::nullopt;
     }
     m_outputCutOff = !collected.isEmpty() && !collected.endsWith('\n');
+    if (m_keepOutput)
+        m_output = collected;
 
     if (!m_rawDataPath.isEmpty()) {
         // The bytes as printed, written whole: a reader never sees a

@@ -72,6 +72,11 @@ public:
     Failure failure() const { return m_failure; }
     // The last run printed text whose last line has no line feed.
     bool outputCutOff() const { return m_outputCutOff; }
+    // Keeps the bytes the next run prints, as printed, besides returning
+    // them split into lines (for a caller that both reads and stores them).
+    void setKeepOutput(bool keep) { m_keepOutput = keep; }
+    // What the last run printed when it was kept; empty otherwise.
+    const QByteArray &output() const { return m_output; }
 
     // Starts a program that outlives this one (another of Tarnwell's
     // programs): in a session of its own, with standard input from
@@ -96,4 +101,6 @@ private:
     bool m_cLocale = false;
     Failure m_failure = Failure::None;
     bool m_outputCutOff = false;
+    bool m_keepOutput = false;
+    QByteArray m_output;
 };

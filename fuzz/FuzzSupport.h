@@ -31,6 +31,17 @@ inline std::optional<QStringList> fuzzOutput(const uint8_t *data, size_t size)
     }
 }
 
+// Fuzz bytes as the lines a program printed, blank ones kept (what a drive's
+// output provider answers); a last line without a line feed counts as one.
+inline QStringList fuzzPrinted(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    QStringList lines = QString::fromUtf8(bytes).split(QLatin1Char('\n'));
+    if (lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
 // The first two lines of every smartctl output.
 inline QStringList smartctlBanner()
 {
@@ -101,21 +112,20 @@ inline void fuzzRemember(const QString &key, qint64 count)
 // failure level at 1 (not failing), health passed, or failed when the health
 // step was told so. With identity lines, the identity step reads them first
 // (a "PCI Vendor" line marks the drive NVMe, a "Serial Number" line names the
-// drive in remembered counts). Every other smartctl run gets no answer.
+// drive in remembered counts). The refresh's run is answered with a report of
+// those parts; every other smartctl run gets no answer.
 inline KZSMARTDrive fuzzPreparedDrive(const QStringList &identity, bool failedHealth)
 {
     KZSMARTDrive drive = KZSMARTDrive::initForCommandLine();
     drive.setLocation(fuzzLocation);
     drive.setOutputProvider([identity, failedHealth](const QStringList &arguments) {
-        std::optional<QStringList> answer;
-        if (!identity.isEmpty() && arguments.contains(QStringLiteral("-i")))
-            answer = smartctlBanner() + identity;
-        if (failedHealth && arguments.contains(QStringLiteral("-H")))
-            answer = smartctlBanner() +
-                     QStringList{QStringLiteral("=== START OF READ SMART DATA SECTION ==="),
-                                 QStringLiteral(
-                                     "SMART overall-health self-assessment test result: FAILED!")};
-        return answer;
+        if (!arguments.contains(QStringLiteral("-a")))
+            return std::optional<QStringList>();
+        QStringList report = smartctlBanner() + QStringList{QString()} + identity;
+        if (failedHealth)
+            report += {QString(), QStringLiteral("=== START OF READ SMART DATA SECTION ==="),
+                       QStringLiteral("SMART overall-health self-assessment test result: FAILED!")};
+        return std::optional(report);
     });
     drive.updateInfo();
     return drive;

@@ -45,9 +45,11 @@ inline constexpr std::size_t maximumArguments = 32;
 inline constexpr std::size_t maximumArgumentLength = 4096;
 
 // The engine's smartctl command lines that name a device, without the device
-// word that ends each of them: the reads, self-test commands, switching
-// S.M.A.R.T. on and the raw capture, in their normal and very-permissive
-// forms. The tool version ("-V") names no device and needs no privileges.
+// word that ends each of them: a refresh's one run (which is also the raw
+// capture), with "-n standby" and in its very-permissive form, switching
+// S.M.A.R.T. on, and the self-test window's polling ("-c", "-l selftest")
+// and self-test commands. The tool version ("-V") names no device and needs
+// no privileges.
 const std::vector<std::vector<std::string_view>> &commandLines();
 
 // True for the kernel names of whole disks: sdX, hdX, vdX (X one or more

@@ -18,11 +18,13 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Re
 cmake --build "$build" -j "$(nproc)"
 
 # Seeds. The line splitter reads whole outputs: every real output beside the
-# checkout and every forged example. Every parser target reads what its own
-# smartctl command prints, so its seeds are the matching section of every
-# real output: a whole "-x" output would make each input ten times longer
-# than any real one of that command (and the attribute step would read every
-# line after its table as a row).
+# checkout and every forged example; a whole refresh reads a whole report
+# (every real output, and the forged examples as smartctl reports them in a
+# refresh). Every parser target reads what its own smartctl command prints,
+# so its seeds are the matching section of every real output: a whole "-x"
+# output would make each input ten times longer than any real one of that
+# command (and the attribute step would read every line after its table as
+# a row).
 seeds=$(mktemp -d)
 trap 'rm -rf "$seeds"' EXIT
 mkdir "$seeds/whole" "$seeds/refresh" "$seeds/capabilities" "$seeds/attributes" \
@@ -42,8 +44,6 @@ section() {
         !on && $0 ~ start { on = 1 }
         on { print }' "$1"
 }
-info='^=== START OF INFORMATION SECTION'
-health='^=== START OF (READ )?SMART DATA SECTION'
 capabilities='^General SMART Values:'
 attributes='^(SMART Attributes Data Structure|SMART/Health Information)'
 errors='^(SMART (Extended Comprehensive )?Error Log|Error Information)'
@@ -56,18 +56,18 @@ for output in "$seeds"/whole/*.txt; do
     section "$output" "$attributes" >"$seeds/attributes/$name"
     section "$output" "$errors" "$errorsEnd" >"$seeds/error_log/$name"
     section "$output" "$selftests" >"$seeds/selftest_log/$name"
-    # A refresh reads one output per command, zero bytes between them.
-    {
-        section "$output" "$info"; printf '\000'
-        section "$output" "$health"
-        for step in capabilities attributes error_log selftest_log; do
-            printf '\000'; cat "$seeds/$step/$name"
-        done
-    } >"$seeds/refresh/$name"
+    # A refresh reads one whole report, after its banner.
+    tail -n +3 "$output" >"$seeds/refresh/$name"
 done
 find "$seeds" -type f -empty -delete
 for example in "$root"/tools/twdr-forge/examples/*.json; do
-    "$build/tools/twdr-forge/twdr-forge" "$example" -o "$seeds/whole/$(basename "$example" .json).twdr"
+    name=$(basename "$example" .json)
+    "$build/tools/twdr-forge/twdr-forge" "$example" -o "$seeds/whole/$name.twdr"
+    # The refresh's run as smartctl prints it, ioctl blocks and all.
+    if [ -x /usr/sbin/smartctl ]; then
+        /usr/sbin/smartctl -r ataioctl,2 -a - <"$seeds/whole/$name.twdr" | tail -n +3 \
+            >"$seeds/refresh/$name.txt" || true
+    fi
 done
 # The parser targets read their first byte as a mode (NVMe drive, settings):
 # every seed behind a zero byte and behind a one byte gives them both kinds

@@ -47,7 +47,7 @@ std::unique_ptr<KZSMARTDrive> readDrive(const QByteArray &model, const QByteArra
 std::unique_ptr<KZSMARTDrive> refreshedDrive(QMap<QString, QByteArray> answers)
 {
     static std::vector<std::unique_ptr<FakeSmartctl>> fakes;
-    for (const char *key : {"A", "l-error", "l-selftest", "capture"}) {
+    for (const char *key : {"A", "l-error", "l-selftest"}) {
         if (!answers.contains(key))
             answers.insert(key, banner + "=== START OF READ SMART DATA SECTION ===\n");
     }

@@ -135,8 +135,7 @@ QString strayByteStandIn()
         {"c", more},
         {"A", more},
         {"l-error", more},
-        {"l-selftest", more},
-        {"capture", more}});
+        {"l-selftest", more}});
     return fake->program();
 }
 

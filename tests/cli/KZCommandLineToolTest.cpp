@@ -201,8 +201,7 @@ TEST(CheckCommand, DiscoveredDisksAreReadMergedAndNamed)
                        {"c", more},
                        {"A", more},
                        {"l-error", more},
-                       {"l-selftest", more},
-                       {"capture", more}});
+                       {"l-selftest", more}});
     const QString lsblk = lsblkScript(
         "NAME=\"loop0\" TYPE=\"loop\" PKNAME=\"\" MOUNTPOINT=\"/snap/x/1\" LABEL=\"\" "
         "PATH=\"/dev/loop0\"\n"
@@ -219,8 +218,8 @@ TEST(CheckCommand, DiscoveredDisksAreReadMergedAndNamed)
                            "TWIN PATH DISK with partitions Home Disk, and /srv  [PASSED]"}));
     // Both device nodes were read; the loop device was not.
     const QString calls = fake.calls().join('\n');
-    EXPECT_TRUE(calls.contains("-i|/dev/sdx|"));
-    EXPECT_TRUE(calls.contains("-i|/dev/sdy|"));
+    EXPECT_TRUE(calls.contains("-r|ataioctl,2|-a|/dev/sdx|"));
+    EXPECT_TRUE(calls.contains("-r|ataioctl,2|-a|/dev/sdy|"));
     EXPECT_FALSE(calls.contains("loop0"));
 }
 

@@ -14,8 +14,8 @@
 
 namespace CorpusSections {
 
-// What fake-smartctl-corpus prints for the option, unsplit.
-inline QByteArray output(const QString &report, const QString &option)
+// What fake-smartctl-corpus prints for the options, unsplit.
+inline QByteArray output(const QString &report, const QStringList &options)
 {
     qputenv("FAKE_SMARTCTL_REPORT", QFile::encodeName(report));
     const QString path = TestSupport::homeDir() + "/corpus-output.txt";
@@ -23,8 +23,13 @@ inline QByteArray output(const QString &report, const QString &option)
     KZTask task;
     task.setRawDataPath(path);
     task.parseCommandLine(TestSupport::fake("fake-smartctl-corpus"),
-                          QStringList{option, "/dev/sdx"});
+                          options + QStringList{"/dev/sdx"});
     return TestSupport::readFile(path);
+}
+
+inline QByteArray output(const QString &report, const QString &option)
+{
+    return output(report, QStringList{option});
 }
 
 // The lines a drive sees for this output, or nothing when it is not text.

@@ -30,6 +30,16 @@ struct KZSMARTDriveTesting
         drive.m_selftestStatus = status;
     }
     static void setHealth(KZSMARTDrive &drive, qint32 health) { drive.m_health = health; }
+    // A refresh with one smartctl run per parse step ("-i", "-H", "-c", "-A",
+    // "-l error", "-l selftest") and one more for the raw capture, as the
+    // engine refreshed before one run served them all.
+    static void refreshCommandByCommand(KZSMARTDrive &drive)
+    {
+        const KZPreferences::Batch preferences;
+        drive.beginRefresh();
+        drive.runParseSteps();
+        drive.finishRefresh([&drive] { drive.saveRawData(); });
+    }
 };
 
 namespace LogTestSupport {

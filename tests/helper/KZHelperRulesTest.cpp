@@ -54,17 +54,28 @@ TEST(HelperRules, AcceptsExactlyTheEnginesCommandLinesForAWholeDisk)
 {
     const TestDisk disk;
     SKIP_WITHOUT_DEVICE_NODES(disk);
+    // What the engine runs on a disk: a refresh's run (which is also the raw
+    // capture), switching S.M.A.R.T. on, the self-test window's polling and
+    // the self-test commands. The other reading codes are parts of the
+    // refresh's run now, never run on their own.
+    const quint64 sent[] = {KZSMARTDrive::RawCapture,         KZSMARTDrive::SwitchSMARTOn,
+                            KZSMARTDrive::Capabilities,       KZSMARTDrive::SelfTestLog,
+                            KZSMARTDrive::StartShortSelfTest, KZSMARTDrive::StartExtendedSelfTest,
+                            KZSMARTDrive::AbortSelfTest,      KZSMARTDrive::ToolVersion};
+    const quint64 parts[] = {KZSMARTDrive::OverallHealth, KZSMARTDrive::Identity,
+                             KZSMARTDrive::AttributeTable, KZSMARTDrive::ErrorLog,
+                             KZSMARTDrive::SelectiveSelfTestLog};
     std::set<std::vector<std::string>> engineLines;
     for (const bool permissive : {false, true}) {
         KZSMARTDrive drive = engineDrive(disk.path(), permissive);
-        for (quint64 code = 1; code <= 14; ++code) {
-            if (code == KZSMARTDrive::FreeOptions)
-                continue;
+        const auto verdictOf = [&](quint64 code) {
             drive.setArgumentCode(code);
+            return KZHelperRules::check(words(QStringList{"--read"} + drive.argumentList()),
+                                        HelperTestSupport::devicesFolder().toStdString());
+        };
+        for (const quint64 code : sent) {
+            const KZHelperRules::Verdict verdict = verdictOf(code);
             const QStringList list = drive.argumentList();
-            const KZHelperRules::Verdict verdict =
-                KZHelperRules::check(words(QStringList{"--read"} + list),
-                                     HelperTestSupport::devicesFolder().toStdString());
             if (list.last() != disk.path()) {
                 // The tool version names no device: the engine runs it itself.
                 EXPECT_EQ(list, QStringList{"-V"}) << code;
@@ -76,8 +87,19 @@ TEST(HelperRules, AcceptsExactlyTheEnginesCommandLinesForAWholeDisk)
             EXPECT_EQ(verdict.smartctlArguments, words(list)) << code;
             engineLines.insert(words(list.mid(0, list.size() - 1)));
         }
+        for (const quint64 code : parts)
+            EXPECT_EQ(verdictOf(code).status, KZHelperRules::UnknownCommand) << code;
     }
-    // Nothing the engine never builds is accepted.
+    // A timed check that leaves a sleeping disk asleep runs the refresh's
+    // run with "-n standby" before "-r".
+    for (const auto &prefix :
+         {std::vector<std::string>{}, std::vector<std::string>{"-T", "verypermissive"}}) {
+        std::vector<std::string> line = prefix;
+        for (const char *word : {"-n", "standby", "-r", "ataioctl,2", "-a"})
+            line.push_back(word);
+        engineLines.insert(line);
+    }
+    // Nothing else is accepted.
     std::set<std::vector<std::string>> helperLines;
     for (const auto &line : KZHelperRules::commandLines())
         helperLines.insert(std::vector<std::string>(line.begin(), line.end()));
@@ -116,24 +138,24 @@ TEST(HelperRules, EveryBadRequestIsRefusedOnOneLineAndNothingRuns)
     };
     const Row rows[] = {
         {"no arguments", {}, BadMode, "the first argument must be \"--read\" or \"--options\""},
-        {"no action word", {"-H", dev}, BadMode, "not \"-H\""},
-        {"unknown action word", {"--write", "-H", dev}, BadMode, "not \"--write\""},
+        {"no action word", {"-c", dev}, BadMode, "not \"-c\""},
+        {"unknown action word", {"--write", "-c", dev}, BadMode, "not \"--write\""},
         {"no command", {"--read"}, UnknownCommand, "no smartctl command given"},
-        {"missing device", {"--read", "-H"}, UnknownCommand, "the device is missing after \"-H\""},
+        {"missing device", {"--read", "-c"}, UnknownCommand, "the device is missing after \"-c\""},
         {"extra argument",
-         {"--read", "-H", dev, dev},
+         {"--read", "-c", dev, dev},
          UnknownCommand,
-         "expected one device after \"-H\", got 2 arguments"},
+         "expected one device after \"-c\", got 2 arguments"},
         {"other option before",
-         {"--read", "-d", "sat", "-H", dev},
+         {"--read", "-d", "sat", "-c", dev},
          UnknownCommand,
          "option \"-d\" is not one Tarnwell uses"},
         {"other option after",
-         {"--read", "-H", "-d", "sat", dev},
+         {"--read", "-c", "-d", "sat", dev},
          UnknownCommand,
          "starting with the option \"-d\""},
         {"other -T value",
-         {"--read", "-T", "permissive", "-H", dev},
+         {"--read", "-T", "permissive", "-c", dev},
          UnknownCommand,
          "value \"permissive\" of \"-T\" is not one Tarnwell uses"},
         {"other -l value",
@@ -149,30 +171,40 @@ TEST(HelperRules, EveryBadRequestIsRefusedOnOneLineAndNothingRuns)
          UnknownCommand,
          "\"-T verypermissive\" is not a whole command"},
         {"version", {"--read", "-V"}, UnknownCommand, "option \"-V\""},
+        // Reading commands whose parts the refresh's one run prints.
+        {"health alone", {"--read", "-H", dev}, UnknownCommand, "option \"-H\" is not one"},
+        {"a log read alone",
+         {"--read", "-l", "error", dev},
+         UnknownCommand,
+         "value \"error\" of \"-l\""},
+        {"-n with another mode",
+         {"--read", "-n", "sleep", "-r", "ataioctl,2", "-a", dev},
+         UnknownCommand,
+         "value \"sleep\" of \"-n\""},
         {"options without device", {"--options"}, UnknownCommand, "no device given"},
         {"relative device",
-         {"--read", "-H", "dev/sda"},
+         {"--read", "-c", "dev/sda"},
          BadDevicePath,
          "the device \"dev/sda\" is not an absolute path"},
-        {"standard input", {"--read", "-H", "-"}, BadDevicePath, "is not an absolute path"},
-        {"dot-dot", {"--read", "-H", dotDot}, BadDevicePath, "contains \"..\""},
-        {"no such device", {"--read", "-H", dev + "9"}, BadDevicePath, "cannot resolve"},
-        {"regular file", {"--read", "-i", file}, NotAWholeDisk, "is a regular file, not a disk"},
+        {"standard input", {"--read", "-c", "-"}, BadDevicePath, "is not an absolute path"},
+        {"dot-dot", {"--read", "-c", dotDot}, BadDevicePath, "contains \"..\""},
+        {"no such device", {"--read", "-c", dev + "9"}, BadDevicePath, "cannot resolve"},
+        {"regular file", {"--read", "-c", file}, NotAWholeDisk, "is a regular file, not a disk"},
         {"link to a regular file",
-         {"--read", "-i", fileLink},
+         {"--read", "-c", fileLink},
          NotAWholeDisk,
          "is a regular file, not a disk"},
         {"character device",
-         {"--read", "-A", "/dev/null"},
+         {"--read", "-c", "/dev/null"},
          NotAWholeDisk,
          "\"/dev/null\" is not a block device"},
         {"link to a character device",
-         {"--read", "-A", nullLink},
+         {"--read", "-c", nullLink},
          NotAWholeDisk,
          "(\"/dev/null\") is not a block device"},
-        {"partition", {"--read", "-H", partition.path()}, NotAWholeDisk, "is not a whole disk"},
+        {"partition", {"--read", "-c", partition.path()}, NotAWholeDisk, "is not a whole disk"},
         {"disk outside the device folder",
-         {"--read", "-H", elsewhere},
+         {"--read", "-c", elsewhere},
          NotAWholeDisk,
          "is not a whole disk"},
         {"options on a partition",
@@ -185,13 +217,13 @@ TEST(HelperRules, EveryBadRequestIsRefusedOnOneLineAndNothingRuns)
          "is a regular file"},
         // A NUL cannot reach a program through its arguments; line breaks can.
         {"line break in the device",
-         {"--read", "-H", dev + "\n/dev/sdb"},
+         {"--read", "-c", dev + "\n/dev/sdb"},
          MalformedArguments,
          "argument 3 \"" + dev + "\\n/dev/sdb\" holds a line break or control character"},
         {"control character in an option",
-         {"--read", "-H\t", dev},
+         {"--read", "-c\t", dev},
          MalformedArguments,
-         "\"-H\\x09\" holds a line break"},
+         "\"-c\\x09\" holds a line break"},
         {"line break in typed options",
          {"--options", "-a\n-s off", dev},
          MalformedArguments,
@@ -199,7 +231,7 @@ TEST(HelperRules, EveryBadRequestIsRefusedOnOneLineAndNothingRuns)
         {"too many arguments", tooMany, MalformedArguments,
          "42 arguments are too many (at most 32)"},
         {"over-long argument",
-         {"--read", "-H", "/" + QString(5000, 'a')},
+         {"--read", "-c", "/" + QString(5000, 'a')},
          MalformedArguments,
          "argument 3 is longer than 4096 bytes"},
     };
@@ -234,7 +266,9 @@ TEST(HelperRules, AcceptedRequestRunsSmartctlOnTheResolvedDiskWithAFixedEnvironm
         QStringList smartctlArguments;
     };
     const Row rows[] = {
-        {{"--read", "-i", link}, {"-i", disk.path()}},
+        {{"--read", "-r", "ataioctl,2", "-a", link}, {"-r", "ataioctl,2", "-a", disk.path()}},
+        {{"--read", "-T", "verypermissive", "-n", "standby", "-r", "ataioctl,2", "-a", link},
+         {"-T", "verypermissive", "-n", "standby", "-r", "ataioctl,2", "-a", disk.path()}},
         {{"--read", "-T", "verypermissive", "-l", "selftest", disk.path()},
          {"-T", "verypermissive", "-l", "selftest", disk.path()}},
         {{"--options", "-x", "-d", "sat", link}, {"-x", "-d", "sat", disk.path()}},

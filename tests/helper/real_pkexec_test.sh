@@ -119,7 +119,7 @@ expect_refused_by_pkexec() {
 }
 
 # Not in an active local session (nobody has none), the policy says no.
-as_nobody "$helper" --read -H "$disk"
+as_nobody "$helper" --read -r ataioctl,2 -a "$disk"
 expect_refused_by_pkexec "reading without an active session"
 
 # An administrator's rule lets nobody read; the helper then runs as root.
@@ -134,10 +134,10 @@ kill "$polkitd_pid"
 wait "$polkitd_pid" 2>/dev/null
 start_polkitd
 
-as_nobody "$helper" --read -H "$disk"
+as_nobody "$helper" --read -r ataioctl,2 -a "$disk"
 [ "$status" = 0 ] || fail "reading with the rule: exit status $status"
-grep -qx "stand-in ran: -H $disk" "$work/out" || fail "smartctl's output did not come through"
-expected=$(printf '%s\n' -H "$disk" uid=0 env:LC_ALL=C env:PATH=/usr/sbin:/usr/bin:/sbin:/bin ----)
+grep -qx "stand-in ran: -r ataioctl,2 -a $disk" "$work/out" || fail "smartctl's output did not come through"
+expected=$(printf '%s\n' -r ataioctl,2 -a "$disk" uid=0 env:LC_ALL=C env:PATH=/usr/sbin:/usr/bin:/sbin:/bin ----)
 [ "$(grep -v '^alarm=' "$record")" = "$expected" ] || fail "smartctl ran as: $(tr '\n' ' ' <"$record")"
 echo "ok: reading with the rule ran smartctl as root with a clean environment"
 rm -f "$record"
@@ -151,7 +151,7 @@ as_nobody "$helper" -H "$disk"
 expect_refused_by_pkexec "no action word"
 
 # pkexec authorises, the helper refuses: a partition is not a whole disk.
-as_nobody "$helper" --read -H "$partition"
+as_nobody "$helper" --read -r ataioctl,2 -a "$partition"
 [ "$status" = 68 ] || fail "partition: exit status $status, not 68"
 grep -qx "tarnwell-smartctl-helper: refused: \"$partition\" is not a whole disk" "$work/err" ||
     fail "partition: the helper's refusal did not come through"

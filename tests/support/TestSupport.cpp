@@ -220,8 +220,23 @@ FakeSmartctl::FakeSmartctl(const QMap<QString, QByteArray> &answers)
         "  -s) key=s-on;; -t) key=t-${args[1]};; -l) key=l-${args[1]};; -r) key=capture;;\n"
         "  *) key=other;;\n"
         "esac\n"
-        "if [ -f \"$dir/$permissive$key.txt\" ]; then cat \"$dir/$permissive$key.txt\"; "
-        "elif [ -f \"$dir/$key.txt\" ]; then cat \"$dir/$key.txt\"; "
+        "answer() { if [ -f \"$dir/$permissive$1.txt\" ]; then echo \"$dir/$permissive$1.txt\"; "
+        "elif [ -f \"$dir/$1.txt\" ]; then echo \"$dir/$1.txt\"; fi; }\n"
+        "file=$(answer \"$key\")\n"
+        "if [ -n \"$file\" ]; then cat \"$file\"; "
+        "elif [ \"$key\" = capture ]; then\n"
+        // A whole report: the banner, then each reading command's answer
+        // without its banner, in the order smartctl prints them.
+        "  printf '%s\\n' \"${banner[@]}\"\n"
+        "  for part in i H c A l-error l-selftest; do\n"
+        "    file=$(answer \"$part\")\n"
+        "    [ -n \"$file\" ] || continue\n"
+        "    awk 'NR == 1 && /^smartctl / { banner = 1; next }\n"
+        "         banner && NR == 2 { next }\n"
+        "         banner && NR == 3 && $0 == \"\" { next }\n"
+        "         { print }' \"$file\"\n"
+        "    echo\n"
+        "  done\n"
         "else printf '%s\\n' \"${banner[@]}\"; fi\n";
     m_program = writeFile(m_dir + QStringLiteral("/smartctl"), script);
     QFile::setPermissions(m_program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);

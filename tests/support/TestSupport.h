@@ -84,7 +84,10 @@ private:
 // t-long, X, V, capture, other) in its own folder; with "-T verypermissive"
 // a file with the prefix "p-" is preferred. An option without a file gets
 // smartctl's banner alone, as smartctl prints it before an answer it has
-// nothing to put in. It records every call: its
+// nothing to put in. The refresh's run ("-r ataioctl,2 -a") without a file
+// "capture" gets a whole report made of the others: the banner, then the
+// answers of i, H, c, A, l-error and l-selftest, each without its banner and
+// followed by a blank line. It records every call: its
 // arguments joined by "|" and where its standard input came from.
 class FakeSmartctl
 {
