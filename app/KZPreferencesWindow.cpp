@@ -207,6 +207,37 @@ QWidget *KZPreferencesWindow::makeChecksPage()
     addCheckBox(KZPreferenceKeys::failedTestIsNew,
                 tr("A failed self-test counts only when it is new since the last check"), remember);
     layout->addWidget(remember);
+
+    // The history of checks: every check of the last 90 days, one a day before.
+    QGroupBox *history = group(tr("History of checks"), page);
+    auto *historyRow = new QWidget(history);
+    auto *historyLayout = new QHBoxLayout(historyRow);
+    historyLayout->setContentsMargins(0, 0, 0, 0);
+    auto *historyLabel = new QLabel(tr("Keep the history of checks for"), historyRow);
+    m_historyDays = new QSpinBox(historyRow);
+    m_historyDays->setObjectName(KZPreferenceKeys::historyRetentionDays);
+    m_historyDays->setRange(0, 36500);
+    m_historyDays->setSpecialValueText(tr("no history"));
+    m_historyDays->setAccessibleName(tr("Days the history of checks is kept (0: none)"));
+    // A shorter retention removes older checks: stored once the number is
+    // typed whole, not at every digit.
+    m_historyDays->setKeyboardTracking(false);
+    historyLabel->setBuddy(m_historyDays);
+    historyLayout->addWidget(historyLabel);
+    historyLayout->addWidget(m_historyDays);
+    historyLayout->addStretch(1);
+    history->layout()->addWidget(historyRow);
+    auto *historyNote = new QLabel(tr("Every check of the last 90 days is kept, one a day "
+                                      "before that."),
+                                   history);
+    historyNote->setEnabled(false);
+    historyNote->setWordWrap(true);
+    history->layout()->addWidget(historyNote);
+    connect(m_historyDays, &QSpinBox::valueChanged, this, [this](int days) {
+        m_historyDays->setSuffix(daysSuffix(days));
+        preferences().setInteger(KZPreferenceKeys::historyRetentionDays, days);
+    });
+    layout->addWidget(history);
     layout->addStretch(1);
     return page;
 }
@@ -300,6 +331,11 @@ void KZPreferencesWindow::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
 }
 
+QString KZPreferencesWindow::daysSuffix(int days)
+{
+    return tr(" days", "after a number of days", days);
+}
+
 QString KZPreferencesWindow::hoursSuffix(int hours)
 {
     // The number stands before the suffix: the plural form follows it.
@@ -325,4 +361,10 @@ void KZPreferencesWindow::reload()
         m_pollingHours->setEnabled(preferences().boolForKey(KZPreferenceKeys::pollDrives));
     }
     m_prometheusPath->setText(preferences().stringForKey(KZPreferenceKeys::prometheusExportPath));
+    {
+        const QSignalBlocker blocker(m_historyDays);
+        m_historyDays->setValue(int(std::clamp<qint64>(
+            preferences().integerForKey(KZPreferenceKeys::historyRetentionDays), 0, 36500)));
+        m_historyDays->setSuffix(daysSuffix(m_historyDays->value()));
+    }
 }

@@ -46,6 +46,33 @@
     </message>
 </context>
 <context>
+    <name>KZHistoryController</name>
+    <message numerus="yes">
+        <source>%n checks</source>
+        <translation>
+            <numerusform>%n check</numerusform>
+            <numerusform>%n checks</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>KZHistorySeries</name>
+    <message numerus="yes">
+        <source>no change in %n days</source>
+        <translation>
+            <numerusform>no change in %n day</numerusform>
+            <numerusform>no change in %n days</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 in %n days</source>
+        <translation>
+            <numerusform>%1 in %n day</numerusform>
+            <numerusform>%1 in %n days</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>KZPreferencesWindow</name>
     <message numerus="yes">
         <source> hours</source>
@@ -53,6 +80,14 @@
         <translation>
             <numerusform> hour</numerusform>
             <numerusform> hours</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source> days</source>
+        <comment>after a number of days</comment>
+        <translation>
+            <numerusform> day</numerusform>
+            <numerusform> days</numerusform>
         </translation>
     </message>
 </context>

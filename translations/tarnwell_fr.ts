@@ -262,6 +262,10 @@
         <source>Your disks cannot be read</source>
         <translation>Vos disques ne peuvent pas être lus</translation>
     </message>
+    <message>
+        <source>&amp;History...</source>
+        <translation>&amp;Historique…</translation>
+    </message>
 </context>
 <context>
     <name>KZAttributesController</name>
@@ -740,6 +744,262 @@
     </message>
 </context>
 <context>
+    <name>KZHistoryController</name>
+    <message>
+        <source>&amp;Range:</source>
+        <translation>&amp;Période&#xa0;:</translation>
+    </message>
+    <message>
+        <source>&amp;Attribute:</source>
+        <translation>&amp;Attribut&#xa0;:</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>Valeur</translation>
+    </message>
+    <message>
+        <source>Raw value</source>
+        <translation>Valeur brute</translation>
+    </message>
+    <message>
+        <source>&amp;Plot:</source>
+        <translation>&amp;Tracer&#xa0;:</translation>
+    </message>
+    <message>
+        <source>Temperature (°C)</source>
+        <translation>Température (°C)</translation>
+    </message>
+    <message>
+        <source>Temperature chart</source>
+        <translation>Graphique des températures</translation>
+    </message>
+    <message>
+        <source>Bad sectors and interface errors</source>
+        <translation>Secteurs défectueux et erreurs d&apos;interface</translation>
+    </message>
+    <message>
+        <source>Bad sectors chart</source>
+        <translation>Graphique des secteurs défectueux</translation>
+    </message>
+    <message>
+        <source>Attribute</source>
+        <translation>Attribut</translation>
+    </message>
+    <message>
+        <source>Attribute chart</source>
+        <translation>Graphique de l&apos;attribut</translation>
+    </message>
+    <message>
+        <source>Recorded checks</source>
+        <translation>Vérifications enregistrées</translation>
+    </message>
+    <message>
+        <source>%1 History</source>
+        <translation>Historique de %1</translation>
+    </message>
+    <message>
+        <source>Reading the history...</source>
+        <translation>Lecture de l&apos;historique…</translation>
+    </message>
+    <message>
+        <source>The history of checks is switched off in the preferences.</source>
+        <translation>L&apos;historique des vérifications est désactivé dans les préférences.</translation>
+    </message>
+    <message>
+        <source>The history could not be read: %1</source>
+        <translation>L&apos;historique n&apos;a pas pu être lu&#xa0;: %1</translation>
+    </message>
+    <message>
+        <source>No checks of this drive are recorded in this range.</source>
+        <translation>Aucune vérification de ce disque n&apos;est enregistrée sur cette période.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n checks</source>
+        <translation>
+            <numerusform>%n vérification</numerusform>
+            <numerusform>%n vérifications</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Attribute %1 (raw value)</source>
+        <translation>Attribut %1 (valeur brute)</translation>
+    </message>
+    <message>
+        <source>Attribute %1 (value)</source>
+        <translation>Attribut %1 (valeur)</translation>
+    </message>
+</context>
+<context>
+    <name>KZHistorySeries</name>
+    <message>
+        <source>Last week</source>
+        <translation>La semaine dernière</translation>
+    </message>
+    <message>
+        <source>Last month</source>
+        <translation>Le mois dernier</translation>
+    </message>
+    <message>
+        <source>Last year</source>
+        <translation>L&apos;année dernière</translation>
+    </message>
+    <message>
+        <source>All checks</source>
+        <translation>Toutes les vérifications</translation>
+    </message>
+    <message>
+        <source>Temperature (°C)</source>
+        <translation>Température (°C)</translation>
+    </message>
+    <message>
+        <source>Reallocated</source>
+        <translation>Réalloués</translation>
+    </message>
+    <message>
+        <source>Pending</source>
+        <translation>En attente</translation>
+    </message>
+    <message>
+        <source>Offline uncorrectable</source>
+        <translation>Non corrigibles hors ligne</translation>
+    </message>
+    <message>
+        <source>Interface CRC errors</source>
+        <translation>Erreurs CRC de l&apos;interface</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>Valeur</translation>
+    </message>
+    <message>
+        <source>Raw value</source>
+        <translation>Valeur brute</translation>
+    </message>
+    <message numerus="yes">
+        <source>no change in %n days</source>
+        <translation>
+            <numerusform>aucun changement en %n jour</numerusform>
+            <numerusform>aucun changement en %n jours</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 in %n days</source>
+        <translation>
+            <numerusform>%1 en %n jour</numerusform>
+            <numerusform>%1 en %n jours</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source> (the day&apos;s summary)</source>
+        <translation> (résumé de la journée)</translation>
+    </message>
+    <message>
+        <source>Status: %1</source>
+        <translation>État&#xa0;: %1</translation>
+    </message>
+    <message>
+        <source>The drive could not be read.</source>
+        <translation>Le disque n&apos;a pas pu être lu.</translation>
+    </message>
+    <message>
+        <source>Temperature: %1 °C</source>
+        <translation>Température&#xa0;: %1&#xa0;°C</translation>
+    </message>
+    <message>
+        <source>Reallocated: %1, pending: %2, offline uncorrectable: %3</source>
+        <translation>Réalloués&#xa0;: %1, en attente&#xa0;: %2, non corrigibles hors ligne&#xa0;: %3</translation>
+    </message>
+    <message>
+        <source>Interface CRC errors: %1, error log: %2</source>
+        <translation>Erreurs CRC de l&apos;interface&#xa0;: %1, journal des erreurs&#xa0;: %2</translation>
+    </message>
+    <message>
+        <source>Attribute %1</source>
+        <translation>Attribut %1</translation>
+    </message>
+    <message>
+        <source>%1: value %2, worst %3, raw %4</source>
+        <translation>%1&#xa0;: valeur %2, pire %3, brute %4</translation>
+    </message>
+    <message>
+        <source>%1: not read</source>
+        <translation>%1&#xa0;: non lu</translation>
+    </message>
+</context>
+<context>
+    <name>KZHistoryTableModel</name>
+    <message>
+        <source> (day)</source>
+        <translation> (journée)</translation>
+    </message>
+    <message>
+        <source>Checked</source>
+        <translation>Vérifié le</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>État</translation>
+    </message>
+    <message>
+        <source>Reallocated</source>
+        <translation>Réalloués</translation>
+    </message>
+    <message>
+        <source>Pending</source>
+        <translation>En attente</translation>
+    </message>
+    <message>
+        <source>Offline
+Uncorrectable</source>
+        <translation>Non corrigibles
+hors ligne</translation>
+    </message>
+    <message>
+        <source>CRC
+Errors</source>
+        <translation>Erreurs
+CRC</translation>
+    </message>
+    <message>
+        <source>Temperature
+(°C)</source>
+        <translation>Température
+(°C)</translation>
+    </message>
+    <message>
+        <source>Power On
+Hours</source>
+        <translation>Heures de
+fonctionnement</translation>
+    </message>
+    <message>
+        <source>Error
+Log</source>
+        <translation>Journal des
+erreurs</translation>
+    </message>
+    <message>
+        <source>Attribute %1</source>
+        <translation>Attribut %1</translation>
+    </message>
+    <message>
+        <source>%1
+(raw)</source>
+        <translation>%1
+(brute)</translation>
+    </message>
+    <message>
+        <source>%1
+(value)</source>
+        <translation>%1
+(valeur)</translation>
+    </message>
+    <message>
+        <source>Last Self-Test</source>
+        <translation>Dernier autotest</translation>
+    </message>
+</context>
+<context>
     <name>KZLogWindow</name>
     <message>
         <source>Tarnwell Log</source>
@@ -1085,6 +1345,34 @@ Installez le paquet Tarnwell, qui met l&apos;assistant en place, puis lancez le 
         <translation>
             <numerusform> heure</numerusform>
             <numerusform> heures</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>History of checks</source>
+        <translation>Historique des vérifications</translation>
+    </message>
+    <message>
+        <source>Keep the history of checks for</source>
+        <translation>Garder l&apos;historique des vérifications pendant</translation>
+    </message>
+    <message>
+        <source>no history</source>
+        <translation>aucun historique</translation>
+    </message>
+    <message>
+        <source>Days the history of checks is kept (0: none)</source>
+        <translation>Jours pendant lesquels l&apos;historique des vérifications est gardé (0&#xa0;: aucun)</translation>
+    </message>
+    <message>
+        <source>Every check of the last 90 days is kept, one a day before that.</source>
+        <translation>Chaque vérification des 90 derniers jours est gardée, une par jour avant cela.</translation>
+    </message>
+    <message numerus="yes">
+        <source> days</source>
+        <comment>after a number of days</comment>
+        <translation>
+            <numerusform> jour</numerusform>
+            <numerusform> jours</numerusform>
         </translation>
     </message>
 </context>
@@ -2030,6 +2318,14 @@ Installez le paquet Tarnwell, qui met l&apos;assistant en place, puis lancez le 
         <source>%1: %2</source>
         <comment>a button by its group</comment>
         <translation>%1&#xa0;: %2</translation>
+    </message>
+    <message>
+        <source>History...</source>
+        <translation>Historique…</translation>
+    </message>
+    <message>
+        <source>%1, change in 30 days</source>
+        <translation>%1, évolution sur 30 jours</translation>
     </message>
 </context>
 <context>
