@@ -3,6 +3,7 @@
 #include "KZReportSections.h"
 #include "KZSMARTAttribute.h"
 
+#include <QCoreApplication>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
@@ -20,6 +21,9 @@ class KZTask;
 
 class KZSMARTDrive
 {
+    // Texts of the windows and the plain-text report (tr()).
+    Q_DECLARE_TR_FUNCTIONS(KZSMARTDrive)
+
 public:
     // The smartctl command the next run performs.
     enum ArgumentCode : quint64
