@@ -63,7 +63,8 @@ KZCheckHistory::rows(const QString &drive, const QDateTime &since, std::optional
                                         "a.attribute = :attribute");
         else
             statement += QStringLiteral(" FROM checks c");
-        statement += QStringLiteral(" WHERE c.drive = :drive AND c.time >= :since ORDER BY c.time");
+        statement +=
+            QStringLiteral(" WHERE c.drive = :drive AND c.time >= :since ORDER BY c.time, c.id");
         query.prepare(statement);
         query.bindValue(QStringLiteral(":drive"), drive);
         query.bindValue(QStringLiteral(":since"), since.isValid()
@@ -99,9 +100,10 @@ std::optional<KZHistoryRow> KZCheckHistory::lastRow(const QString &drive)
     std::optional<KZHistoryRow> found;
     {
         QSqlQuery query(database());
-        query.prepare(QStringLiteral("SELECT ") + rowColumns +
-                      QStringLiteral(" FROM checks c WHERE c.drive = ? ORDER BY c.time DESC "
-                                     "LIMIT 1"));
+        query.prepare(
+            QStringLiteral("SELECT ") + rowColumns +
+            QStringLiteral(" FROM checks c WHERE c.drive = ? ORDER BY c.time DESC, c.id DESC "
+                           "LIMIT 1"));
         query.addBindValue(drive);
         if (!query.exec())
             failQuery(query, QStringLiteral("cannot read %1").arg(m_path));
@@ -122,7 +124,7 @@ std::optional<KZHistoryRow> KZCheckHistory::lastValuesAtOrBefore(const QString &
         QSqlQuery query(database());
         query.prepare(QStringLiteral("SELECT ") + rowColumns +
                       QStringLiteral(" FROM checks c WHERE c.drive = ? AND c.time <= ? AND "
-                                     "c.has_values = 1 ORDER BY c.time DESC LIMIT 1"));
+                                     "c.has_values = 1 ORDER BY c.time DESC, c.id DESC LIMIT 1"));
         query.addBindValue(drive);
         query.addBindValue(time.toSecsSinceEpoch());
         if (!query.exec())
@@ -143,7 +145,7 @@ std::optional<KZHistoryRow> KZCheckHistory::firstValues(const QString &drive)
         QSqlQuery query(database());
         query.prepare(QStringLiteral("SELECT ") + rowColumns +
                       QStringLiteral(" FROM checks c WHERE c.drive = ? AND c.has_values = 1 "
-                                     "ORDER BY c.time LIMIT 1"));
+                                     "ORDER BY c.time, c.id LIMIT 1"));
         query.addBindValue(drive);
         if (!query.exec())
             failQuery(query, QStringLiteral("cannot read %1").arg(m_path));
@@ -179,11 +181,12 @@ std::optional<QString> KZCheckHistory::driveOf(const QString &target)
         return std::nullopt;
     std::optional<QString> found;
     {
-        // A serial number names its drive; a device, the drive last checked there.
+        // A serial number names its drive; a device, the drive last checked
+        // there (of two checks in one second, the one written last).
         QSqlQuery query(database());
         query.prepare(QStringLiteral(
             "SELECT drive FROM checks WHERE drive = ? OR device = ? ORDER BY drive = ? DESC, "
-            "time DESC LIMIT 1"));
+            "time DESC, id DESC LIMIT 1"));
         const QString serialKey = QStringLiteral("serial:") + target;
         query.addBindValue(serialKey);
         query.addBindValue(target);
