@@ -63,7 +63,8 @@ KZCheckHistory::rows(const QString &drive, const QDateTime &since, std::optional
                                         "a.attribute = :attribute");
         else
             statement += QStringLiteral(" FROM checks c");
-        statement += QStringLiteral(" WHERE c.drive = :drive AND c.time >= :since ORDER BY c.time");
+        statement +=
+            QStringLiteral(" WHERE c.drive = :drive AND c.time >= :since ORDER BY c.time, c.id");
         query.prepare(statement);
         query.bindValue(QStringLiteral(":drive"), drive);
         query.bindValue(QStringLiteral(":since"), since.isValid()
@@ -116,20 +117,22 @@ std::optional<KZHistoryRow> KZCheckHistory::singleRow(const QString &condition,
 
 std::optional<KZHistoryRow> KZCheckHistory::lastRow(const QString &drive)
 {
-    return singleRow(QStringLiteral("c.drive = ? ORDER BY c.time DESC"), {drive});
+    return singleRow(QStringLiteral("c.drive = ? ORDER BY c.time DESC, c.id DESC"), {drive});
 }
 
 std::optional<KZHistoryRow> KZCheckHistory::lastValuesAtOrBefore(const QString &drive,
                                                                  const QDateTime &time)
 {
     return singleRow(
-        QStringLiteral("c.drive = ? AND c.time <= ? AND c.has_values = 1 ORDER BY c.time DESC"),
+        QStringLiteral(
+            "c.drive = ? AND c.time <= ? AND c.has_values = 1 ORDER BY c.time DESC, c.id DESC"),
         {drive, time.toSecsSinceEpoch()});
 }
 
 std::optional<KZHistoryRow> KZCheckHistory::firstValues(const QString &drive)
 {
-    return singleRow(QStringLiteral("c.drive = ? AND c.has_values = 1 ORDER BY c.time"), {drive});
+    return singleRow(QStringLiteral("c.drive = ? AND c.has_values = 1 ORDER BY c.time, c.id"),
+                     {drive});
 }
 
 QMap<qint32, QString> KZCheckHistory::attributeNames(const QString &drive)
@@ -157,11 +160,12 @@ std::optional<QString> KZCheckHistory::driveOf(const QString &target)
         return std::nullopt;
     std::optional<QString> found;
     {
-        // A serial number names its drive; a device, the drive last checked there.
+        // A serial number names its drive; a device, the drive last checked
+        // there (of two checks in one second, the one written last).
         QSqlQuery query(database());
         query.prepare(QStringLiteral(
             "SELECT drive FROM checks WHERE drive = ? OR device = ? ORDER BY drive = ? DESC, "
-            "time DESC LIMIT 1"));
+            "time DESC, id DESC LIMIT 1"));
         const QString serialKey = QStringLiteral("serial:") + target;
         query.addBindValue(serialKey);
         query.addBindValue(target);
