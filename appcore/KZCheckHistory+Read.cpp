@@ -63,7 +63,8 @@ KZCheckHistory::rows(const QString &drive, const QDateTime &since, std::optional
                                         "a.attribute = :attribute");
         else
             statement += QStringLiteral(" FROM checks c");
-        statement += QStringLiteral(" WHERE c.drive = :drive AND c.time >= :since ORDER BY c.time");
+        statement +=
+            QStringLiteral(" WHERE c.drive = :drive AND c.time >= :since ORDER BY c.time, c.id");
         query.prepare(statement);
         query.bindValue(QStringLiteral(":drive"), drive);
         query.bindValue(QStringLiteral(":since"), since.isValid()
@@ -92,7 +93,8 @@ KZCheckHistory::rows(const QString &drive, const QDateTime &since, std::optional
     return found;
 }
 
-std::optional<KZHistoryRow> KZCheckHistory::lastRow(const QString &drive)
+std::optional<KZHistoryRow> KZCheckHistory::singleRow(const QString &condition,
+                                                      const QVariantList &values)
 {
     if (!open(false))
         return std::nullopt;
@@ -100,9 +102,10 @@ std::optional<KZHistoryRow> KZCheckHistory::lastRow(const QString &drive)
     {
         QSqlQuery query(database());
         query.prepare(QStringLiteral("SELECT ") + rowColumns +
-                      QStringLiteral(" FROM checks c WHERE c.drive = ? ORDER BY c.time DESC "
-                                     "LIMIT 1"));
-        query.addBindValue(drive);
+                      QStringLiteral(" FROM checks c WHERE ") + condition +
+                      QStringLiteral(" LIMIT 1"));
+        for (const QVariant &value : values)
+            query.addBindValue(value);
         if (!query.exec())
             failQuery(query, QStringLiteral("cannot read %1").arg(m_path));
         else if (query.next())
@@ -110,48 +113,26 @@ std::optional<KZHistoryRow> KZCheckHistory::lastRow(const QString &drive)
     }
     settle();
     return found;
+}
+
+std::optional<KZHistoryRow> KZCheckHistory::lastRow(const QString &drive)
+{
+    return singleRow(QStringLiteral("c.drive = ? ORDER BY c.time DESC, c.id DESC"), {drive});
 }
 
 std::optional<KZHistoryRow> KZCheckHistory::lastValuesAtOrBefore(const QString &drive,
                                                                  const QDateTime &time)
 {
-    if (!open(false))
-        return std::nullopt;
-    std::optional<KZHistoryRow> found;
-    {
-        QSqlQuery query(database());
-        query.prepare(QStringLiteral("SELECT ") + rowColumns +
-                      QStringLiteral(" FROM checks c WHERE c.drive = ? AND c.time <= ? AND "
-                                     "c.has_values = 1 ORDER BY c.time DESC LIMIT 1"));
-        query.addBindValue(drive);
-        query.addBindValue(time.toSecsSinceEpoch());
-        if (!query.exec())
-            failQuery(query, QStringLiteral("cannot read %1").arg(m_path));
-        else if (query.next())
-            found = rowFrom(query);
-    }
-    settle();
-    return found;
+    return singleRow(
+        QStringLiteral(
+            "c.drive = ? AND c.time <= ? AND c.has_values = 1 ORDER BY c.time DESC, c.id DESC"),
+        {drive, time.toSecsSinceEpoch()});
 }
 
 std::optional<KZHistoryRow> KZCheckHistory::firstValues(const QString &drive)
 {
-    if (!open(false))
-        return std::nullopt;
-    std::optional<KZHistoryRow> found;
-    {
-        QSqlQuery query(database());
-        query.prepare(QStringLiteral("SELECT ") + rowColumns +
-                      QStringLiteral(" FROM checks c WHERE c.drive = ? AND c.has_values = 1 "
-                                     "ORDER BY c.time LIMIT 1"));
-        query.addBindValue(drive);
-        if (!query.exec())
-            failQuery(query, QStringLiteral("cannot read %1").arg(m_path));
-        else if (query.next())
-            found = rowFrom(query);
-    }
-    settle();
-    return found;
+    return singleRow(QStringLiteral("c.drive = ? AND c.has_values = 1 ORDER BY c.time, c.id"),
+                     {drive});
 }
 
 QMap<qint32, QString> KZCheckHistory::attributeNames(const QString &drive)
@@ -179,11 +160,12 @@ std::optional<QString> KZCheckHistory::driveOf(const QString &target)
         return std::nullopt;
     std::optional<QString> found;
     {
-        // A serial number names its drive; a device, the drive last checked there.
+        // A serial number names its drive; a device, the drive last checked
+        // there (of two checks in one second, the one written last).
         QSqlQuery query(database());
         query.prepare(QStringLiteral(
             "SELECT drive FROM checks WHERE drive = ? OR device = ? ORDER BY drive = ? DESC, "
-            "time DESC LIMIT 1"));
+            "time DESC, id DESC LIMIT 1"));
         const QString serialKey = QStringLiteral("serial:") + target;
         query.addBindValue(serialKey);
         query.addBindValue(target);

@@ -355,8 +355,8 @@ std::optional<int> KZCheckHistory::writeOnce(const QList<KZHistoryRow> &rows, co
     QSqlQuery insertAttribute(db);
     QSqlQuery names(db);
     QSqlQuery insertName(db);
-    if (!last.prepare(QStringLiteral(
-            "SELECT time, status FROM checks WHERE drive = ? ORDER BY time DESC LIMIT 1")) ||
+    if (!last.prepare(QStringLiteral("SELECT time, status FROM checks WHERE drive = ? ORDER BY "
+                                     "time DESC, id DESC LIMIT 1")) ||
         !insert.prepare(QStringLiteral(
             "INSERT INTO checks (time, drive, model, device, status, health, has_values, "
             "temperature, power_on_hours, reallocated, pending, offline_uncorrectable, "
@@ -520,7 +520,7 @@ bool KZCheckHistory::thinOut(const QDateTime &before)
     select.setForwardOnly(true);
     select.prepare(QStringLiteral(
         "SELECT id, drive, time, status, health, has_values, temperature FROM checks "
-        "WHERE daily = 0 AND time < ? ORDER BY drive, time"));
+        "WHERE daily = 0 AND time < ? ORDER BY drive, time, id"));
     select.addBindValue(before.toSecsSinceEpoch());
     if (!select.exec())
         return failQuery(select, writing);

@@ -771,7 +771,7 @@
     </message>
     <message>
         <source>Temperature chart</source>
-        <translation>Graphique des températures</translation>
+        <translation>Graphique de la température</translation>
     </message>
     <message>
         <source>Bad sectors and interface errors</source>
@@ -807,18 +807,11 @@
     </message>
     <message>
         <source>The history could not be read: %1</source>
-        <translation>L&apos;historique n&apos;a pas pu être lu&#xa0;: %1</translation>
+        <translation>Impossible de lire l&apos;historique&#xa0;: %1</translation>
     </message>
     <message>
         <source>No checks of this drive are recorded in this range.</source>
         <translation>Aucune vérification de ce disque n&apos;est enregistrée sur cette période.</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n checks</source>
-        <translation>
-            <numerusform>%n vérification</numerusform>
-            <numerusform>%n vérifications</numerusform>
-        </translation>
     </message>
     <message>
         <source>Attribute %1 (raw value)</source>
@@ -828,20 +821,27 @@
         <source>Attribute %1 (value)</source>
         <translation>Attribut %1 (valeur)</translation>
     </message>
+    <message numerus="yes">
+        <source>%n checks</source>
+        <translation>
+            <numerusform>%n vérification</numerusform>
+            <numerusform>%n vérifications</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>KZHistorySeries</name>
     <message>
         <source>Last week</source>
-        <translation>La semaine dernière</translation>
+        <translation>Dernière semaine</translation>
     </message>
     <message>
         <source>Last month</source>
-        <translation>Le mois dernier</translation>
+        <translation>Dernier mois</translation>
     </message>
     <message>
         <source>Last year</source>
-        <translation>L&apos;année dernière</translation>
+        <translation>Dernière année</translation>
     </message>
     <message>
         <source>All checks</source>
@@ -865,7 +865,7 @@
     </message>
     <message>
         <source>Interface CRC errors</source>
-        <translation>Erreurs CRC de l&apos;interface</translation>
+        <translation>Erreurs CRC d&apos;interface</translation>
     </message>
     <message>
         <source>Value</source>
@@ -874,20 +874,6 @@
     <message>
         <source>Raw value</source>
         <translation>Valeur brute</translation>
-    </message>
-    <message numerus="yes">
-        <source>no change in %n days</source>
-        <translation>
-            <numerusform>aucun changement en %n jour</numerusform>
-            <numerusform>aucun changement en %n jours</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%1 in %n days</source>
-        <translation>
-            <numerusform>%1 en %n jour</numerusform>
-            <numerusform>%1 en %n jours</numerusform>
-        </translation>
     </message>
     <message>
         <source> (the day&apos;s summary)</source>
@@ -903,7 +889,7 @@
     </message>
     <message>
         <source>Temperature: %1 °C</source>
-        <translation>Température&#xa0;: %1&#xa0;°C</translation>
+        <translation>Température&#xa0;: %1 °C</translation>
     </message>
     <message>
         <source>Reallocated: %1, pending: %2, offline uncorrectable: %3</source>
@@ -911,7 +897,7 @@
     </message>
     <message>
         <source>Interface CRC errors: %1, error log: %2</source>
-        <translation>Erreurs CRC de l&apos;interface&#xa0;: %1, journal des erreurs&#xa0;: %2</translation>
+        <translation>Erreurs CRC d&apos;interface&#xa0;: %1, journal d&apos;erreurs&#xa0;: %2</translation>
     </message>
     <message>
         <source>Attribute %1</source>
@@ -925,12 +911,26 @@
         <source>%1: not read</source>
         <translation>%1&#xa0;: non lu</translation>
     </message>
+    <message numerus="yes">
+        <source>no change in %n days</source>
+        <translation>
+            <numerusform>aucun changement en %n jour</numerusform>
+            <numerusform>aucun changement en %n jours</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 in %n days</source>
+        <translation>
+            <numerusform>%1 en %n jour</numerusform>
+            <numerusform>%1 en %n jours</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>KZHistoryTableModel</name>
     <message>
         <source> (day)</source>
-        <translation> (journée)</translation>
+        <translation> (jour)</translation>
     </message>
     <message>
         <source>Checked</source>
@@ -975,8 +975,8 @@ fonctionnement</translation>
     <message>
         <source>Error
 Log</source>
-        <translation>Journal des
-erreurs</translation>
+        <translation>Journal
+d&apos;erreurs</translation>
     </message>
     <message>
         <source>Attribute %1</source>
@@ -1353,19 +1353,19 @@ Installez le paquet Tarnwell, qui met l&apos;assistant en place, puis lancez le 
     </message>
     <message>
         <source>Keep the history of checks for</source>
-        <translation>Garder l&apos;historique des vérifications pendant</translation>
+        <translation>Conserver l&apos;historique des vérifications pendant</translation>
     </message>
     <message>
         <source>no history</source>
-        <translation>aucun historique</translation>
+        <translation>pas d&apos;historique</translation>
     </message>
     <message>
         <source>Days the history of checks is kept (0: none)</source>
-        <translation>Jours pendant lesquels l&apos;historique des vérifications est gardé (0&#xa0;: aucun)</translation>
+        <translation>Jours de conservation de l&apos;historique des vérifications (0&#xa0;: aucun)</translation>
     </message>
     <message>
         <source>Every check of the last 90 days is kept, one a day before that.</source>
-        <translation>Chaque vérification des 90 derniers jours est gardée, une par jour avant cela.</translation>
+        <translation>Chaque vérification des 90 derniers jours est conservée, une par jour avant cela.</translation>
     </message>
     <message numerus="yes">
         <source> days</source>

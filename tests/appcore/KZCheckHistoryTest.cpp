@@ -238,6 +238,26 @@ TEST(CheckHistory, WriterHoldingTheLockMakesTheWriteGiveUp)
     EXPECT_EQ(history.rows("serial:A")->size(), 2);
 }
 
+// A disk that could not be opened, then answered with its serial number, in
+// the same second: the device names the drive checked there last.
+TEST(CheckHistory, DeviceNamesTheDriveCheckedThereLast)
+{
+    KZCheckHistory history(freshPath());
+    KZHistoryRow unread;
+    unread.drive = "location:/dev/sda";
+    unread.device = "/dev/sda";
+    unread.status = "UNKNOWN";
+    unread.time = yearStart;
+    for (const char *last : {"serial:A", "location:/dev/sda", "serial:A"}) {
+        ASSERT_TRUE(history.write(
+            {QString(last) == "serial:A" ? row("serial:A", yearStart, 0, 35) : unread}, yearStart,
+            3650));
+        EXPECT_EQ(history.driveOf("/dev/sda"), QString(last));
+    }
+    EXPECT_EQ(history.driveOf("A"), "serial:A");
+    EXPECT_EQ(history.lastRow("serial:A")->id, history.rows("serial:A")->last().id);
+}
+
 TEST(HistorySeries, TrendsThinningAndTexts)
 {
     const QString path = freshPath();
