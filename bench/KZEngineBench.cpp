@@ -20,10 +20,12 @@
 #include "KZSMARTDrive.h"
 #include "KZTask.h"
 
+#include "BenchSample.h"
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <algorithm>
+
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <sys/resource.h>
@@ -45,13 +47,10 @@ double cpuSeconds(int who)
 
 void RefreshReplayedDrive(benchmark::State &state)
 {
-    if (!QFileInfo(QStringLiteral("/usr/sbin/smartctl")).isExecutable()) {
-        state.SkipWithError("smartctl is not installed");
+    std::optional<KZSMARTDrive> sample = benchSample(state, false);
+    if (!sample)
         return;
-    }
-    KZSMARTDrive drive = KZSMARTDrive::initForCommandLine();
-    drive.setLocation(QStringLiteral(TARNWELL_SAMPLE));
-    drive.setDriveAsFile(true);
+    KZSMARTDrive &drive = *sample;
     const double selfBefore = cpuSeconds(RUSAGE_SELF);
     const double childrenBefore = cpuSeconds(RUSAGE_CHILDREN);
     for (auto _ : state) {

@@ -10,8 +10,10 @@
 #include "KZCheckHistory.h"
 #include "KZSMARTDrive.h"
 
+#include "BenchSample.h"
 #include <QFileInfo>
 #include <QTemporaryDir>
+
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -26,14 +28,10 @@ double fileMegabytes(const QString &path)
 
 void HistoryWrite16Drives(benchmark::State &state)
 {
-    if (!QFileInfo(QStringLiteral("/usr/sbin/smartctl")).isExecutable()) {
-        state.SkipWithError("smartctl is not installed");
+    const std::optional<KZSMARTDrive> read = benchSample(state);
+    if (!read)
         return;
-    }
-    KZSMARTDrive sample = KZSMARTDrive::initForCommandLine();
-    sample.setLocation(QStringLiteral(TARNWELL_SAMPLE));
-    sample.setDriveAsFile(true);
-    sample.updateInfo();
+    const KZSMARTDrive &sample = *read;
     QDateTime now = QDateTime::currentDateTimeUtc();
     QList<KZHistoryRow> rows;
     for (int index = 0; index < 16; ++index) {

@@ -6,22 +6,20 @@
 #include "KZPrometheusExport.h"
 #include "KZSMARTDrive.h"
 
+#include "BenchSample.h"
 #include <QFileInfo>
 #include <QTemporaryDir>
+
 #include <benchmark/benchmark.h>
 
 namespace {
 
 void PrometheusExport16Drives(benchmark::State &state)
 {
-    if (!QFileInfo(QStringLiteral("/usr/sbin/smartctl")).isExecutable()) {
-        state.SkipWithError("smartctl is not installed");
+    const std::optional<KZSMARTDrive> read = benchSample(state);
+    if (!read)
         return;
-    }
-    KZSMARTDrive sample = KZSMARTDrive::initForCommandLine();
-    sample.setLocation(QStringLiteral(TARNWELL_SAMPLE));
-    sample.setDriveAsFile(true);
-    sample.updateInfo();
+    const KZSMARTDrive &sample = *read;
     QList<KZSMARTDrive> drives(16, sample);
     QList<const KZSMARTDrive *> checked;
     for (qsizetype index = 0; index < drives.size(); ++index) {
