@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QLocale>
 
 namespace {
 
@@ -182,11 +183,10 @@ KZEmptyListText emptyList(const QList<KZSkippedDisk> &skipped, bool reading)
             QCoreApplication::translate(
                 "KZDriveCheck", KZDriveCheck::skippedReason(disk.smartError).toUtf8().constData()));
     const QString list = disks.join(QStringLiteral(", "));
-    const QString found =
-        skipped.size() == 1
-            ? tr("1 disk found, none with S.M.A.R.T. data: %1.").arg(list)
-            : tr("%1 disks found, none with S.M.A.R.T. data: %2.")
-                  .arg(QString::number(skipped.size()), list);
+    const QString found = skipped.size() == 1
+                              ? tr("1 disk found, none with S.M.A.R.T. data: %1.").arg(list)
+                              : tr("%1 disks found, none with S.M.A.R.T. data: %2.")
+                                    .arg(QString::number(skipped.size()), list);
     return {text("NODRIVES", "NO DRIVES"),
             found + QLatin1Char(' ') +
                 tr("Virtual disks and card readers have none; a disk behind a USB bridge that "
@@ -213,6 +213,22 @@ bool isFailedTestStatus(const QString &status)
            status.contains(QLatin1String("damage"));
 }
 
+static QString sleepingReason(const KZSMARTDrive &drive)
+{
+    const auto tr = [](const char *text) {
+        return QCoreApplication::translate("KZDriveSummary", text);
+    };
+    const QDateTime &lastRead = drive.driveLastRead();
+    QString reason =
+        lastRead.isValid()
+            ? tr("The disk was asleep (%1) and was left asleep. These are the values of its "
+                 "last read, %2.")
+                  .arg(drive.drivePowerMode(), QLocale().toString(lastRead, QLocale::ShortFormat))
+            : tr("The disk was asleep (%1) and was left asleep; it has not been read yet.")
+                  .arg(drive.drivePowerMode());
+    return reason;
+}
+
 KZDriveSummaryContent summarize(const KZSMARTDrive *drive, bool listEmpty,
                                 KZDriveViewFlavour flavour, bool fahrenheit)
 {
@@ -223,6 +239,14 @@ KZDriveSummaryContent summarize(const KZSMARTDrive *drive, bool listEmpty,
         fillSupported(content, *drive, flavour);
     } else {
         fillUnsupported(content, drive, listEmpty);
+    }
+    // A disk left asleep shows its last read under a status of its own.
+    if (drive && drive->driveSleeping()) {
+        content.status = KZDriveStatus::getDriveStatus(*drive);
+        content.statusStyle = KZStatusStyle::Sleeping;
+        const QString reasons = failureReasons(*drive);
+        content.statusReason =
+            sleepingReason(*drive) + (reasons.isEmpty() ? QString() : QLatin1Char(' ') + reasons);
     }
     return content;
 }

@@ -3,18 +3,23 @@
 #include "KZLocalization.h"
 #include "KZSMARTDrive.h"
 
+#include <QCoreApplication>
+
 namespace KZDriveStatus {
 
 const QStringList &statusWords()
 {
     static const QStringList words{QStringLiteral("FAILED"),      QStringLiteral("FAILING"),
                                    QStringLiteral("UNKNOWN"),     QStringLiteral("TESTING"),
-                                   QStringLiteral("UNSUPPORTED"), QStringLiteral("PASSED")};
+                                   QStringLiteral("UNSUPPORTED"), QStringLiteral("SLEEPING"),
+                                   QStringLiteral("PASSED")};
     return words;
 }
 
 QString statusWord(const KZSMARTDrive &drive)
 {
+    if (drive.driveSleeping())
+        return QStringLiteral("SLEEPING");
     QString word;
     // A drive that did not answer is unknown, not unsupported: only its own
     // answer can say that it has no S.M.A.R.T. data.
@@ -40,10 +45,16 @@ QString statusWord(const KZSMARTDrive &drive)
     return word;
 }
 
+QString wordForPeople(const QString &word)
+{
+    if (word == QLatin1String("SLEEPING"))
+        return QCoreApplication::translate("KZDriveStatus", "SLEEPING");
+    return KZLocalization::localizedString(word, word);
+}
+
 QString getDriveStatus(const KZSMARTDrive &drive)
 {
-    const QString word = statusWord(drive);
-    return KZLocalization::localizedString(word, word);
+    return wordForPeople(statusWord(drive));
 }
 
 int mergedDriveStatus(const QList<const KZSMARTDrive *> &drives)
@@ -53,8 +64,9 @@ int mergedDriveStatus(const QList<const KZSMARTDrive *> &drives)
         const qint32 health = drive->driveHealth();
         // A drive whose status is UNKNOWN (it did not answer, or answered
         // without a verdict) is never shown as healthy.
-        const bool unknown = drive->driveReadFailed() ||
-                             (drive->smartSupported() && health != 1 && health != 2 && health != 3);
+        const bool unknown = !drive->driveSleeping() &&
+                             (drive->driveReadFailed() || (drive->smartSupported() && health != 1 &&
+                                                           health != 2 && health != 3));
         if (health == 3)
             merged = 3;
         else if ((health == 2 || unknown) && merged != 3)
