@@ -7,7 +7,6 @@
 #include "KZBlink1Controller.h"
 #include "KZDistributedNotificationCenter.h"
 #include "KZDriveListFile.h"
-#include "KZDriveSummary.h"
 #include "KZMailSender.h"
 #include "KZPaths.h"
 #include "KZPreferences.h"
@@ -211,10 +210,6 @@ TEST_F(MenuItemControllerTest, TimedChecksLeaveSleepingDisksAsleepUntilTheirNthC
     ASSERT_EQ(asleep.cycle.summary.records.size(), 1);
     EXPECT_EQ(asleep.cycle.summary.records.at(0).driveHealth, "FAILING");
     EXPECT_EQ(TestSupport::readFile(KZPaths::rawCaptureFile("sdb")), capture);
-    const KZDriveSummaryContent summary = KZDriveSummary::summarize(
-        controller.monitor()->drives().at(0).get(), false, KZDriveViewFlavour::MainWindow, false);
-    EXPECT_EQ(summary.statusStyle, KZStatusStyle::Sleeping);
-    EXPECT_EQ(summary.model, "ALPHA DISK");
 
     // Awake at the next check: its new values, mailed.
     m_machine.setAsleep("sdb", false);
