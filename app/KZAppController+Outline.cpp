@@ -35,6 +35,7 @@ const DriveCommand driveCommands[] = {
     {"attributesShowAll", QT_TRANSLATE_NOOP("KZAppController", "&Attributes"), Qt::Key_2},
     {"errorsShowAll", QT_TRANSLATE_NOOP("KZAppController", "&Errors"), Qt::Key_3},
     {"testsMoreInfo", QT_TRANSLATE_NOOP("KZAppController", "Self-&Tests"), Qt::Key_4},
+    {"historyShowAll", QT_TRANSLATE_NOOP("KZAppController", "&History..."), Qt::Key_5},
 };
 
 } // namespace
@@ -55,6 +56,7 @@ void KZAppController::setUpDriveArea()
             &KZAppController::showAllAttributes);
     connect(m_driveBrowser, &KZDriveBrowser::showAllErrors, this, &KZAppController::showAllErrors);
     connect(m_driveBrowser, &KZDriveBrowser::moreInfoTests, this, &KZAppController::moreInfoTests);
+    connect(m_driveBrowser, &KZDriveBrowser::showHistory, this, &KZAppController::showHistory);
 
     // The Drives menu opens the same windows, enabled as the buttons are.
     QMenu *drivesMenu = nullptr;
@@ -134,4 +136,10 @@ void KZAppController::moreInfoTests()
 {
     if (!isBusy() && m_detailWindows)
         m_detailWindows->show(KZDetailWindows::Kind::Tests, m_driveBrowser->selectedDrive());
+}
+
+void KZAppController::showHistory()
+{
+    if (!isBusy() && m_detailWindows)
+        m_detailWindows->show(KZDetailWindows::Kind::History, m_driveBrowser->selectedDrive());
 }

@@ -175,6 +175,8 @@ void KZAppController::finishCheck(const KZMonitor::Result &result)
     m_driveSelected = 0;
     m_driveBrowser->setEmptyListText(KZDriveSummary::emptyList(result.skipped, false));
     updateDockIcon();
+    if (result.checked && m_driveBrowser)
+        m_driveBrowser->setHistoryFacts(result.history);
     refreshWindow();
     updateDetailWindows();
     if (result.checked)

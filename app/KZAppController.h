@@ -190,6 +190,7 @@ public:
     void showAllAttributes();
     void showAllErrors();
     void moreInfoTests();
+    void showHistory();
     KZDriveBrowser *driveBrowser() const { return m_driveBrowser; }
     KZDetailWindows *detailWindows() const { return m_detailWindows; }
     // Reports (KZAppController+Reports.cpp):

@@ -3,6 +3,7 @@
 #include "KZAttributesController.h"
 #include "KZDriveInfoController.h"
 #include "KZErrorsController.h"
+#include "KZHistoryController.h"
 #include "KZLog.h"
 #include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
@@ -84,6 +85,10 @@ KZDetailWindowController *KZDetailWindows::showIn(QList<QPointer<Controller>> &l
         if (m_hooks.clock)
             controller->setClock(m_hooks.clock);
     }
+    if constexpr (std::is_same_v<Controller, KZHistoryController>) {
+        if (m_hooks.clock)
+            controller->setClock(m_hooks.clock);
+    }
     controller->showWindow();
     controller->updateWindow();
     list.append(controller);
@@ -108,6 +113,8 @@ KZDetailWindowController *KZDetailWindows::show(Kind kind,
         return showIn(m_errorsControllers, "Showing Errors Window of %1.", drive);
     case Kind::Tests:
         return showIn(m_testsControllers, "Showing Tests Window of %1.", drive);
+    case Kind::History:
+        return showIn(m_historyControllers, "Showing History Window of %1.", drive);
     }
     return nullptr;
 }
@@ -119,6 +126,7 @@ void KZDetailWindows::updateAll()
     updateEvery(m_attributesControllers);
     updateEvery(m_errorsControllers);
     updateEvery(m_testsControllers);
+    updateEvery(m_historyControllers);
 }
 
 void KZDetailWindows::closeAll()
@@ -128,6 +136,7 @@ void KZDetailWindows::closeAll()
     closeEvery(m_attributesControllers);
     closeEvery(m_errorsControllers);
     closeEvery(m_testsControllers);
+    closeEvery(m_historyControllers);
 }
 
 void KZDetailWindows::refreshWindow()

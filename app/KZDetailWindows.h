@@ -15,6 +15,7 @@ class KZAttributesController;
 class KZDetailWindowController;
 class KZDriveInfoController;
 class KZErrorsController;
+class KZHistoryController;
 class KZSMARTDrive;
 class KZTestsController;
 class QWidget;
@@ -22,7 +23,8 @@ class QWidget;
 // The detail windows a drive list has opened: one drive-information,
 // attributes, errors and self-test window controller per drive, found again
 // by the drive's identifier, reused when reopened (closing a window only
-// hides it), updated after every refresh and all closed by the next scan.
+// hides it), updated after every refresh and all closed by the next scan;
+// and its history window.
 // The main window and every report viewer window keep one each.
 class KZDetailWindows : public QObject, public KZTestsControllerHost
 {
@@ -47,7 +49,8 @@ public:
         DriveInformation,
         Attributes,
         Errors,
-        Tests
+        Tests,
+        History
     };
 
     // Windows open on top of `windowParent`.
@@ -80,6 +83,10 @@ public:
     {
         return m_testsControllers;
     }
+    const QList<QPointer<KZHistoryController>> &historyControllers() const
+    {
+        return m_historyControllers;
+    }
 
     // KZTestsControllerHost
     void refreshWindow() override;
@@ -100,4 +107,5 @@ private:
     QList<QPointer<KZAttributesController>> m_attributesControllers;
     QList<QPointer<KZErrorsController>> m_errorsControllers;
     QList<QPointer<KZTestsController>> m_testsControllers;
+    QList<QPointer<KZHistoryController>> m_historyControllers;
 };

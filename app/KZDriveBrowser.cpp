@@ -1,6 +1,7 @@
 #include "KZDriveBrowser.h"
 
 #include "KZDriveOutlineModel.h"
+#include "KZHistorySummary.h"
 #include "KZLocalization.h"
 #include "KZLog.h"
 #include "KZPreferenceKeys.h"
@@ -52,6 +53,7 @@ KZDriveBrowser::KZDriveBrowser(KZDriveViewFlavour flavour, QWidget *parent)
             &KZDriveBrowser::showAllAttributes);
     connect(m_summary, &KZSummaryPanel::showAllErrors, this, &KZDriveBrowser::showAllErrors);
     connect(m_summary, &KZSummaryPanel::moreInfoTests, this, &KZDriveBrowser::moreInfoTests);
+    connect(m_summary, &KZSummaryPanel::showHistory, this, &KZDriveBrowser::showHistory);
     refreshWindow();
 }
 
@@ -134,6 +136,7 @@ void KZDriveBrowser::refreshWindow()
         content.status = m_emptyListText->status;
         content.statusReason = m_emptyListText->reason;
     }
+    KZHistorySummary::apply(content, drive.get(), m_historyFacts);
     m_summary->showSummary(content);
 }
 

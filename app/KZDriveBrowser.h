@@ -1,5 +1,6 @@
 #pragma once
 
+#include "KZCheckHistory.h"
 #include "KZDriveSummary.h"
 #include "KZSMARTScanner.h"
 
@@ -31,6 +32,9 @@ public:
 
     // Fills the summary from the selected drive (refreshWindow).
     void refreshWindow();
+    // What the history of checks knows of the drives: the History button
+    // and the trends under the bad-sector counts. Shown at the next refresh.
+    void setHistoryFacts(const KZHistoryFacts &facts) { m_historyFacts = facts; }
     // What the summary says while the list is empty (the default: "NO DRIVES").
     void setEmptyListText(const std::optional<KZEmptyListText> &text);
     // Selects a drive by its position in the list (replacing the selection).
@@ -51,6 +55,7 @@ Q_SIGNALS:
     void showAllAttributes();
     void showAllErrors();
     void moreInfoTests();
+    void showHistory();
 
 private:
     void selectionDidChange();
@@ -62,5 +67,6 @@ private:
     QTreeView *m_outline;
     KZSummaryPanel *m_summary;
     int m_driveSelected = -1;
+    KZHistoryFacts m_historyFacts;
     std::optional<KZEmptyListText> m_emptyListText;
 };

@@ -210,6 +210,37 @@ QWidget *KZPreferencesWindow::makeChecksPage()
                 tr("A failed self-test counts only when it is new since the last check"), remember);
     layout->addWidget(remember);
 
+    // The history of checks: every check of the last 90 days, one a day before.
+    QGroupBox *history = group(tr("History of checks"), page);
+    auto *historyRow = new QWidget(history);
+    auto *historyLayout = new QHBoxLayout(historyRow);
+    historyLayout->setContentsMargins(0, 0, 0, 0);
+    auto *historyLabel = new QLabel(tr("Keep the history of checks for"), historyRow);
+    m_historyDays = new QSpinBox(historyRow);
+    m_historyDays->setObjectName(KZPreferenceKeys::historyRetentionDays);
+    m_historyDays->setRange(0, 36500);
+    m_historyDays->setSuffix(tr(" days"));
+    m_historyDays->setSpecialValueText(tr("no history"));
+    m_historyDays->setAccessibleName(tr("Days the history of checks is kept (0: none)"));
+    // A shorter retention removes older checks: stored once the number is
+    // typed whole, not at every digit.
+    m_historyDays->setKeyboardTracking(false);
+    historyLabel->setBuddy(m_historyDays);
+    historyLayout->addWidget(historyLabel);
+    historyLayout->addWidget(m_historyDays);
+    historyLayout->addStretch(1);
+    history->layout()->addWidget(historyRow);
+    auto *historyNote = new QLabel(tr("Every check of the last 90 days is kept, one a day "
+                                      "before that."),
+                                   history);
+    historyNote->setEnabled(false);
+    historyNote->setWordWrap(true);
+    history->layout()->addWidget(historyNote);
+    connect(m_historyDays, &QSpinBox::valueChanged, this, [](int days) {
+        preferences().setInteger(KZPreferenceKeys::historyRetentionDays, days);
+    });
+    layout->addWidget(history);
+
     QGroupBox *sleeping = group(tr("Sleeping disks"), page);
     addCheckBox(KZPreferenceKeys::skipSleepingDrives, tr("Don't wake sleeping disks"), sleeping);
     auto *sleepingNote = new QLabel(
@@ -325,4 +356,9 @@ void KZPreferencesWindow::reload()
         m_pollingHours->setEnabled(preferences().boolForKey(KZPreferenceKeys::pollDrives));
     }
     m_prometheusPath->setText(preferences().stringForKey(KZPreferenceKeys::prometheusExportPath));
+    {
+        const QSignalBlocker blocker(m_historyDays);
+        m_historyDays->setValue(int(std::clamp<qint64>(
+            preferences().integerForKey(KZPreferenceKeys::historyRetentionDays), 0, 36500)));
+    }
 }

@@ -36,6 +36,7 @@ public:
     QLineEdit *prefCustomBadSectorCountValue() const { return m_badSectorValue; }
     QLineEdit *prefCustomErrorCountValue() const { return m_errorCountValue; }
     QSpinBox *pollingHours() const { return m_pollingHours; }
+    QSpinBox *historyDays() const { return m_historyDays; }
     QLineEdit *prometheusPath() const { return m_prometheusPath; }
     QPushButton *emailOptionsButton() const { return m_emailOptionsButton; }
     QPushButton *emailTestButton() const { return m_emailTestButton; }
@@ -60,6 +61,7 @@ private:
     QLineEdit *m_badSectorValue = nullptr;
     QLineEdit *m_errorCountValue = nullptr;
     QSpinBox *m_pollingHours = nullptr;
+    QSpinBox *m_historyDays = nullptr;
     QLineEdit *m_prometheusPath = nullptr;
     QPushButton *m_emailOptionsButton = nullptr;
     QPushButton *m_emailTestButton = nullptr;

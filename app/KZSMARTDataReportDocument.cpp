@@ -2,12 +2,15 @@
 
 #include "KZAlertPresenter.h"
 #include "KZBackground.h"
+#include "KZCheckHistory.h"
 #include "KZDetailWindows.h"
 #include "KZDriveBrowser.h"
 #include "KZDriveReports.h"
 #include "KZDriveStatus.h"
+#include "KZHealthHistory.h"
 #include "KZLocalization.h"
 #include "KZLog.h"
+#include "KZPreferences.h"
 #include "KZProgressSheet.h"
 #include "KZReportPrinter.h"
 #include "KZSMARTDrive.h"
@@ -81,6 +84,11 @@ KZSMARTDataReportDocument::KZSMARTDataReportDocument(Hooks hooks, QWidget *paren
     });
     connect(m_browser, &KZDriveBrowser::moreInfoTests, this, [this] {
         m_detailWindows->show(KZDetailWindows::Kind::Tests, m_browser->selectedDrive());
+    });
+    // The history of the disk the report was taken from, when the history
+    // of checks knows its serial number.
+    connect(m_browser, &KZDriveBrowser::showHistory, this, [this] {
+        m_detailWindows->show(KZDetailWindows::Kind::History, m_browser->selectedDrive());
     });
 
     m_loadingSheet = new LoadingSheet(tr("Loading the report..."), false, this);
@@ -167,6 +175,7 @@ void KZSMARTDataReportDocument::awakeFromNib()
 
     // The replay's own steps move this window's bar, nobody else's.
     const std::shared_ptr<KZSMARTScanner> scanner = m_smartScanner;
+    const bool historyOn = KZCheckHistory::retentionDays(KZPreferences::standard()) > 0;
     const QPointer<KZSMARTDataReportDocument> guard(this);
     const KZSMARTScanner::ProgressHandler stepDone = [guard] {
         QMetaObject::invokeMethod(
@@ -177,15 +186,26 @@ void KZSMARTDataReportDocument::awakeFromNib()
             },
             Qt::QueuedConnection);
     };
+    auto facts = std::make_shared<KZHistoryFacts>();
     KZBackground::run(
         this,
-        [scanner, stepDone] {
+        [scanner, stepDone, historyOn, facts] {
             scanner->updateDrives(stepDone);
             const KZDriveList &list = scanner->getDrives();
-            for (qsizetype index = 0; index < list.size(); ++index)
+            QSet<QString> serials;
+            for (qsizetype index = 0; index < list.size(); ++index) {
                 list.at(index)->setID(quint64(index));
+                const QString key = KZHealthHistory::keyOf(*list.at(index));
+                if (key.startsWith(QLatin1String("serial:")))
+                    serials.insert(key);
+            }
+            if (historyOn)
+                facts->known = KZCheckHistory().knownDrives(serials);
         },
-        [this] { finishLoading(); });
+        [this, facts] {
+            m_browser->setHistoryFacts(*facts);
+            finishLoading();
+        });
 }
 
 void KZSMARTDataReportDocument::showLoadingSheet()

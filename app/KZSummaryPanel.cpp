@@ -78,20 +78,35 @@ KZSummaryPanel::KZSummaryPanel(QWidget *parent) : QWidget(parent)
                     text("TempCel", "Temperature (Celsius):"), QStringLiteral("temperatureText"));
     addButton(driveBox, QStringLiteral("driveInformationShowAll"), driveGroup,
               text("MoreInfo", "More Info"));
+    // The drive's history of checks, beside its information.
+    auto *history = new QPushButton(tr("History..."));
+    history->setObjectName(QStringLiteral("historyShowAll"));
+    history->setAccessibleName(driveGroup + QStringLiteral(": ") + history->text());
+    history->setEnabled(false);
+    m_buttonRows.value(QStringLiteral("driveInformationShowAll"))->insertWidget(1, history);
+    m_buttons.insert(history->objectName(), history);
 
     const QString attributesGroup = text("SummaryAttributesGroup", "Attributes");
     auto [attributesForm, attributesBox] = group(attributesGroup, 0, 1);
     m_values.addRow(attributesForm, QStringLiteral("pendingBadSectors"),
                     text("SummaryPendingBadSectors", "Pending Bad Sectors:"),
                     QStringLiteral("pendingBadSectorsText"));
+    addTrendRow(attributesForm, QStringLiteral("pendingBadSectorsTrend"),
+                text("SummaryPendingBadSectors", "Pending Bad Sectors:"));
     m_values.addRow(attributesForm, QStringLiteral("removedBadSectors"),
                     text("SummaryRemovedBadSectors", "Removed Bad Sectors:"),
                     QStringLiteral("removedBadSectorsText"));
+    addTrendRow(attributesForm, QStringLiteral("removedBadSectorsTrend"),
+                text("SummaryRemovedBadSectors", "Removed Bad Sectors:"));
     m_values.addRow(attributesForm, QStringLiteral("reallocatedBadSectors"),
                     text("SummaryReallocatedBadSectors", "Reallocated Bad Sectors:"),
                     QStringLiteral("reallocatedBadSectorsText"));
+    addTrendRow(attributesForm, QStringLiteral("reallocatedBadSectorsTrend"),
+                text("SummaryReallocatedBadSectors", "Reallocated Bad Sectors:"));
     m_values.addRow(attributesForm, QStringLiteral("crcErrorCount"),
                     text("SummaryCRCErrorCount", "Interface CRC Errors:"));
+    addTrendRow(attributesForm, QStringLiteral("crcErrorCountTrend"),
+                text("SummaryCRCErrorCount", "Interface CRC Errors:"));
     addButton(attributesBox, QStringLiteral("attributesShowAll"), attributesGroup,
               text("ShowAll", "Show All"));
 
@@ -128,6 +143,31 @@ KZSummaryPanel::KZSummaryPanel(QWidget *parent) : QWidget(parent)
             &KZSummaryPanel::showAllErrors);
     connect(m_buttons.value(QStringLiteral("testsMoreInfo")), &QPushButton::clicked, this,
             &KZSummaryPanel::moreInfoTests);
+    connect(history, &QPushButton::clicked, this, &KZSummaryPanel::showHistory);
+}
+
+void KZSummaryPanel::addTrendRow(QFormLayout *form, const QString &name,
+                                 const QString &countCaption)
+{
+    auto *field = new QLineEdit;
+    field->setObjectName(name);
+    KZValueFields::makeFlat(field);
+    QString count = countCaption;
+    if (count.endsWith(QLatin1Char(':')))
+        count.chop(1);
+    field->setAccessibleName(tr("%1, change in 30 days").arg(count));
+    form->addRow(QString(), field);
+    form->setRowVisible(field, false);
+    m_values.insert(field);
+    m_trendForms.insert(name, form);
+}
+
+void KZSummaryPanel::setTrend(const QString &name, const KZSummaryValue &value)
+{
+    QLineEdit *field = m_values.field(name);
+    m_values.setText(name, value.text);
+    KZDriveColours::applyTone(field, value.tone);
+    m_trendForms.value(name)->setRowVisible(field, !value.text.isEmpty());
 }
 
 QPushButton *KZSummaryPanel::addButton(QVBoxLayout *box, const QString &name, const QString &group,
@@ -138,8 +178,12 @@ QPushButton *KZSummaryPanel::addButton(QVBoxLayout *box, const QString &name, co
     button->setAccessibleName(group + QStringLiteral(": ") + title);
     button->setEnabled(false);
     box->addStretch(1);
-    box->addWidget(button, 0, Qt::AlignRight);
+    auto *row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(button);
+    box->addLayout(row);
     m_buttons.insert(name, button);
+    m_buttonRows.insert(name, row);
     return button;
 }
 
@@ -193,6 +237,10 @@ void KZSummaryPanel::showSummary(const KZDriveSummaryContent &content)
     setJudgedValue(QStringLiteral("reallocatedBadSectors"),
                    QStringLiteral("reallocatedBadSectorsText"), content.reallocatedBadSectors);
     m_values.setText(QStringLiteral("crcErrorCount"), content.crcErrorCount);
+    setTrend(QStringLiteral("pendingBadSectorsTrend"), content.pendingTrend);
+    setTrend(QStringLiteral("removedBadSectorsTrend"), content.removedTrend);
+    setTrend(QStringLiteral("reallocatedBadSectorsTrend"), content.reallocatedTrend);
+    setTrend(QStringLiteral("crcErrorCountTrend"), content.crcTrend);
     setJudgedValue(QStringLiteral("totalErrors"), QStringLiteral("totalErrorsText"),
                    content.totalErrors);
     m_values.setText(QStringLiteral("lastErrorType"), content.lastErrorType);
@@ -227,5 +275,10 @@ void KZSummaryPanel::showSummary(const KZDriveSummaryContent &content)
               content.errors);
     setButton(QStringLiteral("testsMoreInfo"), text("SummaryTestsGroup", "Self-Tests"),
               content.tests);
+    if (!content.history.title.isEmpty())
+        setButton(QStringLiteral("historyShowAll"), text("SummaryDriveGroup", "Drive"),
+                  content.history);
+    else
+        m_buttons.value(QStringLiteral("historyShowAll"))->setEnabled(false);
     Q_EMIT summaryShown();
 }

@@ -26,8 +26,9 @@ public:
     void showSummary(const KZDriveSummaryContent &content);
 
     // The parts by their names: value fields ("driveModel", ...,
-    // "overallSMARTStatus"), captions ("temperatureText", ...) and buttons
-    // ("driveInformationShowAll", ...).
+    // "overallSMARTStatus", the trends "pendingBadSectorsTrend", ...),
+    // captions ("temperatureText", ...) and buttons ("driveInformationShowAll",
+    // ..., "historyShowAll").
     QLineEdit *field(const QString &name) const;
     QLabel *caption(const QString &name) const;
     QPushButton *button(const QString &name) const;
@@ -39,16 +40,22 @@ Q_SIGNALS:
     void showAllAttributes();
     void showAllErrors();
     void moreInfoTests();
+    void showHistory();
 
 private:
     QPushButton *addButton(class QVBoxLayout *box, const QString &name, const QString &group,
                            const QString &title);
     void setJudgedValue(const QString &name, const QString &captionName,
                         const KZSummaryValue &value);
+    // A row under a count for its change over 30 days, shown while there is one.
+    void addTrendRow(class QFormLayout *form, const QString &name, const QString &countCaption);
+    void setTrend(const QString &name, const KZSummaryValue &value);
     void setButton(const QString &name, const QString &group, const KZSummaryButton &state);
 
     KZValueFields m_values;
     QMap<QString, QPushButton *> m_buttons;
+    QMap<QString, class QHBoxLayout *> m_buttonRows;
+    QMap<QString, class QFormLayout *> m_trendForms;
     QLineEdit *m_status = nullptr;
     QLabel *m_reason = nullptr;
 };

@@ -68,6 +68,12 @@ struct KZDriveSummaryContent
     KZSummaryValue removedBadSectors;
     KZSummaryValue reallocatedBadSectors;
     QString crcErrorCount;
+    // How each count changed since 30 days ago, from the history of checks
+    // ("+32 in 30 days", red when it grew); empty without a history.
+    KZSummaryValue pendingTrend;
+    KZSummaryValue removedTrend;
+    KZSummaryValue reallocatedTrend;
+    KZSummaryValue crcTrend;
     KZSummaryValue totalErrors;
     QString lastErrorType;
     QString lastErrorTime;
@@ -87,6 +93,8 @@ struct KZDriveSummaryContent
     KZSummaryButton attributes;
     KZSummaryButton errors;
     KZSummaryButton tests;
+    // The history window: enabled when the history of checks knows the drive.
+    KZSummaryButton history;
 };
 
 // What a window that lists no drive says in its status field and below it.

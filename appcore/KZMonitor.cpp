@@ -192,6 +192,7 @@ void KZMonitor::runUpdate(const std::shared_ptr<Result> &result)
 
     const std::shared_ptr<KZSMARTScanner> scanner = m_scanner;
     const std::shared_ptr<KZHealthHistory> history = m_notifiesWorse ? m_history : nullptr;
+    const QDateTime checked = now();
     const QPointer<KZMonitor> self(this);
     const KZSMARTScanner::ProgressHandler stepDone = [state, generation, self] {
         const int done = ++state->done;
@@ -202,9 +203,9 @@ void KZMonitor::runUpdate(const std::shared_ptr<Result> &result)
     };
     KZBackground::run(
         this,
-        [scanner, options, history, result, stepDone] {
+        [scanner, options, history, checked, result, stepDone] {
             scanner->updateDrives(stepDone);
-            afterUpdate(*scanner, options, history.get(), *result);
+            afterUpdate(*scanner, options, history.get(), checked, *result);
         },
         [this, result] { finish(result); });
 }
@@ -221,7 +222,7 @@ KZSMARTScanner::SleepPolicy KZMonitor::sleepPolicy(Origin origin, const KZPrefer
 }
 
 void KZMonitor::afterUpdate(KZSMARTScanner &scanner, const KZCheckCycle::Options &options,
-                            KZHealthHistory *history, Result &result)
+                            KZHealthHistory *history, const QDateTime &checked, Result &result)
 {
     QList<const KZSMARTDrive *> drives;
     for (const std::shared_ptr<KZSMARTDrive> &drive : scanner.getDrives()) {
@@ -237,6 +238,11 @@ void KZMonitor::afterUpdate(KZSMARTScanner &scanner, const KZCheckCycle::Options
     if (!result.cycle.driveListWritten)
         KZLog::log(QStringLiteral("The drive list file could not be written."));
     exportForPrometheus(drives, *options.preferences, result);
+    // A timed check leaves out a drive the other program has just recorded.
+    KZCheckHistory::recordCheck(
+        drives, checked, *options.preferences,
+        result.origin == Origin::Timer ? pollingIntervalSeconds(*options.preferences) : 0,
+        &result.history);
     for (const QString &alert : std::as_const(result.alerts))
         KZLog::log(QStringLiteral("Alert: %1").arg(alert));
 

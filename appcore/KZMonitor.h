@@ -1,6 +1,7 @@
 #pragma once
 
 #include "KZCheckCycle.h"
+#include "KZCheckHistory.h"
 #include "KZHealthHistory.h"
 #include "KZMailSender.h"
 #include "KZProgramOptions.h"
@@ -35,7 +36,8 @@ class QTimer;
 // thread, where the program may still ask the user something), then updates
 // them; an update reads every listed drive again (updateStarted(), progress())
 // and runs the check cycle, then writes the verdicts for Prometheus when
-// "PrometheusExportPath" names a file. checkFinished() ends both.
+// "PrometheusExportPath" names a file and the drives' rows into the history
+// of checks (KZCheckHistory). checkFinished() ends both.
 class KZMonitor : public QObject
 {
     Q_OBJECT
@@ -91,6 +93,8 @@ public:
         // monitor notifies), and those no notification service showed.
         QList<KZHealthHistory::Change> worse;
         QList<KZHealthHistory::Change> unshown;
+        // What the history of checks knows of the drives after this check.
+        KZHistoryFacts history;
     };
 
     explicit KZMonitor(Settings settings, QObject *parent = nullptr);
@@ -166,7 +170,7 @@ private:
     bool checksWithoutDrives() const;
     // Runs on the job's thread after the drives were read.
     static void afterUpdate(KZSMARTScanner &scanner, const KZCheckCycle::Options &options,
-                            KZHealthHistory *history, Result &result);
+                            KZHealthHistory *history, const QDateTime &checked, Result &result);
     // The advice for helperMissing, or nothing when it is not called for.
     static std::optional<QString> helperAdvice(const QList<const KZSMARTDrive *> &drives);
     static void exportForPrometheus(const QList<const KZSMARTDrive *> &drives,

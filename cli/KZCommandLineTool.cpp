@@ -26,7 +26,8 @@ const char *const usageText =
     "       tarnwell-cli check [--json] [--smartctl PROGRAM] [--timeout SECONDS]\n"
     "                          [--show-unsupported] [--no-wake] [--lsblk PROGRAM]\n"
     "                          [--alert [--sendemail PROGRAM]] [--prometheus FILE]\n"
-    "                          [TARGET...]\n"
+    "                          [--no-history] [TARGET...]\n"
+    "       tarnwell-cli history [--json | --csv] [--since DATE] [--attribute ID] TARGET...\n"
     "       tarnwell-cli capture [--smartctl PROGRAM] [--timeout SECONDS] SOURCE -o FILE.twdr\n"
     "       tarnwell-cli mail-test [--sendemail PROGRAM]\n"
     "       tarnwell-cli password < FILE\n"
@@ -36,7 +37,10 @@ const char *const usageText =
     "            TARGET is a device (such as /dev/sda) or a saved capture file (.twdr)\n"
     "  check     find the drives of this machine (or take the TARGETs), read them,\n"
     "            drop unsupported ones, merge duplicates, and print one summary line\n"
-    "            and one line per drive with its status and failure reasons\n"
+    "            and one line per drive with its status and failure reasons; the\n"
+    "            drives' rows go into the history of checks\n"
+    "  history   print the recorded checks of each TARGET, oldest first; TARGET is a\n"
+    "            device (the drive last checked there) or a serial number\n"
     "  capture   record the raw capture of a device, or re-record a capture file,\n"
     "            and save its command blocks as a report that report and check read\n"
     "  mail-test send the test e-mail with the e-mail preferences and print the result\n"
@@ -62,6 +66,14 @@ const char *const usageText =
     "            after the check, replace FILE with its verdicts as Prometheus metrics\n"
     "            for node_exporter's textfile collector; FILE - prints them instead of\n"
     "            the verdict lines\n"
+    "  --no-history\n"
+    "            do not write the check into the history of checks\n"
+    "  --csv     print comma-separated values instead of text\n"
+    "  --since DATE\n"
+    "            only checks from DATE on: a day (2026-01-31) or a time\n"
+    "            (2026-01-31T12:00:00Z); without a zone, UTC\n"
+    "  --attribute ID\n"
+    "            add the value, worst and raw value of attribute ID to each check\n"
     "  -o FILE   where capture writes the report\n"
     "  --sendemail PROGRAM\n"
     "            run PROGRAM instead of the system's sendemail\n"
@@ -72,6 +84,8 @@ const char *const usageText =
     "failed, 3 a drive could not be read (UNKNOWN, with the reason on the line\n"
     "below it) and none failed or is failing, the scan failed, or the command was\n"
     "not understood.\n"
+    "Exit status of history: 0 every TARGET has recorded checks, 1 usage error, 3 a\n"
+    "TARGET has none or the history could not be read.\n"
     "Exit status of capture: 0 the report was written, 1 usage error, 3 no report\n"
     "could be made or written.\n"
     "Exit status of mail-test and password: 0 done, 1 usage error, 4 the mail or the\n"
@@ -101,6 +115,8 @@ int KZCommandLineTool::run(const QStringList &arguments)
         return check(arguments.mid(1));
     if (command == QLatin1String("capture"))
         return capture(arguments.mid(1));
+    if (command == QLatin1String("history"))
+        return history(arguments.mid(1));
     if (command == QLatin1String("mail-test"))
         return mailTest(arguments.mid(1));
     if (command == QLatin1String("password"))
@@ -210,6 +226,10 @@ std::optional<QString> KZCommandLineTool::parseOptions(const QStringList &argume
             parsed.alert = true;
         } else if (option == QLatin1String("--no-wake")) {
             parsed.noWake = true;
+        } else if (option == QLatin1String("--no-history")) {
+            parsed.noHistory = true;
+        } else if (option == QLatin1String("--csv")) {
+            parsed.csv = true;
         } else {
             const std::optional<QString> value = valueOf(index, option);
             if (!value || value->isEmpty())
@@ -222,6 +242,10 @@ std::optional<QString> KZCommandLineTool::parseOptions(const QStringList &argume
                 parsed.sendemail = *value;
             else if (option == QLatin1String("--prometheus"))
                 parsed.prometheus = *value;
+            else if (option == QLatin1String("--since"))
+                parsed.since = *value;
+            else if (option == QLatin1String("--attribute"))
+                parsed.attribute = value->toInt();
             else if (option == QLatin1String("--timeout"))
                 parsed.timeout = value->toInt();
             else if (option == QLatin1String("-o") || option == QLatin1String("--output"))
@@ -237,6 +261,8 @@ std::optional<QString> KZCommandLineTool::parseOptions(const QStringList &argume
             return QStringLiteral("--timeout needs a whole number of seconds above 0");
         KZTask::setDefaultTimeout(*parsed.timeout);
     }
+    if (parsed.attribute && *parsed.attribute <= 0)
+        return QStringLiteral("--attribute needs an attribute number above 0");
     if (!parsed.lsblk.isEmpty() && !QFileInfo(parsed.lsblk).isExecutable())
         return QStringLiteral("\"%1\" is not an executable program").arg(parsed.lsblk);
     return std::nullopt;
@@ -250,7 +276,8 @@ int KZCommandLineTool::check(const QStringList &arguments)
             {QStringLiteral("--json"), QStringLiteral("--smartctl"), QStringLiteral("--timeout"),
              QStringLiteral("--show-unsupported"), QStringLiteral("--lsblk"),
              QStringLiteral("--alert"), QStringLiteral("--sendemail"),
-             QStringLiteral("--prometheus"), QStringLiteral("--no-wake")},
+             QStringLiteral("--prometheus"), QStringLiteral("--no-history"),
+             QStringLiteral("--no-wake")},
             options)) {
         usage(*problem);
         return KZDriveCheck::Unknown;
@@ -310,6 +337,8 @@ int KZCommandLineTool::check(const QStringList &arguments)
     m_out.flush();
     if (!options.prometheus.isEmpty() && !metricsOut)
         exportAfterCheck(drives, scanned, durationMs, options.prometheus);
+    if (!options.noHistory)
+        recordHistory(drives);
     if (options.alert)
         alertAfterCheck(drives, options);
     m_err.flush();

@@ -38,6 +38,10 @@ private:
         QString lsblk;
         QString output;
         QString prometheus; // check --prometheus FILE ("-": standard output)
+        bool noHistory = false;
+        bool csv = false;
+        QString since;
+        std::optional<int> attribute;
         std::optional<int> timeout;
         QStringList targets;
     };
@@ -52,6 +56,10 @@ private:
     // (KZCommandLineTool+Prometheus.cpp).
     void exportAfterCheck(const KZDriveList &drives, bool scanned, qint64 durationMs,
                           const QString &path);
+    // check: the drives' rows into the history of checks (KZCommandLineTool+History.cpp).
+    void recordHistory(const KZDriveList &drives);
+    // Prints the recorded checks of drives named by device or serial number.
+    int history(const QStringList &arguments);
     // check --alert: the drive list file, the alert mail and the LED.
     void alertAfterCheck(const KZDriveList &drives, const ParsedOptions &options);
     // Reads the options named in allowed (and --smartctl into m_smartctl);

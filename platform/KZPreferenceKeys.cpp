@@ -51,6 +51,7 @@ QList<Default> defaults()
         {emailSSL, no},
         {notifyHealthWorse, yes},
         {prometheusExportPath, QString()},
+        {historyRetentionDays, 3650},
         {blink1DrivePassed, yes, true},
         {blink1DriveFailing, yes, true},
         {blink1DriveFailed, yes, true},

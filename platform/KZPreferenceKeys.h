@@ -53,6 +53,8 @@ inline const QString notifyHealthWorse = QStringLiteral("NotifyHealthWorse");
 // Where the programs write their verdicts for Prometheus after each check
 // (empty: nowhere).
 inline const QString prometheusExportPath = QStringLiteral("PrometheusExportPath");
+// Days the history of checks keeps (0: no history is kept).
+inline const QString historyRetentionDays = QStringLiteral("HistoryRetentionDays");
 // The tray monitor and updates.
 inline const QString menuItemEnabled = QStringLiteral("MenuItemEnabled");
 inline const QString checkForUpdates = QStringLiteral("CheckForUpdates");

@@ -38,6 +38,9 @@ packages=(
     poppler-utils xdg-utils shared-mime-info libglib2.0-bin
     # the Prometheus metrics read back by a real parser
     python3-prometheus-client
+    # the history of checks: Qt SQL's SQLite driver, and Qt Charts for its
+    # window (its CMake files need Qt OpenGL's, which it does not pull in)
+    libqt6sql6-sqlite qt6-charts-dev libqt6opengl6-dev
     # the Debian package (scripts/package.sh) and its checks: lintian, the
     # AppStream validator, and mmdebstrap for a Debian 12 root to install it in
     debhelper lintian appstream mmdebstrap

@@ -193,6 +193,16 @@ EOF
         sed 's/^/  smartctl calls: /' "$rootfs/run/smartctl-calls" 2>/dev/null
         echo "FAILED: reading a disk as an ordinary user (exit status $status)"
     fi
+    # That check went into the user's history of checks (Qt SQL's SQLite
+    # driver, a plugin no library links, came with the package).
+    as_user tarnwell-cli history --csv /dev/sda >"$work/out" 2>&1
+    status=$?
+    if [ $status = 0 ] && grep -q ',/dev/sda,PASSED,' "$work/out"; then
+        echo "ok: the user's check is in the history of checks"
+    else
+        sed 's/^/  tarnwell-cli history: /' "$work/out"
+        echo "FAILED: the user's check is not in the history of checks (exit status $status)"
+    fi
 
     # The report file type and the application for it, as GIO sees them.
     local type

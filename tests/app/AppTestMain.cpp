@@ -3,11 +3,15 @@
 #include <QApplication>
 
 // The application's tests run a real QApplication on the offscreen platform
-// (no display needed) with private HOME and XDG folders.
+// (no display needed) with private HOME and XDG folders. The pictures of the
+// documentation (TARNWELL_SCREENSHOT_DIR set) are taken on the display, a
+// virtual one under xvfb-run.
 int main(int argc, char **argv)
 {
     TestSupport::isolateHome();
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("TARNWELL_SCREENSHOT_DIR") ||
+        qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarnwell"));
     testing::InitGoogleTest(&argc, argv);

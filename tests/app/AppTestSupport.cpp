@@ -3,6 +3,7 @@
 #include "KZAlertPresenter.h"
 #include "KZBackground.h"
 #include "KZBlink1Controller.h"
+#include "KZCheckHistory.h"
 #include "KZDriveListFile.h"
 #include "KZLocalization.h"
 #include "KZPaths.h"
@@ -32,6 +33,8 @@ void AppTest::SetUp()
     KZPreferences::standard().synchronize();
     QFile::remove(KZPaths::logFile());
     QFile::remove(KZDriveListFile::filePath());
+    for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+        QFile::remove(KZCheckHistory::defaultPath() + suffix);
     KZLocalization::setPreferredLocalization(QStringLiteral("English"));
     m_blink1Record = TestSupport::homeDir() +
                      QStringLiteral("/blink1-%1.txt").arg(QDateTime::currentMSecsSinceEpoch());

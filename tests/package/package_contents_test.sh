@@ -27,7 +27,8 @@ version=$(sed -n 's/^project(Tarnwell VERSION \([0-9.]*\).*/\1/p' "$source_dir/C
 # link show that shlibs ran.
 depends=$(field Depends | tr ',|' '\n\n' | sed 's/^ *//; s/ .*//')
 for package in libsecret-1-0 qt6-qpa-plugins libqt6svg6 qt6-translations-l10n smartmontools \
-    pkexec polkitd libqt6core6 libqt6widgets6 libqt6dbus6 libc6; do
+    pkexec polkitd libqt6sql6-sqlite libqt6core6 libqt6widgets6 libqt6dbus6 libqt6sql6 \
+    libqt6charts6 libc6; do
     grep -qx "$package" <<<"$depends" || fail "Depends lacks $package"
 done
 recommends=$(field Recommends | tr ',' '\n' | sed 's/^ *//; s/ .*//')
