@@ -3,10 +3,10 @@
 #include "EMKeychainItem.h"
 #include "KZBackground.h"
 #include "KZException.h"
-#include "KZLocalization.h"
 #include "KZLog.h"
 #include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
+#include "KZRecordedTexts.h"
 #include "KZTask.h"
 
 #include <QCoreApplication>
@@ -145,12 +145,11 @@ QString KZMailSender::encodeSubject(const QString &subject)
 
 QString KZMailSender::resultText(const KZMailResult &result)
 {
+    // In the language of the installed catalogue: English in the command-line tool.
     if (!result.failed)
-        return KZLocalization::localizedString(QStringLiteral("EmailSendSucceeded"),
-                                               QStringLiteral("Email sent successfully."));
-    QString text = KZLocalization::localizedString(QStringLiteral("EmailSendFailed"),
-                                                   QStringLiteral("Send failed: %@"));
-    return text.replace(QStringLiteral("%@"), result.errorText.value_or(QString()));
+        return QCoreApplication::translate("KZMailSender", "Email sent successfully.");
+    return KZRecordedTexts::fill(QCoreApplication::translate("KZMailSender", "Send failed: %1"),
+                                 {KZRecordedTexts::shown(result.errorText.value_or(QString()))});
 }
 
 KZMailResult KZMailSender::sendEmailWithSubjectAndMessage(const QStringList &message) const
@@ -232,7 +231,8 @@ void KZMailSender::run(const QStringList &message, KZMailResult &result) const
             standardInput = password->toUtf8() + '\n';
         } else {
             result.failed = true;
-            result.errorText = QStringLiteral("Username/password item not found");
+            result.errorText = QString::fromLatin1(
+                QT_TRANSLATE_NOOP("KZRecordedTexts", "Username/password item not found"));
         }
     } else if (m_copy != Copy::MenuItem) {
         KZLog::debug(debug, QStringLiteral("Arguments: %1").arg(describeArguments(arguments)));
@@ -254,7 +254,8 @@ void KZMailSender::run(const QStringList &message, KZMailResult &result) const
     // A sender that crashed, was stopped or printed nothing has not sent anything.
     if (!output || output->isEmpty()) {
         result.failed = true;
-        result.errorText = QStringLiteral("Error running email command");
+        result.errorText = QString::fromLatin1(
+            QT_TRANSLATE_NOOP("KZRecordedTexts", "Error running email command"));
         return;
     }
     result.output = *output;

@@ -5,7 +5,6 @@
 #include "KZAppcastReader.h"
 #include "KZDistributedNotificationCenter.h"
 #include "KZHealthHistory.h"
-#include "KZLocalization.h"
 #include "KZLog.h"
 #include "KZLoginItem.h"
 #include "KZPreferenceKeys.h"
@@ -25,11 +24,6 @@ namespace {
 KZPreferences &preferences()
 {
     return KZPreferences::standard();
-}
-
-QString localized(const char *key, const char *english)
-{
-    return KZLocalization::localizedString(QString::fromLatin1(key), QString::fromUtf8(english));
 }
 
 const QString menuItemEnabledKey = KZPreferenceKeys::menuItemEnabled;
@@ -118,13 +112,11 @@ void KZAppController::toggleMenuExtra(QObject *sender)
     KZLog::log(QStringLiteral("Failed adding Menu Item. Please contact support."));
     showMonitor(this, false);
     KZAlertPresenter::current().runAlert(
-        KZAlertPresenter::Style::Critical,
-        localized("MenuItemAddFailed1", "Adding Menu Item Failed"),
-        localized("MenuItemAddFailed2",
-                  "Adding the Menu Item to login failed. If you have more than one copy of "
-                  "Tarnwell, please remove the others. Also, ensure Tarnwell is in the "
-                  "applications folder."),
-        {localized("OK", "OK")});
+        KZAlertPresenter::Style::Critical, tr("Adding Menu Item Failed"),
+        tr("Adding the Menu Item to login failed. If you have more than one copy of "
+           "Tarnwell, please remove the others. Also, ensure Tarnwell is in the "
+           "applications folder."),
+        {tr("OK")});
 }
 
 void KZAppController::menuExtraDidUnload()
@@ -187,12 +179,11 @@ void KZAppController::addMenuExtraRows()
     if (!link || link->checkBox || !m_preferencesWindow)
         return;
     QVBoxLayout *rows = m_preferencesWindow->extraRows();
-    auto *box = new QCheckBox(localized("ShowMenuExtra", "Show Tarnwell Menu Item in the tray"));
+    auto *box = new QCheckBox(tr("Show Tarnwell Menu Item in the tray"));
     box->setObjectName(QStringLiteral("prefShowMenuExtra"));
     box->setAccessibleName(box->text());
-    box->setToolTip(localized("ShowMenuExtraTip",
-                              "A small program in the tray that checks the drives on its own, "
-                              "also while this window is closed, and starts at every login."));
+    box->setToolTip(tr("A small program in the tray that checks the drives on its own, "
+                       "also while this window is closed, and starts at every login."));
     rows->addWidget(box);
     link->checkBox = box;
     // The box asks for the state it shows: a monitor that ended without a
@@ -205,10 +196,8 @@ void KZAppController::addMenuExtraRows()
         toggleMenuExtra(prefShowMenuExtra());
     });
     const std::pair<QString, QString> options[] = {
-        {KZHealthHistory::preferenceKey,
-         localized("NotifyHealthWorse", "Notify me when a drive gets worse")},
-        {KZPreferenceKeys::checkForUpdates,
-         localized("CheckForUpdatesCaption", "Check for a new version of Tarnwell at start")},
+        {KZHealthHistory::preferenceKey, tr("Notify me when a drive gets worse")},
+        {KZPreferenceKeys::checkForUpdates, tr("Check for a new version of Tarnwell at start")},
     };
     for (const auto &[key, caption] : options) {
         auto *option = new QCheckBox(caption);
@@ -242,12 +231,11 @@ void KZAppController::setUpUpdater()
             break;
         }
         const int answer = KZAlertPresenter::current().runAlert(
-            KZAlertPresenter::Style::Informational,
-            localized("UpdateFound1", "A new version of Tarnwell is available"),
-            localized("UpdateFound2", "Tarnwell %1 is available; you have %2. Install it with "
-                                      "your system's package manager.")
+            KZAlertPresenter::Style::Informational, tr("A new version of Tarnwell is available"),
+            tr("Tarnwell %1 is available; you have %2. Install it with "
+               "your system's package manager.")
                 .arg(result.item.displayVersion, KZAppcastReader::currentVersion()),
-            {localized("UpdateFoundOpen", "Show Release Notes"), localized("Later", "Later")});
+            {tr("Show Release Notes"), tr("Later")});
         if (answer == 0 && result.item.infoURL.isValid())
             QDesktopServices::openUrl(result.item.infoURL);
     });

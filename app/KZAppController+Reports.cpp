@@ -4,9 +4,9 @@
 
 #include "KZAlertPresenter.h"
 #include "KZDriveReports.h"
-#include "KZLocalization.h"
 #include "KZLog.h"
 #include "KZMainWindow.h"
+#include "KZRecordedTexts.h"
 #include "KZReportPrinter.h"
 #include "KZSMARTDataReportDocument.h"
 #include "KZSMARTDrive.h"
@@ -20,36 +20,31 @@
 
 namespace {
 
-QString localized(const char *key, const char *english)
-{
-    return KZLocalization::localizedString(QString::fromLatin1(key), QString::fromUtf8(english));
-}
-
 QString writeErrorTitle()
 {
-    return localized("SaveError1", "Error writing file");
+    return KZAppController::tr("Error writing file");
 }
 
 QString checkLocationText()
 {
-    return localized("SaveError2", "There was an error writing the file. Check the location to "
-                                   "ensure you have write permissions.");
+    return KZAppController::tr("There was an error writing the file. Check the location to "
+                               "ensure you have write permissions.");
 }
 
 QString contactSupportText()
 {
-    return localized("SaveError3", "There was an error writing the file. Please contact ") +
-           KZSupportEmailAddress + QStringLiteral(" for help.");
+    return KZAppController::tr("There was an error writing the file. Please contact %1 for help.")
+        .arg(KZRecordedTexts::supportEmailAddress);
 }
 
 QString twdrFilter()
 {
-    return QObject::tr("TWDR report (*.twdr)");
+    return KZAppController::tr("TWDR report (*.twdr)");
 }
 
 QString textFilter()
 {
-    return QObject::tr("Plain text (*.txt)");
+    return KZAppController::tr("Plain text (*.txt)");
 }
 
 // Shows the alert that goes with a save that did not succeed.
@@ -66,14 +61,14 @@ void reportSaveFailure(const KZDriveReports::SaveResult &result)
         KZAlertPresenter::showCritical(writeErrorTitle(), contactSupportText());
         return;
     case Outcome::NotReplayable: {
-        QString reason = result.detail;
+        QString reason = KZRecordedTexts::shown(result.detail);
         if (!reason.isEmpty())
             reason[0] = reason.at(0).toUpper();
         KZAlertPresenter::showCritical(
-            localized("SaveNotReplayable", "The report was not saved"),
+            KZAppController::tr("The report was not saved"),
             reason + QStringLiteral(". ") +
-                localized("SaveAsText", "Choose \"Plain text\" to save the drive's plain-text "
-                                        "report instead."));
+                KZAppController::tr("Choose \"Plain text\" to save the drive's plain-text "
+                                    "report instead."));
         return;
     }
     case Outcome::WriteFailed:
@@ -94,11 +89,11 @@ void reportSaveFailure(const KZDriveReports::SaveResult &result)
 std::optional<QString> unopenableReason(const QFileInfo &file)
 {
     if (!file.exists())
-        return QObject::tr("it does not exist");
+        return KZAppController::tr("it does not exist");
     if (file.isDir())
-        return QObject::tr("it is a folder");
+        return KZAppController::tr("it is a folder");
     if (!file.isReadable())
-        return QObject::tr("you are not allowed to read it");
+        return KZAppController::tr("you are not allowed to read it");
     return std::nullopt;
 }
 
@@ -144,7 +139,7 @@ void KZAppController::saveDrive()
         return;
     }
 
-    QFileDialog dialog(m_drivesWindow, localized("SaveTitle", "Save drive report"));
+    QFileDialog dialog(m_drivesWindow, tr("Save drive report"));
     dialog.setObjectName(QStringLiteral("driveSavePanel"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -232,7 +227,7 @@ KZSMARTDataReportDocument *KZAppController::openReportFile(const QString &path)
     }
     if (const std::optional<QString> reason = unopenableReason(file)) {
         KZLog::log(QStringLiteral("Cannot open %1: %2.").arg(absolute, *reason));
-        KZAlertPresenter::showCritical(localized("FileRead1", "An Error Occurred"),
+        KZAlertPresenter::showCritical(tr("An Error Occurred"),
                                        tr("The file %1 cannot be opened: %2.")
                                            .arg(QDir::toNativeSeparators(absolute), *reason));
         return nullptr;

@@ -7,12 +7,12 @@
 #include "KZDriveBrowser.h"
 #include "KZDriveStatus.h"
 #include "KZDriveSummary.h"
-#include "KZLocalization.h"
 #include "KZLog.h"
 #include "KZMainWindow.h"
 #include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
 #include "KZProgressSheet.h"
+#include "KZRecordedTexts.h"
 #include "KZSMARTDrive.h"
 #include "KZStatusIcons.h"
 
@@ -25,11 +25,6 @@ namespace {
 KZPreferences &preferences()
 {
     return KZPreferences::standard();
-}
-
-QString localized(const char *key, const char *english)
-{
-    return KZLocalization::localizedString(QString::fromLatin1(key), QString::fromUtf8(english));
 }
 
 } // namespace
@@ -97,22 +92,18 @@ void KZAppController::finishListing(bool scanSucceeded)
 {
     m_scanSheet->end();
     if (!scanSucceeded)
-        KZAlertPresenter::showCritical(localized("ScanError1", "Error parsing drives"),
-                                       localized("ScanError2", "Cannot parse drives. Please "
-                                                               "contact ") +
-                                           KZSupportEmailAddress + QStringLiteral(" for help."));
+        KZAlertPresenter::showCritical(tr("Error parsing drives"),
+                                       tr("Cannot parse drives. Please contact %1 for help.")
+                                           .arg(KZRecordedTexts::supportEmailAddress));
 
     if (!selfTestWarningCalledFor())
         return;
     const int answer = KZAlertPresenter::current().runAlert(
-        KZAlertPresenter::Style::Informational,
-        localized("TestWarning1", "Warning: Self Tests in Progress!"),
-        localized("TestWarning2",
-                  "Warning: One or more drives currently has a self test in progress but "
-                  "does not support scanning SMART information while running tests. Do you "
-                  "want to scan anyway, or skip those drives?"),
-        {localized("OK", "OK"), localized("Continue", "Continue Scanning"),
-         localized("Skip", "Skip Drives")});
+        KZAlertPresenter::Style::Informational, tr("Warning: Self Tests in Progress!"),
+        tr("Warning: One or more drives currently has a self test in progress but "
+           "does not support scanning SMART information while running tests. Do you "
+           "want to scan anyway, or skip those drives?"),
+        {tr("OK"), tr("Continue Scanning"), tr("Skip Drives")});
     if (answer != 2)
         return;
     for (const std::shared_ptr<KZSMARTDrive> &drive : drives()) {
@@ -184,8 +175,8 @@ void KZAppController::finishCheck(const KZMonitor::Result &result)
     // What broke off while the drives were read, told now: the check has
     // long ended, and the window-modal alert holds up nobody.
     if (!result.alerts.isEmpty())
-        KZAlertPresenter::showCritical(localized("Exception1", "An Error Occurred"),
-                                       result.alerts.join(QStringLiteral("\n\n")));
+        KZAlertPresenter::showCritical(
+            tr("An Error Occurred"), KZRecordedTexts::shown(result.alerts, QStringLiteral("\n\n")));
     if (result.helperMissing)
         KZAlertPresenter::current().runAlert(KZAlertPresenter::Style::Informational,
                                              tr("Your disks cannot be read"), *result.helperMissing,
@@ -198,8 +189,8 @@ void KZAppController::finishCheck(const KZMonitor::Result &result)
 
 void KZAppController::applyTitle(const QString &checkTime)
 {
-    QString title = localized("WindowLastUpdated", "Tarnwell - Current Drives (Last Update: %@)");
-    m_drivesWindow->setWindowTitle(title.replace(QStringLiteral("%@"), checkTime));
+    m_drivesWindow->setWindowTitle(
+        KZRecordedTexts::fill(tr("Tarnwell - Current Drives (Last Update: %1)"), {checkTime}));
 }
 
 // ---- timer, status, icon ----

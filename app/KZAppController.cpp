@@ -3,7 +3,6 @@
 #include "KZBackground.h"
 #include "KZEmailOptionsDialog.h"
 #include "KZHelpWindow.h"
-#include "KZLocalization.h"
 #include "KZLog.h"
 #include "KZLogWindow.h"
 #include "KZMainWindow.h"
@@ -17,6 +16,7 @@
 #include "KZSMARTDrive.h"
 #include "KZStatusIcons.h"
 #include "KZTestEmailSheet.h"
+#include "KZTranslations.h"
 
 #include <QAction>
 #include <QApplication>
@@ -107,8 +107,6 @@ void KZAppController::awakeFromNib()
     KZPreferences &prefs = preferences();
     // Defaults, the polling floor and the two folders.
     KZPreferenceRules::prepareApplicationPreferences(prefs);
-    KZLocalization::setPreferredLocalization(
-        KZLocalization::localizationForLanguages(QLocale::system().uiLanguages()));
 
     createMonitor();
     createMainWindow();
@@ -368,15 +366,12 @@ void KZAppController::updateLogView()
     if (m_lastLogLength != 0 && bytes == m_lastLogBytes)
         return;
     QFile file(path);
-    QString text = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll())
-                                                  : QStringLiteral("Log is empty.");
+    QString text =
+        file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : tr("Log is empty.");
     m_lastLogBytes = bytes;
     if (quint64(text.size()) == m_lastLogLength && m_lastLogLength != 0)
         return;
-    logWindow()->showText(text.isEmpty()
-                              ? KZLocalization::localizedString(QStringLiteral("LogEmpty"),
-                                                                QStringLiteral("Log is Empty"))
-                              : KZLocalization::localizedString(QStringLiteral("LogFull"), text));
+    logWindow()->showText(text.isEmpty() ? tr("Log is Empty") : text);
     m_lastLogLength = quint64(text.size());
 }
 
@@ -400,10 +395,15 @@ void KZAppController::showHelp()
 
 void KZAppController::helpHome()
 {
-    const QString folder = KZLocalization::preferredLocalization() == QLatin1String("French")
-                               ? QStringLiteral("fr")
-                               : QStringLiteral("en");
-    const QString path = QStringLiteral(":/help/%1/top.html").arg(folder);
+    // The help in the language the windows speak, where it has one.
+    const QString language = KZTranslations::language();
+    QString path;
+    for (const QString &folder : {language, language.section(QLatin1Char('_'), 0, 0)}) {
+        path = QStringLiteral(":/help/%1/top.html").arg(folder);
+        if (QFile::exists(path))
+            break;
+        path = QStringLiteral(":/help/en/top.html");
+    }
     KZLog::log(QStringLiteral("Help path: %1").arg(path));
     if (!QFile::exists(path)) {
         KZLog::log(QStringLiteral("Error opening help"));

@@ -2,7 +2,6 @@
 
 #include "KZDetailRows.h"
 #include "KZDetailTableModel.h"
-#include "KZLocalization.h"
 #include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
 #include "KZSMARTDrive.h"
@@ -13,11 +12,6 @@
 
 namespace {
 
-QString text(const char *key, const char *english)
-{
-    return KZLocalization::localizedString(QString::fromLatin1(key), QString::fromUtf8(english));
-}
-
 using Column = KZDetailRows::AttributeColumn;
 
 } // namespace
@@ -25,18 +19,15 @@ using Column = KZDetailRows::AttributeColumn;
 KZAttributesController::KZAttributesController(QWidget *parent)
     : KZDetailWindowController(parent),
       m_model(new KZDetailTableModel(
-          {text("AttrID", "ID"), text("AttrName", "Attribute"), text("AttrFlag", "Flag"),
-           text("AttrValue", "Value"), text("AttrWorst", "Worst"), text("AttrThresh", "Threshold"),
-           text("AttrType", "Type"), text("AttrUpdated", "Updated"),
-           text("AttrFailed", "When Failed"), text("AttrRaw", "Raw Value"), text("AttrMin", "Min"),
-           text("AttrMax", "Max")},
+          {tr("ID"), tr("Attribute"), tr("Flag"), tr("Value"), tr("Worst"), tr("Threshold"),
+           tr("Type"), tr("Updated"), tr("When Failed"), tr("Raw Value"), tr("Min"), tr("Max")},
           {int(Column::ID), int(Column::Flag), int(Column::Value), int(Column::Worst),
            int(Column::Thresh), int(Column::Raw), int(Column::Min), int(Column::Max)},
           this))
 {
     setObjectName(QStringLiteral("attributesWindow"));
-    m_attributesList = makeDetailTableView(m_model, QStringLiteral("attributesList"),
-                                           text("AttributesTable", "Attributes"));
+    m_attributesList =
+        makeDetailTableView(m_model, QStringLiteral("attributesList"), tr("Attributes"));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_attributesList);
     resize(1000, 560);
@@ -47,8 +38,7 @@ void KZAttributesController::updateWindow()
     if (!m_drive)
         return;
     const KZSMARTDrive &drive = *m_drive;
-    setWindowTitle(KZDetailRows::windowTitle(drive, QStringLiteral("Attributes"),
-                                             QStringLiteral(" Attributes")));
+    setWindowTitle(KZDetailRows::windowTitle(drive, tr("%1 Attributes")));
     const KZPreferences &preferences = KZPreferences::standard();
     const bool ignore190 = preferences.boolForKey(KZPreferenceKeys::ignoreAttribute190);
     const bool ignore196 = preferences.boolForKey(KZPreferenceKeys::ignoreAttribute196);

@@ -2,7 +2,6 @@
 
 #include "KZDriveOutlineModel.h"
 #include "KZHistorySummary.h"
-#include "KZLocalization.h"
 #include "KZLog.h"
 #include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
@@ -22,8 +21,7 @@ KZDriveBrowser::KZDriveBrowser(KZDriveViewFlavour flavour, QWidget *parent)
     setChildrenCollapsible(false);
 
     m_outline->setObjectName(QStringLiteral("drivesOutlineView"));
-    m_outline->setAccessibleName(
-        KZLocalization::localizedString(QStringLiteral("Drives"), QStringLiteral("Drives")));
+    m_outline->setAccessibleName(tr("Drives"));
     m_outline->setModel(m_model);
     m_outline->setHeaderHidden(true);
     m_outline->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -2,7 +2,6 @@
 
 #include "KZDetailRows.h"
 #include "KZDriveColours.h"
-#include "KZLocalization.h"
 #include "KZSMARTDrive.h"
 
 #include <QCheckBox>
@@ -14,11 +13,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QString text(const char *key, const char *english)
-{
-    return KZLocalization::localizedString(QString::fromLatin1(key), QString::fromUtf8(english));
-}
 
 using Group = KZDetailRows::CapabilityGroup;
 
@@ -35,21 +29,17 @@ KZDriveInfoController::KZDriveInfoController(QWidget *parent) : KZDetailWindowCo
     layout->addLayout(left, 1);
     layout->addLayout(right, 1);
 
-    auto *identityBox = new QGroupBox(text("InfoIdentity", "Identity"));
+    auto *identityBox = new QGroupBox(tr("Identity"));
     auto *identity = new QFormLayout(identityBox);
-    m_values.addRow(identity, QStringLiteral("modelFamily"),
-                    text("InfoModelFamily", "Model Family:"));
-    m_values.addRow(identity, QStringLiteral("driveModel"), text("InfoModel", "Model:"));
-    m_values.addRow(identity, QStringLiteral("serialNumber"),
-                    text("InfoSerialNumber", "Serial Number:"));
-    m_values.addRow(identity, QStringLiteral("firmwareVersion"),
-                    text("InfoFirmware", "Firmware Version:"));
-    m_values.addRow(identity, QStringLiteral("capacity"), text("InfoCapacity", "Capacity:"));
-    m_versionCaption = text("ATAVersion", "ATA Version:");
+    m_values.addRow(identity, QStringLiteral("modelFamily"), tr("Model Family:"));
+    m_values.addRow(identity, QStringLiteral("driveModel"), tr("Model:"));
+    m_values.addRow(identity, QStringLiteral("serialNumber"), tr("Serial Number:"));
+    m_values.addRow(identity, QStringLiteral("firmwareVersion"), tr("Firmware Version:"));
+    m_values.addRow(identity, QStringLiteral("capacity"), tr("Capacity:"));
+    m_versionCaption = tr("ATA Version:");
     m_values.addRow(identity, QStringLiteral("ataVersion"), m_versionCaption,
                     QStringLiteral("ataVersionText"));
-    m_values.addRow(identity, QStringLiteral("rotationRate"),
-                    text("InfoRotationRate", "Rotation Rate:"));
+    m_values.addRow(identity, QStringLiteral("rotationRate"), tr("Rotation Rate:"));
     left->addWidget(identityBox);
 
     QMap<Group, QGroupBox *> boxes;
@@ -59,11 +49,10 @@ KZDriveInfoController::KZDriveInfoController(QWidget *parent) : KZDetailWindowCo
         column->addWidget(groupBox);
         boxes.insert(group, groupBox);
     };
-    box(Group::SMARTData, text("InfoSMARTData", "S.M.A.R.T. Data"), left);
-    box(Group::Logging, text("InfoLogging", "Logging"), left);
-    box(Group::OfflineDataCollection, text("InfoOfflineDataCollection", "Offline Data Collection"),
-        right);
-    box(Group::SelfTests, text("InfoSelfTests", "Self-Tests"), right);
+    box(Group::SMARTData, tr("S.M.A.R.T. Data"), left);
+    box(Group::Logging, tr("Logging"), left);
+    box(Group::OfflineDataCollection, tr("Offline Data Collection"), right);
+    box(Group::SelfTests, tr("Self-Tests"), right);
 
     // The check boxes come in the order the rows give them.
     for (const KZDetailRows::Capability &capability :
@@ -80,25 +69,21 @@ KZDriveInfoController::KZDriveInfoController(QWidget *parent) : KZDetailWindowCo
 
     auto *offline = new QFormLayout;
     m_values.addRow(offline, QStringLiteral("offlineDataCollectionActivity"),
-                    text("InfoOfflineActivity", "Last Collection:"));
-    m_values.addRow(offline, QStringLiteral("offlineDataCollectionTime"),
-                    text("InfoOfflineTime", "Collection Time:"));
+                    tr("Last Collection:"));
+    m_values.addRow(offline, QStringLiteral("offlineDataCollectionTime"), tr("Collection Time:"));
     static_cast<QVBoxLayout *>(boxes.value(Group::OfflineDataCollection)->layout())
         ->addLayout(offline);
 
     auto *tests = new QFormLayout;
     tests->setRowWrapPolicy(QFormLayout::WrapLongRows);
-    m_values.addRow(tests, QStringLiteral("shortSelfTestTime"),
-                    text("InfoShortTest", "Short Test:"));
-    m_values.addRow(tests, QStringLiteral("extendedSelfTestTime"),
-                    text("InfoExtendedTest", "Extended Test:"));
-    m_values.addRow(tests, QStringLiteral("conveyanceSelfTestTime"),
-                    text("InfoConveyanceTest", "Conveyance Test:"));
+    m_values.addRow(tests, QStringLiteral("shortSelfTestTime"), tr("Short Test:"));
+    m_values.addRow(tests, QStringLiteral("extendedSelfTestTime"), tr("Extended Test:"));
+    m_values.addRow(tests, QStringLiteral("conveyanceSelfTestTime"), tr("Conveyance Test:"));
     static_cast<QVBoxLayout *>(boxes.value(Group::SelfTests)->layout())->addLayout(tests);
 
     // The self-test status is a sentence: a caption above a wrapped text.
     auto *statusLayout = static_cast<QVBoxLayout *>(boxes.value(Group::SelfTests)->layout());
-    auto *statusCaption = new QLabel(text("InfoSelfTestExecution", "Last self-test:"));
+    auto *statusCaption = new QLabel(tr("Last self-test:"));
     statusCaption->setObjectName(QStringLiteral("selfTestExecutionText"));
     auto *status = new QLabel(QStringLiteral("-"));
     status->setObjectName(QStringLiteral("selfTestExecution"));

@@ -2,7 +2,6 @@
 
 #include "KZDriveColours.h"
 #include "KZDriveOutlineRows.h"
-#include "KZLocalization.h"
 #include "KZSMARTDrive.h"
 #include "KZStatusIcons.h"
 
@@ -166,6 +165,6 @@ Qt::ItemFlags KZDriveOutlineModel::flags(const QModelIndex &index) const
 QVariant KZDriveOutlineModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (section == 0 && orientation == Qt::Horizontal && role == Qt::DisplayRole)
-        return KZLocalization::localizedString(QStringLiteral("Drives"), QStringLiteral("Drives"));
+        return tr("Drives");
     return {};
 }

@@ -2,7 +2,6 @@
 
 #include "KZDetailRows.h"
 #include "KZDetailTableModel.h"
-#include "KZLocalization.h"
 #include "KZSMARTDrive.h"
 
 #include <QLabel>
@@ -11,25 +10,18 @@
 
 namespace {
 
-QString text(const char *key, const char *english)
-{
-    return KZLocalization::localizedString(QString::fromLatin1(key), QString::fromUtf8(english));
-}
-
 using Column = KZDetailRows::ErrorColumn;
 
 } // namespace
 
 KZErrorsController::KZErrorsController(QWidget *parent)
     : KZDetailWindowController(parent),
-      m_model(new KZDetailTableModel({text("ErrNumber", "Number"), text("ErrTime", "Occurred At"),
-                                      text("ErrError", "Error"), text("ErrCommand", "Command")},
+      m_model(new KZDetailTableModel({tr("Number"), tr("Occurred At"), tr("Error"), tr("Command")},
                                      {int(Column::Number), int(Column::Time)}, this)),
       m_count(new QLabel)
 {
     setObjectName(QStringLiteral("errorsWindow"));
-    m_errorList =
-        makeDetailTableView(m_model, QStringLiteral("errorList"), text("ErrorsTable", "Errors"));
+    m_errorList = makeDetailTableView(m_model, QStringLiteral("errorList"), tr("Errors"));
     m_count->setObjectName(QStringLiteral("errorCount"));
     m_count->setWordWrap(true);
     auto *layout = new QVBoxLayout(this);
@@ -43,8 +35,7 @@ void KZErrorsController::updateWindow()
     if (!m_drive)
         return;
     const KZSMARTDrive &drive = *m_drive;
-    setWindowTitle(
-        KZDetailRows::windowTitle(drive, QStringLiteral("Errors"), QStringLiteral(" Errors")));
+    setWindowTitle(KZDetailRows::windowTitle(drive, tr("%1 Errors")));
     QList<KZDetailTableModel::Row> rows;
     const int count = KZDetailRows::errorRowCount(drive);
     for (int index = 0; index < count; ++index) {
@@ -57,8 +48,7 @@ void KZErrorsController::updateWindow()
         rows.append(row);
     }
     m_model->setRows(rows);
-    m_count->setText(
-        text("ErrorsLogged", "Errors logged by the drive: %1 (its log keeps the five most recent).")
-            .arg(qMax(drive.driveTotalErrors(), 0)));
+    m_count->setText(tr("Errors logged by the drive: %n (its log keeps the five most recent).",
+                        nullptr, qMax(drive.driveTotalErrors(), 0)));
     fitDetailTableColumns(m_errorList, int(Column::Command));
 }

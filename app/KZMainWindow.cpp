@@ -16,7 +16,7 @@ const QString geometryKey = QStringLiteral("TWMainWindow");
 KZMainWindow::KZMainWindow(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("TWMainWindow"));
-    setWindowTitle(QStringLiteral("Tarnwell - Current Drives"));
+    setWindowTitle(tr("Tarnwell - Current Drives"));
     m_driveArea = new QWidget(this);
     m_driveArea->setObjectName(QStringLiteral("driveArea"));
     auto *layout = new QVBoxLayout(m_driveArea);

@@ -130,10 +130,8 @@ QWidget *KZPreferencesWindow::makeGeneralPage()
     m_pollingHours = new QSpinBox(row);
     m_pollingHours->setObjectName(KZPreferenceKeys::pollingInterval);
     m_pollingHours->setRange(1, 24 * 7);
-    m_pollingHours->setSuffix(tr(" hours"));
-    connect(m_pollingHours, &QSpinBox::valueChanged, m_pollingHours, [this](int hours) {
-        m_pollingHours->setSuffix(hours == 1 ? tr(" hour") : tr(" hours"));
-    });
+    connect(m_pollingHours, &QSpinBox::valueChanged, m_pollingHours,
+            [this](int hours) { m_pollingHours->setSuffix(hoursSuffix(hours)); });
     m_pollingHours->setAccessibleName(tr("Hours between checks"));
     rowLayout->addWidget(poll);
     rowLayout->addWidget(m_pollingHours);
@@ -337,6 +335,23 @@ QWidget *KZPreferencesWindow::makeAlertsPage()
     return page;
 }
 
+void KZPreferencesWindow::showEvent(QShowEvent *event)
+{
+    // A window's minimum size leaves out what its wrapped hints need at its
+    // width (longer in some languages): without room for them the rows
+    // above them would be squeezed.
+    const int needed = layout()->totalHeightForWidth(width());
+    if (needed > height())
+        resize(width(), needed);
+    QWidget::showEvent(event);
+}
+
+QString KZPreferencesWindow::hoursSuffix(int hours)
+{
+    // The number stands before the suffix: the plural form follows it.
+    return tr(" hours", "after a number of hours", hours);
+}
+
 void KZPreferencesWindow::reload()
 {
     for (auto it = m_checkBoxes.cbegin(); it != m_checkBoxes.cend(); ++it) {
@@ -352,7 +367,7 @@ void KZPreferencesWindow::reload()
         const qint64 seconds = preferences().integerForKey(KZPreferenceKeys::pollingInterval);
         const int hours = int(std::clamp<qint64>((seconds + 1800) / 3600, 1, 24 * 7));
         m_pollingHours->setValue(hours);
-        m_pollingHours->setSuffix(hours == 1 ? tr(" hour") : tr(" hours"));
+        m_pollingHours->setSuffix(hoursSuffix(hours));
         m_pollingHours->setEnabled(preferences().boolForKey(KZPreferenceKeys::pollDrives));
     }
     m_prometheusPath->setText(preferences().stringForKey(KZPreferenceKeys::prometheusExportPath));

@@ -46,7 +46,12 @@ public:
     // Room in the "General" page for rows other parts add (the menu-bar monitor).
     QVBoxLayout *extraRows() const { return m_extraRows; }
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    // " hours" or " hour" after the spin box's number.
+    static QString hoursSuffix(int hours);
     QWidget *makeGeneralPage();
     QWidget *makeChecksPage();
     QWidget *makeAlertsPage();

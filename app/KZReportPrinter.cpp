@@ -3,6 +3,7 @@
 #include "KZLog.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QPainter>
 #include <QPrintDialog>
@@ -62,7 +63,7 @@ bool print(QWidget *parent, const QString &text, const DialogRunner &runDialog)
     // Pages follow the text down and across; nothing is centred.
     QPrinter printer(QPrinter::HighResolution);
     QPrintDialog dialog(&printer, parent);
-    dialog.setWindowTitle(QObject::tr("Print drive reports"));
+    dialog.setWindowTitle(QCoreApplication::translate("KZReportPrinter", "Print drive reports"));
     const int answer = runDialog ? runDialog(dialog) : dialog.exec();
     if (answer != QDialog::Accepted)
         return false;

@@ -8,10 +8,10 @@
 #include "KZDriveReports.h"
 #include "KZDriveStatus.h"
 #include "KZHealthHistory.h"
-#include "KZLocalization.h"
 #include "KZLog.h"
 #include "KZPreferences.h"
 #include "KZProgressSheet.h"
+#include "KZRecordedTexts.h"
 #include "KZReportPrinter.h"
 #include "KZSMARTDrive.h"
 #include "KZStatusIcons.h"
@@ -26,11 +26,6 @@
 #include <QTimer>
 
 namespace {
-
-QString localized(const char *key, const char *english)
-{
-    return KZLocalization::localizedString(QString::fromLatin1(key), QString::fromUtf8(english));
-}
 
 // What smartctl says for a file that holds no capture it can replay.
 const QString unreadableFileError = QStringLiteral("Syntax error: No information found");
@@ -244,14 +239,14 @@ void KZSMARTDataReportDocument::finishLoading()
         if (!unreadable) {
             // A step of the replay that broke off, told now, on this thread.
             if (const std::optional<QString> &alert = drive->driveAlert())
-                KZAlertPresenter::showCritical(localized("Exception1", "An Error Occurred"),
-                                               *alert);
+                KZAlertPresenter::showCritical(tr("An Error Occurred"),
+                                               KZRecordedTexts::shown(*alert));
             continue;
         }
         KZAlertPresenter::showCritical(
-            localized("FileRead1", "An Error Occurred"),
-            localized("FileRead2", "An error occurred attempting to read the file. The file may "
-                                   "be corrupted or in format Tarnwell is unable to read."));
+            tr("An Error Occurred"),
+            tr("An error occurred attempting to read the file. The file may "
+               "be corrupted or in format Tarnwell is unable to read."));
     }
 
     m_browser->setDrives(m_drives);

@@ -1,7 +1,6 @@
 #include "KZSummaryPanel.h"
 
 #include "KZDriveColours.h"
-#include "KZLocalization.h"
 
 #include <QFormLayout>
 #include <QGridLayout>
@@ -13,11 +12,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QString text(const char *key, const char *english)
-{
-    return KZLocalization::localizedString(QString::fromLatin1(key), QString::fromUtf8(english));
-}
 
 } // namespace
 
@@ -37,7 +31,7 @@ KZSummaryPanel::KZSummaryPanel(QWidget *parent) : QWidget(parent)
     m_status->setFont(statusFont);
     m_status->setAutoFillBackground(true);
     m_status->setMinimumHeight(QFontMetrics(statusFont).height() * 2);
-    auto *statusCaption = new QLabel(text("SummaryStatus", "Overall Status:"));
+    auto *statusCaption = new QLabel(tr("Overall Status:"));
     statusCaption->setObjectName(QStringLiteral("overallSMARTStatusText"));
     statusCaption->setBuddy(m_status);
     statusRow->addWidget(statusCaption, 0, Qt::AlignVCenter);
@@ -66,70 +60,54 @@ KZSummaryPanel::KZSummaryPanel(QWidget *parent) : QWidget(parent)
         return std::pair{form, boxLayout};
     };
 
-    const QString driveGroup = text("SummaryDriveGroup", "Drive");
+    const QString driveGroup = tr("Drive");
     auto [driveForm, driveBox] = group(driveGroup, 0, 0);
-    m_values.addRow(driveForm, QStringLiteral("driveModel"), text("SummaryModel", "Model:"));
-    m_values.addRow(driveForm, QStringLiteral("serialNumber"),
-                    text("SummarySerialNumber", "Serial Number:"));
-    m_values.addRow(driveForm, QStringLiteral("capacity"), text("SummaryCapacity", "Capacity:"));
-    m_values.addRow(driveForm, QStringLiteral("powerOnHours"),
-                    text("SummaryPowerOnHours", "Power On Hours:"));
+    m_values.addRow(driveForm, QStringLiteral("driveModel"), tr("Model:"));
+    m_values.addRow(driveForm, QStringLiteral("serialNumber"), tr("Serial Number:"));
+    m_values.addRow(driveForm, QStringLiteral("capacity"), tr("Capacity:"));
+    m_values.addRow(driveForm, QStringLiteral("powerOnHours"), tr("Power On Hours:"));
     m_values.addRow(driveForm, QStringLiteral("temperature"),
-                    text("TempCel", "Temperature (Celsius):"), QStringLiteral("temperatureText"));
-    addButton(driveBox, QStringLiteral("driveInformationShowAll"), driveGroup,
-              text("MoreInfo", "More Info"));
+                    KZDriveSummary::temperatureCaption(false), QStringLiteral("temperatureText"));
+    addButton(driveBox, QStringLiteral("driveInformationShowAll"), driveGroup, tr("More Info"));
     // The drive's history of checks, beside its information.
     auto *history = new QPushButton(tr("History..."));
     history->setObjectName(QStringLiteral("historyShowAll"));
-    history->setAccessibleName(driveGroup + QStringLiteral(": ") + history->text());
+    history->setAccessibleName(tr("%1: %2", "a button by its group").arg(driveGroup, history->text()));
     history->setEnabled(false);
     m_buttonRows.value(QStringLiteral("driveInformationShowAll"))->insertWidget(1, history);
     m_buttons.insert(history->objectName(), history);
 
-    const QString attributesGroup = text("SummaryAttributesGroup", "Attributes");
+    const QString attributesGroup = tr("Attributes");
     auto [attributesForm, attributesBox] = group(attributesGroup, 0, 1);
-    m_values.addRow(attributesForm, QStringLiteral("pendingBadSectors"),
-                    text("SummaryPendingBadSectors", "Pending Bad Sectors:"),
+    m_values.addRow(attributesForm, QStringLiteral("pendingBadSectors"), tr("Pending Bad Sectors:"),
                     QStringLiteral("pendingBadSectorsText"));
-    addTrendRow(attributesForm, QStringLiteral("pendingBadSectorsTrend"),
-                text("SummaryPendingBadSectors", "Pending Bad Sectors:"));
-    m_values.addRow(attributesForm, QStringLiteral("removedBadSectors"),
-                    text("SummaryRemovedBadSectors", "Removed Bad Sectors:"),
+    addTrendRow(attributesForm, QStringLiteral("pendingBadSectorsTrend"), tr("Pending Bad Sectors:"));
+    m_values.addRow(attributesForm, QStringLiteral("removedBadSectors"), tr("Removed Bad Sectors:"),
                     QStringLiteral("removedBadSectorsText"));
-    addTrendRow(attributesForm, QStringLiteral("removedBadSectorsTrend"),
-                text("SummaryRemovedBadSectors", "Removed Bad Sectors:"));
+    addTrendRow(attributesForm, QStringLiteral("removedBadSectorsTrend"), tr("Removed Bad Sectors:"));
     m_values.addRow(attributesForm, QStringLiteral("reallocatedBadSectors"),
-                    text("SummaryReallocatedBadSectors", "Reallocated Bad Sectors:"),
-                    QStringLiteral("reallocatedBadSectorsText"));
+                    tr("Reallocated Bad Sectors:"), QStringLiteral("reallocatedBadSectorsText"));
     addTrendRow(attributesForm, QStringLiteral("reallocatedBadSectorsTrend"),
-                text("SummaryReallocatedBadSectors", "Reallocated Bad Sectors:"));
-    m_values.addRow(attributesForm, QStringLiteral("crcErrorCount"),
-                    text("SummaryCRCErrorCount", "Interface CRC Errors:"));
-    addTrendRow(attributesForm, QStringLiteral("crcErrorCountTrend"),
-                text("SummaryCRCErrorCount", "Interface CRC Errors:"));
-    addButton(attributesBox, QStringLiteral("attributesShowAll"), attributesGroup,
-              text("ShowAll", "Show All"));
+                tr("Reallocated Bad Sectors:"));
+    m_values.addRow(attributesForm, QStringLiteral("crcErrorCount"), tr("Interface CRC Errors:"));
+    addTrendRow(attributesForm, QStringLiteral("crcErrorCountTrend"), tr("Interface CRC Errors:"));
+    addButton(attributesBox, QStringLiteral("attributesShowAll"), attributesGroup, tr("Show All"));
 
-    const QString errorsGroup = text("SummaryErrorsGroup", "Errors");
+    const QString errorsGroup = tr("Errors");
     auto [errorsForm, errorsBox] = group(errorsGroup, 1, 0);
-    m_values.addRow(errorsForm, QStringLiteral("totalErrors"),
-                    text("SummaryTotalErrors", "Total Errors:"), QStringLiteral("totalErrorsText"));
-    m_values.addRow(errorsForm, QStringLiteral("lastErrorType"),
-                    text("SummaryLastErrorType", "Last Error Type:"));
-    m_values.addRow(errorsForm, QStringLiteral("lastErrorTime"),
-                    text("SummaryLastErrorTime", "Last Error At (Hours):"));
-    addButton(errorsBox, QStringLiteral("errorsShowAll"), errorsGroup, text("ShowAll", "Show All"));
+    m_values.addRow(errorsForm, QStringLiteral("totalErrors"), tr("Total Errors:"),
+                    QStringLiteral("totalErrorsText"));
+    m_values.addRow(errorsForm, QStringLiteral("lastErrorType"), tr("Last Error Type:"));
+    m_values.addRow(errorsForm, QStringLiteral("lastErrorTime"), tr("Last Error At (Hours):"));
+    addButton(errorsBox, QStringLiteral("errorsShowAll"), errorsGroup, tr("Show All"));
 
-    const QString testsGroup = text("SummaryTestsGroup", "Self-Tests");
+    const QString testsGroup = tr("Self-Tests");
     auto [testsForm, testsBox] = group(testsGroup, 1, 1);
-    m_values.addRow(testsForm, QStringLiteral("testCount"),
-                    text("SummaryTestCount", "Tests Logged:"));
-    m_values.addRow(testsForm, QStringLiteral("lastTestStatus"),
-                    text("SummaryLastTestStatus", "Last Test Status:"),
+    m_values.addRow(testsForm, QStringLiteral("testCount"), tr("Tests Logged:"));
+    m_values.addRow(testsForm, QStringLiteral("lastTestStatus"), tr("Last Test Status:"),
                     QStringLiteral("lastTestStatusText"));
-    m_values.addRow(testsForm, QStringLiteral("lastTestTime"),
-                    text("SummaryLastTestTime", "Last Test At (Hours):"));
-    addButton(testsBox, QStringLiteral("testsMoreInfo"), testsGroup, text("MoreInfo", "More Info"));
+    m_values.addRow(testsForm, QStringLiteral("lastTestTime"), tr("Last Test At (Hours):"));
+    addButton(testsBox, QStringLiteral("testsMoreInfo"), testsGroup, tr("More Info"));
 
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
@@ -175,7 +153,7 @@ QPushButton *KZSummaryPanel::addButton(QVBoxLayout *box, const QString &name, co
 {
     auto *button = new QPushButton(title);
     button->setObjectName(name);
-    button->setAccessibleName(group + QStringLiteral(": ") + title);
+    button->setAccessibleName(tr("%1: %2", "a button by its group").arg(group, title));
     button->setEnabled(false);
     box->addStretch(1);
     auto *row = new QHBoxLayout;
@@ -216,7 +194,7 @@ void KZSummaryPanel::setButton(const QString &name, const QString &group,
     QPushButton *button = m_buttons.value(name);
     button->setEnabled(state.enabled);
     button->setText(state.title);
-    button->setAccessibleName(group + QStringLiteral(": ") + state.title);
+    button->setAccessibleName(tr("%1: %2", "a button by its group").arg(group, state.title));
     if (state.tone)
         KZDriveColours::applyTone(button, *state.tone);
 }
@@ -267,17 +245,12 @@ void KZSummaryPanel::showSummary(const KZDriveSummaryContent &content)
     m_reason->setText(content.statusReason);
     m_reason->setVisible(!content.statusReason.isEmpty());
 
-    setButton(QStringLiteral("driveInformationShowAll"), text("SummaryDriveGroup", "Drive"),
-              content.driveInformation);
-    setButton(QStringLiteral("attributesShowAll"), text("SummaryAttributesGroup", "Attributes"),
-              content.attributes);
-    setButton(QStringLiteral("errorsShowAll"), text("SummaryErrorsGroup", "Errors"),
-              content.errors);
-    setButton(QStringLiteral("testsMoreInfo"), text("SummaryTestsGroup", "Self-Tests"),
-              content.tests);
+    setButton(QStringLiteral("driveInformationShowAll"), tr("Drive"), content.driveInformation);
+    setButton(QStringLiteral("attributesShowAll"), tr("Attributes"), content.attributes);
+    setButton(QStringLiteral("errorsShowAll"), tr("Errors"), content.errors);
+    setButton(QStringLiteral("testsMoreInfo"), tr("Self-Tests"), content.tests);
     if (!content.history.title.isEmpty())
-        setButton(QStringLiteral("historyShowAll"), text("SummaryDriveGroup", "Drive"),
-                  content.history);
+        setButton(QStringLiteral("historyShowAll"), tr("Drive"), content.history);
     else
         m_buttons.value(QStringLiteral("historyShowAll"))->setEnabled(false);
     Q_EMIT summaryShown();

@@ -6,10 +6,10 @@
 #include "KZAlertPresenter.h"
 #include "KZBackground.h"
 #include "KZBlink1Controller.h"
-#include "KZLocalization.h"
 #include "KZLog.h"
 #include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
+#include "KZRecordedTexts.h"
 #include "KZSMARTDrive.h"
 #include "KZTestsControllerHost.h"
 
@@ -23,11 +23,6 @@
 #include <QTimer>
 
 namespace {
-
-QString text(const char *key, const char *english)
-{
-    return KZLocalization::localizedString(QString::fromLatin1(key), QString::fromUtf8(english));
-}
 
 // How often a deferred step asks again whether the drives are free.
 constexpr int idleRetryMilliseconds = 250;
@@ -78,7 +73,7 @@ void KZTestsController::finishDriveJob(const std::shared_ptr<KZSMARTDrive> &copy
         // A run that broke off is told now, on this thread.
         if (const std::optional<QString> alert = copy->driveAlert()) {
             m_drive->clearAlert();
-            KZAlertPresenter::showCritical(text("Exception1", "An Error Occurred"), *alert);
+            KZAlertPresenter::showCritical(tr("An Error Occurred"), KZRecordedTexts::shown(*alert));
         }
         done(result);
         if (!m_jobRunning)
@@ -113,18 +108,18 @@ void KZTestsController::startSelectedTest(bool fromWarning)
     if (!fromWarning && m_drive->driveAbortOfflineCollection()) {
         // Such a drive cannot be read while it tests: ask first.
         if (!m_abortWarningSheet) {
-            m_abortWarningSheet = new QMessageBox(
-                QMessageBox::Warning, text("TestSheet1", "Start the self-test?"),
-                text("TestSheet2", "This drive cannot report its S.M.A.R.T. data while it runs a "
+            m_abortWarningSheet =
+                new QMessageBox(QMessageBox::Warning, tr("Start the self-test?"),
+                                tr("This drive cannot report its S.M.A.R.T. data while it runs a "
                                    "self-test."),
-                QMessageBox::NoButton, this);
+                                QMessageBox::NoButton, this);
             m_abortWarningSheet->setObjectName(QStringLiteral("abortWarningSheet"));
             m_abortWarningSheet->setInformativeText(
-                text("TestSheet3", "Until the test has finished, Tarnwell will not read the "
-                                   "drive, and a rescan will ask whether to skip it. The window "
-                                   "estimates the progress from the clock."));
-            QPushButton *start = m_abortWarningSheet->addButton(
-                text("TestSheetStart", "Start Test"), QMessageBox::AcceptRole);
+                tr("Until the test has finished, Tarnwell will not read the "
+                   "drive, and a rescan will ask whether to skip it. The window "
+                   "estimates the progress from the clock."));
+            QPushButton *start =
+                m_abortWarningSheet->addButton(tr("Start Test"), QMessageBox::AcceptRole);
             m_abortWarningSheet->addButton(QMessageBox::Cancel);
             m_abortWarningSheet->setDefaultButton(start);
             m_abortWarningSheet->setWindowModality(Qt::WindowModal);
@@ -167,9 +162,9 @@ void KZTestsController::testStartAnswered(quint64 result, bool fromWarning)
         KZLog::log(
             QStringLiteral("Self-test of %1 was not started.").arg(m_drive->driveLocation()));
         KZAlertPresenter::showCritical(
-            text("TestNotStarted1", "The self-test did not start"),
-            text("TestNotStarted2", "The drive %1 did not start the self-test. It may not support "
-                                    "it, or smartctl could not send the command.")
+            tr("The self-test did not start"),
+            tr("The drive %1 did not start the self-test. It may not support "
+               "it, or smartctl could not send the command.")
                 .arg(m_drive->driveLocation()));
         stopTest();
         return;
@@ -225,7 +220,7 @@ void KZTestsController::finishPoll(KZSelfTestMonitor::ClockSource source,
     }
     reloadLog();
     m_testType->setEnabled(false);
-    m_testRunButton->setText(text("Cancel", "Cancel"));
+    setRunButton(RunButton::Cancel);
     m_testRunButton->setEnabled(true);
     showProgress(true);
     const qint32 length = KZSelfTestMonitor::testMinutes(*m_drive, selectedKind());

@@ -5,7 +5,6 @@
 
 #include "KZDetailRows.h"
 #include "KZDetailTableModel.h"
-#include "KZLocalization.h"
 #include "KZSMARTDrive.h"
 #include "KZTestsControllerHost.h"
 #include "KZValueFields.h"
@@ -24,11 +23,6 @@
 
 namespace {
 
-QString text(const char *key, const char *english)
-{
-    return KZLocalization::localizedString(QString::fromLatin1(key), QString::fromUtf8(english));
-}
-
 using Column = KZDetailRows::SelfTestColumn;
 
 } // namespace
@@ -36,35 +30,32 @@ using Column = KZDetailRows::SelfTestColumn;
 KZTestsController::KZTestsController(QWidget *parent)
     : KZDetailWindowController(parent),
       m_model(new KZDetailTableModel(
-          {text("TestNumber", "Number"), text("TestType", "Test"), text("TestStatus", "Status"),
-           text("TestRemaining", "Remaining"), text("TestLifetime", "Lifetime (Hours)"),
-           text("TestLBA", "First Error LBA")},
+          {tr("Number"), tr("Test"), tr("Status"), tr("Remaining"), tr("Lifetime (Hours)"),
+           tr("First Error LBA")},
           {int(Column::Number), int(Column::Remaining), int(Column::Lifetime), int(Column::LBA)},
           this)),
-      m_testType(new QComboBox), m_testRunButton(new QPushButton(text("Run", "Run"))),
-      m_currentTestStatusText(new QLabel(text("TestInProgress", "A self-test is running."))),
+      m_testType(new QComboBox), m_testRunButton(new QPushButton),
+      m_currentTestStatusText(new QLabel(tr("A self-test is running."))),
       m_currentTestStatusProgress(new QProgressBar),
-      m_currentTestRemainingText(new QLabel(text("TestTimeRemaining", "Time remaining:"))),
+      m_currentTestRemainingText(new QLabel(tr("Time remaining:"))),
       m_currentTestRemainingTime(new QLineEdit)
 {
     setObjectName(QStringLiteral("testsWindow"));
-    m_testList = makeDetailTableView(m_model, QStringLiteral("testList"),
-                                     text("TestsTable", "Self-test log"));
+    m_testList = makeDetailTableView(m_model, QStringLiteral("testList"), tr("Self-test log"));
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_testList, 1);
 
-    auto *controls = new QGroupBox(text("TestsRunGroup", "Run a Self-Test"));
+    auto *controls = new QGroupBox(tr("Run a Self-Test"));
     auto *controlsLayout = new QVBoxLayout(controls);
     auto *row = new QHBoxLayout;
-    auto *typeCaption = new QLabel(text("TestKind", "&Test:"));
+    auto *typeCaption = new QLabel(tr("&Test:"));
     typeCaption->setBuddy(m_testType);
     m_testType->setObjectName(QStringLiteral("testType"));
-    m_testType->addItem(text("ShortTest", "Short test"), 0);
-    m_testType->addItem(text("ExtendedTest", "Extended test"), 1);
+    m_testType->addItem(tr("Short test"), 0);
+    m_testType->addItem(tr("Extended test"), 1);
     m_testType->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_testRunButton->setObjectName(QStringLiteral("testRunButton"));
-    m_testRunButton->setAccessibleName(text("TestRunAccessible", "Run or cancel the self-test"));
     row->addWidget(typeCaption);
     row->addWidget(m_testType);
     row->addWidget(m_testRunButton);
@@ -74,7 +65,7 @@ KZTestsController::KZTestsController(QWidget *parent)
     m_currentTestStatusText->setObjectName(QStringLiteral("currentTestStatusText"));
     m_currentTestStatusProgress->setObjectName(QStringLiteral("currentTestStatusProgress"));
     m_currentTestStatusProgress->setRange(0, 100);
-    m_currentTestStatusProgress->setAccessibleName(text("TestProgress", "Test progress"));
+    m_currentTestStatusProgress->setAccessibleName(tr("Test progress"));
     m_currentTestRemainingText->setObjectName(QStringLiteral("currentTestRemainingText"));
     m_currentTestRemainingTime->setObjectName(QStringLiteral("currentTestRemainingTime"));
     KZValueFields::makeFlat(m_currentTestRemainingTime);
@@ -87,6 +78,7 @@ KZTestsController::KZTestsController(QWidget *parent)
     layout->addWidget(controls);
 
     connect(m_testRunButton, &QPushButton::clicked, this, &KZTestsController::toggleTest);
+    setRunButton(RunButton::Run);
     showProgress(false);
     resize(760, 480);
 }
@@ -102,10 +94,10 @@ void KZTestsController::setDrive(std::shared_ptr<KZSMARTDrive> drive)
     const auto minutes = [this](KZSelfTestMonitor::TestKind kind) {
         return KZSelfTestMonitor::remainingText(-1, KZSelfTestMonitor::testMinutes(*m_drive, kind));
     };
-    m_testType->setItemText(0, text("ShortTestMinutes", "Short test (%1)")
-                                   .arg(minutes(KZSelfTestMonitor::TestKind::Short)));
-    m_testType->setItemText(1, text("ExtendedTestMinutes", "Extended test (%1)")
-                                   .arg(minutes(KZSelfTestMonitor::TestKind::Extended)));
+    m_testType->setItemText(0,
+                            tr("Short test (%1)").arg(minutes(KZSelfTestMonitor::TestKind::Short)));
+    m_testType->setItemText(
+        1, tr("Extended test (%1)").arg(minutes(KZSelfTestMonitor::TestKind::Extended)));
 }
 
 void KZTestsController::setClock(KZSelfTestMonitor::Clock clock)
@@ -164,8 +156,7 @@ void KZTestsController::updateWindow()
         return;
     }
     const KZSMARTDrive &drive = *m_drive;
-    setWindowTitle(
-        KZDetailRows::windowTitle(drive, QStringLiteral("Tests"), QStringLiteral(" Tests")));
+    setWindowTitle(KZDetailRows::windowTitle(drive, tr("%1 Tests")));
     reloadLog();
 
     const bool inProgress = drive.driveSelfTestExecutionInProgress();
@@ -193,11 +184,19 @@ void KZTestsController::stopTest()
 {
     m_testType->setEnabled(true);
     m_testRunButton->setEnabled(!m_jobRunning);
-    m_testRunButton->setText(text("Run", "Run"));
+    setRunButton(RunButton::Run);
     showProgress(false);
     stopTimer();
     if (m_host)
         m_host->refreshWindow();
+}
+
+void KZTestsController::setRunButton(RunButton shows)
+{
+    // What a screen reader announces says what the button does now.
+    const bool run = shows == RunButton::Run;
+    m_testRunButton->setText(run ? tr("Run") : tr("Cancel"));
+    m_testRunButton->setAccessibleName(run ? tr("Run the self-test") : tr("Cancel the self-test"));
 }
 
 void KZTestsController::startTimer(int seconds)

@@ -82,6 +82,12 @@ private:
     void startTimer(int seconds);
     void stopTimer();
     void showProgress(bool visible);
+    enum class RunButton
+    {
+        Run,
+        Cancel
+    };
+    void setRunButton(RunButton shows);
     void reloadLog();
     // Runs `work` on a copy of the drive on a worker thread; `done` gets its
     // answer on the GUI thread once the copy is back in the drive.

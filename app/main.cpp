@@ -6,6 +6,7 @@
 #include "KZMessageBoxAlertPresenter.h"
 #include "KZPaths.h"
 #include "KZStatusIcons.h"
+#include "KZTranslations.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -89,6 +90,8 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationDomain(QStringLiteral("tarnwell.org"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tarnwell.Tarnwell"));
     QApplication::setWindowIcon(KZStatusIcons::icon(1));
+    // The user's language, from LANGUAGE, LC_MESSAGES or LANG.
+    KZTranslations::install();
 
     // One instance: a second start hands its files to the first and ends,
     // so two instances never scan, time and mail side by side.

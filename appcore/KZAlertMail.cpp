@@ -1,23 +1,20 @@
 #include "KZAlertMail.h"
 
 #include "KZDriveStatus.h"
-#include "KZLocalization.h"
 #include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
 #include "KZSMARTDrive.h"
 
 namespace {
 
-// A localised format with one "%@", filled with a value that is inserted as
-// it is (a value holding "%1" or "%@" stays untouched).
-QString fill(const char *key, const char *defaultFormat, const QString &value)
+// Mails are read by machines too (filters, ticket systems): always English.
+// The format's one "%@" is filled with a value inserted as it is (a value
+// holding "%1" or "%@" stays untouched).
+QString fill(const char *format, const QString &value)
 {
-    QString format =
-        KZLocalization::localizedString(QString::fromLatin1(key), QString::fromUtf8(defaultFormat));
-    const qsizetype position = format.indexOf(QStringLiteral("%@"));
-    if (position < 0)
-        return format;
-    return format.replace(position, 2, value);
+    QString text = QString::fromUtf8(format);
+    const qsizetype position = text.indexOf(QStringLiteral("%@"));
+    return position < 0 ? text : text.replace(position, 2, value);
 }
 
 enum class Health
@@ -56,11 +53,11 @@ void addDrive(KZCheckSummary &summary, const KZCheckedDrive &drive, const KZEmai
     switch (healthOf(drive.health)) {
     case Health::Passed:
         if (drive.smartSupported && mailed.passed)
-            summary.lines.append(fill("DrivePassed3", "%@: PASSED", drive.displayName));
+            summary.lines.append(fill("%@: PASSED", drive.displayName));
         break;
     case Health::Failing:
         if (mailed.failing) {
-            summary.lines.append(fill("DriveFailing3", "%@: FAILING", drive.displayName));
+            summary.lines.append(fill("%@: FAILING", drive.displayName));
             ++summary.failingLines;
         }
         ++summary.problemCount;
@@ -68,7 +65,7 @@ void addDrive(KZCheckSummary &summary, const KZCheckedDrive &drive, const KZEmai
         break;
     case Health::Failed:
         if (mailed.failed) {
-            summary.lines.append(fill("DriveFailed3", "%@: FAILED", drive.displayName));
+            summary.lines.append(fill("%@: FAILED", drive.displayName));
             ++summary.failedLines;
         }
         ++summary.problemCount;
@@ -124,23 +121,17 @@ QString alertSubject(KZMailProgram program, int failingLines, int failedLines,
 {
     const bool application = program == KZMailProgram::Application;
     if (failingLines > 0 && failedLines == 0)
-        return application
-                   ? fill("EmailFailing1", "Tarnwell Report (%@): FAILING DRIVES!", hostName)
-                   : fill("EmailFailing2", "Tarnwell Menu Item Report (%@): FAILING DRIVES!",
-                          hostName);
+        return application ? fill("Tarnwell Report (%@): FAILING DRIVES!", hostName)
+                           : fill("Tarnwell Menu Item Report (%@): FAILING DRIVES!", hostName);
     if (failingLines == 0 && failedLines > 0)
-        return application ? fill("EmailFailed1", "Tarnwell Report (%@): FAILED DRIVES!", hostName)
-                           : fill("EmailFailed2", "Tarnwell Menu Item Report (%@): FAILED DRIVES!",
-                                  hostName);
+        return application ? fill("Tarnwell Report (%@): FAILED DRIVES!", hostName)
+                           : fill("Tarnwell Menu Item Report (%@): FAILED DRIVES!", hostName);
     if (failingLines > 0 && failedLines > 0)
         return application
-                   ? fill("EmailFailingFailed1", "Tarnwell Report (%@): FAILING AND FAILED DRIVES!",
-                          hostName)
-                   : fill("EmailFailingFailed2",
-                          "Tarnwell Menu Item Report (%@): FAILING AND FAILED DRIVES!", hostName);
-    return application ? fill("EmailPassed1", "Tarnwell Report (%@): All drives passed.", hostName)
-                       : fill("EmailPassed2", "Tarnwell Menu Item Report (%@): All drives passed.",
-                              hostName);
+                   ? fill("Tarnwell Report (%@): FAILING AND FAILED DRIVES!", hostName)
+                   : fill("Tarnwell Menu Item Report (%@): FAILING AND FAILED DRIVES!", hostName);
+    return application ? fill("Tarnwell Report (%@): All drives passed.", hostName)
+                       : fill("Tarnwell Menu Item Report (%@): All drives passed.", hostName);
 }
 
 QString alertBody(const QStringList &lines)
@@ -162,10 +153,8 @@ std::optional<QStringList> alertMessage(KZMailProgram program, const KZCheckSumm
 
 QStringList testMessage(const QString &hostName)
 {
-    return {fill("EmailTest", "Tarnwell Test Email (%@)", hostName),
-            KZLocalization::localizedString(
-                QStringLiteral("EmailTestBody"),
-                QStringLiteral("If you are reading this, the email test was successful."))};
+    return {fill("Tarnwell Test Email (%@)", hostName),
+            QStringLiteral("If you are reading this, the email test was successful.")};
 }
 
 } // namespace KZAlertMail

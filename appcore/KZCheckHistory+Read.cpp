@@ -92,7 +92,8 @@ KZCheckHistory::rows(const QString &drive, const QDateTime &since, std::optional
     return found;
 }
 
-std::optional<KZHistoryRow> KZCheckHistory::lastRow(const QString &drive)
+std::optional<KZHistoryRow> KZCheckHistory::singleRow(const QString &condition,
+                                                      const QVariantList &values)
 {
     if (!open(false))
         return std::nullopt;
@@ -100,9 +101,10 @@ std::optional<KZHistoryRow> KZCheckHistory::lastRow(const QString &drive)
     {
         QSqlQuery query(database());
         query.prepare(QStringLiteral("SELECT ") + rowColumns +
-                      QStringLiteral(" FROM checks c WHERE c.drive = ? ORDER BY c.time DESC "
-                                     "LIMIT 1"));
-        query.addBindValue(drive);
+                      QStringLiteral(" FROM checks c WHERE ") + condition +
+                      QStringLiteral(" LIMIT 1"));
+        for (const QVariant &value : values)
+            query.addBindValue(value);
         if (!query.exec())
             failQuery(query, QStringLiteral("cannot read %1").arg(m_path));
         else if (query.next())
@@ -110,48 +112,24 @@ std::optional<KZHistoryRow> KZCheckHistory::lastRow(const QString &drive)
     }
     settle();
     return found;
+}
+
+std::optional<KZHistoryRow> KZCheckHistory::lastRow(const QString &drive)
+{
+    return singleRow(QStringLiteral("c.drive = ? ORDER BY c.time DESC"), {drive});
 }
 
 std::optional<KZHistoryRow> KZCheckHistory::lastValuesAtOrBefore(const QString &drive,
                                                                  const QDateTime &time)
 {
-    if (!open(false))
-        return std::nullopt;
-    std::optional<KZHistoryRow> found;
-    {
-        QSqlQuery query(database());
-        query.prepare(QStringLiteral("SELECT ") + rowColumns +
-                      QStringLiteral(" FROM checks c WHERE c.drive = ? AND c.time <= ? AND "
-                                     "c.has_values = 1 ORDER BY c.time DESC LIMIT 1"));
-        query.addBindValue(drive);
-        query.addBindValue(time.toSecsSinceEpoch());
-        if (!query.exec())
-            failQuery(query, QStringLiteral("cannot read %1").arg(m_path));
-        else if (query.next())
-            found = rowFrom(query);
-    }
-    settle();
-    return found;
+    return singleRow(
+        QStringLiteral("c.drive = ? AND c.time <= ? AND c.has_values = 1 ORDER BY c.time DESC"),
+        {drive, time.toSecsSinceEpoch()});
 }
 
 std::optional<KZHistoryRow> KZCheckHistory::firstValues(const QString &drive)
 {
-    if (!open(false))
-        return std::nullopt;
-    std::optional<KZHistoryRow> found;
-    {
-        QSqlQuery query(database());
-        query.prepare(QStringLiteral("SELECT ") + rowColumns +
-                      QStringLiteral(" FROM checks c WHERE c.drive = ? AND c.has_values = 1 "
-                                     "ORDER BY c.time LIMIT 1"));
-        query.addBindValue(drive);
-        if (!query.exec())
-            failQuery(query, QStringLiteral("cannot read %1").arg(m_path));
-        else if (query.next())
-            found = rowFrom(query);
-    }
-    settle();
-    return found;
+    return singleRow(QStringLiteral("c.drive = ? AND c.has_values = 1 ORDER BY c.time"), {drive});
 }
 
 QMap<qint32, QString> KZCheckHistory::attributeNames(const QString &drive)

@@ -9,6 +9,7 @@
 #include <QMap>
 #include <QSet>
 #include <QString>
+#include <QVariant>
 #include <optional>
 
 class KZPreferences;
@@ -137,6 +138,9 @@ private:
     std::optional<QString> meta(const QString &key);
     bool setMeta(const QString &key, const QString &value);
     static KZHistoryRow rowFrom(const QSqlQuery &query);
+    // The first row of `checks c` that meets the condition (which may end
+    // with its ORDER BY), its ? bound to the values in order.
+    std::optional<KZHistoryRow> singleRow(const QString &condition, const QVariantList &values);
 
     QString m_path;
     QString m_connection;

@@ -1,33 +1,30 @@
 #include "KZDetailRows.h"
 
-#include "KZLocalization.h"
+#include "KZRecordedTexts.h"
 #include "KZSMARTAttribute.h"
 #include "KZSMARTDrive.h"
 #include "KZSMARTErrorLog.h"
 #include "KZSMARTSelfTestLog.h"
+#include "KZSmartctlWords.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace {
 
-QString text(const char *key, const char *english)
+QString text(const char *english, qint64 count = -1)
 {
-    return KZLocalization::localizedString(QString::fromLatin1(key), QString::fromUtf8(english));
+    return QCoreApplication::translate("KZDetailRows", english, nullptr, int(count));
 }
 
-// A localised format with one "%d", filled with a number.
-QString formatNumber(const char *key, const char *english, qint64 number)
+QString minutes(qint64 count)
 {
-    QString format = text(key, english);
-    const qsizetype at = format.indexOf(QStringLiteral("%d"));
-    if (at < 0)
-        return format;
-    return format.replace(at, 2, QString::number(number));
+    return text(QT_TRANSLATE_N_NOOP("KZDetailRows", "%n minutes"), count);
 }
 
 QString noneOrNumber(qint64 value)
 {
-    return value == -1 ? QStringLiteral("None") : QString::number(value);
+    return value == -1 ? text(QT_TRANSLATE_NOOP("KZDetailRows", "None")) : QString::number(value);
 }
 
 QString dashIfAbsent(const std::optional<QString> &value)
@@ -39,7 +36,7 @@ QString dashIfAbsent(const std::optional<QString> &value)
 
 namespace KZDetailRows {
 
-QString windowTitle(const KZSMARTDrive &drive, const QString &key, const QString &defaultSuffix)
+QString windowTitle(const KZSMARTDrive &drive, const QString &format)
 {
     QString name;
     if (drive.driveFromFile())
@@ -48,7 +45,7 @@ QString windowTitle(const KZSMARTDrive &drive, const QString &key, const QString
         name = drive.partitionNameAtIndex(0);
     else
         name = drive.driveLocationID();
-    return name + KZLocalization::localizedString(key, defaultSuffix);
+    return KZRecordedTexts::fill(format, {name});
 }
 
 QString flagText(quint32 flag)
@@ -62,7 +59,7 @@ QString attributeCellText(const KZSMARTAttribute &attribute, AttributeColumn col
     case AttributeColumn::ID:
         return QString::number(attribute.getIDNumber());
     case AttributeColumn::Name:
-        return attribute.getName().value_or(QString());
+        return KZSmartctlWords::attributeName(attribute.getName().value_or(QString()));
     case AttributeColumn::Flag:
         return flagText(attribute.getFlag());
     case AttributeColumn::Value:
@@ -72,17 +69,17 @@ QString attributeCellText(const KZSMARTAttribute &attribute, AttributeColumn col
     case AttributeColumn::Thresh:
         return noneOrNumber(attribute.getThresh());
     case AttributeColumn::Type:
-        return attribute.getType().value_or(QString());
+        return KZSmartctlWords::attributeType(attribute.getType().value_or(QString()));
     case AttributeColumn::Updated:
-        return attribute.getUpdated().value_or(QString());
+        return KZSmartctlWords::attributeUpdated(attribute.getUpdated().value_or(QString()));
     case AttributeColumn::Failed:
         switch (attribute.getFailed()) {
         case KZSMARTAttribute::NeverFailed:
-            return text("Never", "Never");
+            return text(QT_TRANSLATE_NOOP("KZDetailRows", "Never"));
         case KZSMARTAttribute::FailingNow:
-            return text("FAILINGNOW", "FAILING NOW");
+            return text(QT_TRANSLATE_NOOP("KZDetailRows", "FAILING NOW"));
         case KZSMARTAttribute::FailedInThePast:
-            return text("InThePast", "In the past");
+            return text(QT_TRANSLATE_NOOP("KZDetailRows", "In the past"));
         default:
             return QString();
         }
@@ -149,8 +146,9 @@ QString errorCellText(const KZSMARTErrorLog &entry, ErrorColumn column)
     case ErrorColumn::Number:
         return QString::number(entry.getNumber());
     case ErrorColumn::Time:
-        return entry.getTime() == -1 ? QStringLiteral("-")
-                                     : formatNumber("Hours", "%d hours", entry.getTime());
+        return entry.getTime() == -1
+                   ? QStringLiteral("-")
+                   : text(QT_TRANSLATE_N_NOOP("KZDetailRows", "%n hours"), entry.getTime());
     case ErrorColumn::Error:
         return entry.getError1();
     case ErrorColumn::Command:
@@ -164,14 +162,10 @@ QString selfTestCellText(const KZSMARTSelfTestLog &entry, SelfTestColumn column)
     switch (column) {
     case SelfTestColumn::Number:
         return QString::number(entry.getNumber());
-    case SelfTestColumn::Type: {
-        const QString type = entry.getType().value_or(QString());
-        return KZLocalization::localizedString(type, type);
-    }
-    case SelfTestColumn::Status: {
-        const QString status = entry.getStatus().value_or(QString());
-        return KZLocalization::localizedString(status, status);
-    }
+    case SelfTestColumn::Type:
+        return KZSmartctlWords::selfTestType(entry.getType().value_or(QString()));
+    case SelfTestColumn::Status:
+        return KZSmartctlWords::selfTestStatus(entry.getStatus().value_or(QString()));
     case SelfTestColumn::Remaining:
         return QStringLiteral("%1%").arg(entry.getRemaining());
     case SelfTestColumn::Lifetime:
@@ -191,7 +185,7 @@ DriveInfo driveInfo(const KZSMARTDrive &drive)
 {
     DriveInfo info;
     info.title =
-        windowTitle(drive, QStringLiteral("DriveInfo"), QStringLiteral(" Drive information"));
+        windowTitle(drive, text(QT_TRANSLATE_NOOP("KZDetailRows", "%1 Drive information")));
     info.modelFamily = dashIfAbsent(drive.driveModelFamily());
     info.model = dashIfAbsent(drive.driveModel());
     info.serialNumber = dashIfAbsent(drive.driveSerialNumber());
@@ -199,58 +193,64 @@ DriveInfo driveInfo(const KZSMARTDrive &drive)
     info.capacity = dashIfAbsent(drive.driveCapacity());
     info.rotationRate = dashIfAbsent(drive.driveRotationRate());
     if (drive.driveSATAVersion()) {
-        info.versionCaption = text("SATAVersion", "SATA Version:");
+        info.versionCaption = text(QT_TRANSLATE_NOOP("KZDetailRows", "SATA Version:"));
         info.version = *drive.driveSATAVersion();
     } else {
         info.version = dashIfAbsent(drive.driveATAVersion());
     }
 
     using Group = CapabilityGroup;
-    const auto add = [&info](Group group, const char *name, const char *key, const char *english,
-                             bool on) {
-        info.capabilities.append({group, QString::fromLatin1(name), text(key, english), on});
+    const auto add = [&info](Group group, const char *name, const char *english, bool on) {
+        info.capabilities.append({group, QString::fromLatin1(name), text(english), on});
     };
-    add(Group::SMARTData, "autoSavingSMARTData", "CapAutoSave", "Saves SMART data automatically",
+    add(Group::SMARTData, "autoSavingSMARTData",
+        QT_TRANSLATE_NOOP("KZDetailRows", "Saves SMART data automatically"),
         drive.driveAutoSavingSMARTData());
-    add(Group::SMARTData, "savesSMARTDataPowerSave", "CapPowerSave",
-        "Saves SMART data before entering power-saving mode", drive.driveSavesSMARTDataPowerSave());
-    add(Group::SMARTData, "smartAutoSaveTimer", "CapAutoSaveTimer", "SMART auto-save timer",
+    add(Group::SMARTData, "savesSMARTDataPowerSave",
+        QT_TRANSLATE_NOOP("KZDetailRows", "Saves SMART data before entering power-saving mode"),
+        drive.driveSavesSMARTDataPowerSave());
+    add(Group::SMARTData, "smartAutoSaveTimer",
+        QT_TRANSLATE_NOOP("KZDetailRows", "SMART auto-save timer"),
         drive.driveSMARTAutoSaveTimer());
-    add(Group::OfflineDataCollection, "autoOfflineDataCollectionEnable", "CapAutoOfflineEnabled",
-        "Automatic offline data collection enabled", drive.driveAutoOfflineDataCollectionEnable());
-    add(Group::OfflineDataCollection, "smartExecuteOfflineImmediate", "CapExecuteOffline",
-        "Executes offline collection on request", drive.driveSMARTExecuteOfflineImmediate());
-    add(Group::OfflineDataCollection, "autoOfflineDataCollection", "CapAutoOffline",
-        "Automatic timer for offline collection", drive.driveAutoOfflineDataCollection());
-    add(Group::OfflineDataCollection, "abortOfflineCollection", "CapAbortOffline",
-        "Aborts offline collection on a new command", drive.driveAbortOfflineCollection());
-    add(Group::OfflineDataCollection, "offlineSurfaceScan", "CapSurfaceScan",
-        "Offline surface scan", drive.driveOfflineSurfaceScan());
-    add(Group::SelfTests, "selfTest", "CapSelfTest", "Self-tests", drive.driveSelfTest());
-    add(Group::SelfTests, "selectiveSelfTest", "CapSelectiveSelfTest", "Selective self-tests",
-        drive.driveSelectiveSelfTest());
-    add(Group::SelfTests, "conveyanceSelfTest", "CapConveyanceSelfTest", "Conveyance self-tests",
+    add(Group::OfflineDataCollection, "autoOfflineDataCollectionEnable",
+        QT_TRANSLATE_NOOP("KZDetailRows", "Automatic offline data collection enabled"),
+        drive.driveAutoOfflineDataCollectionEnable());
+    add(Group::OfflineDataCollection, "smartExecuteOfflineImmediate",
+        QT_TRANSLATE_NOOP("KZDetailRows", "Executes offline collection on request"),
+        drive.driveSMARTExecuteOfflineImmediate());
+    add(Group::OfflineDataCollection, "autoOfflineDataCollection",
+        QT_TRANSLATE_NOOP("KZDetailRows", "Automatic timer for offline collection"),
+        drive.driveAutoOfflineDataCollection());
+    add(Group::OfflineDataCollection, "abortOfflineCollection",
+        QT_TRANSLATE_NOOP("KZDetailRows", "Aborts offline collection on a new command"),
+        drive.driveAbortOfflineCollection());
+    add(Group::OfflineDataCollection, "offlineSurfaceScan",
+        QT_TRANSLATE_NOOP("KZDetailRows", "Offline surface scan"), drive.driveOfflineSurfaceScan());
+    add(Group::SelfTests, "selfTest", QT_TRANSLATE_NOOP("KZDetailRows", "Self-tests"),
+        drive.driveSelfTest());
+    add(Group::SelfTests, "selectiveSelfTest",
+        QT_TRANSLATE_NOOP("KZDetailRows", "Selective self-tests"), drive.driveSelectiveSelfTest());
+    add(Group::SelfTests, "conveyanceSelfTest",
+        QT_TRANSLATE_NOOP("KZDetailRows", "Conveyance self-tests"),
         drive.driveConveyanceSelfTest());
-    add(Group::Logging, "errorLogging", "CapErrorLogging", "Error logging",
+    add(Group::Logging, "errorLogging", QT_TRANSLATE_NOOP("KZDetailRows", "Error logging"),
         drive.driveErrorLogging());
-    add(Group::Logging, "generalPurposeLogging", "CapGeneralPurposeLogging",
-        "General purpose logging", drive.driveGeneralPurposeLogging());
+    add(Group::Logging, "generalPurposeLogging",
+        QT_TRANSLATE_NOOP("KZDetailRows", "General purpose logging"),
+        drive.driveGeneralPurposeLogging());
 
     const QString activity = drive.driveOfflineDataCollectionActivity();
     info.offlineDataCollectionActivity = activity.isEmpty() ? QStringLiteral("-") : activity;
-    info.offlineDataCollectionTime =
-        formatNumber("Seconds", "%d seconds", drive.driveOfflineDataCollectionTime());
+    info.offlineDataCollectionTime = text(QT_TRANSLATE_N_NOOP("KZDetailRows", "%n seconds"),
+                                          drive.driveOfflineDataCollectionTime());
     const QString execution = drive.driveSelfTestExecution();
     info.selfTestExecution = execution.isEmpty() ? QStringLiteral("-") : execution;
     info.selfTestExecutionTone = drive.driveSelftestFail() ? KZTone::Alert : KZTone::Normal;
-    info.shortSelfTestTime =
-        formatNumber("TestMinutes", "%d minutes", drive.driveShortSelfTestTime());
-    info.extendedSelfTestTime =
-        formatNumber("TestMinutes", "%d minutes", drive.driveExtendedSelfTestTime());
-    info.conveyanceSelfTestTime =
-        drive.driveConveyanceSelfTest()
-            ? formatNumber("TestMinutes", "%d minutes", drive.driveConveyanceSelfTestTime())
-            : QStringLiteral("-");
+    info.shortSelfTestTime = minutes(drive.driveShortSelfTestTime());
+    info.extendedSelfTestTime = minutes(drive.driveExtendedSelfTestTime());
+    info.conveyanceSelfTestTime = drive.driveConveyanceSelfTest()
+                                      ? minutes(drive.driveConveyanceSelfTestTime())
+                                      : QStringLiteral("-");
     return info;
 }
 

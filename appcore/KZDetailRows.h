@@ -14,11 +14,11 @@ class KZSMARTSelfTestLog;
 // of a drive: titles, cell texts and the rows drawn in red.
 namespace KZDetailRows {
 
-// The title of a detail window: the file name of a drive read from a saved
+// The title of a detail window: `format` (a translated text such as
+// "%1 Attributes") filled with the file name of a drive read from a saved
 // report, else the name of its only partition, else its location identifier
-// (such as sda), followed by the localised suffix of `key` (such as
-// " Attributes" for "Attributes").
-QString windowTitle(const KZSMARTDrive &drive, const QString &key, const QString &defaultSuffix);
+// (such as sda).
+QString windowTitle(const KZSMARTDrive &drive, const QString &format);
 
 // Attributes.
 enum class AttributeColumn
@@ -58,7 +58,7 @@ enum class ErrorColumn
 inline constexpr int errorColumnCount = 4;
 // The most recent entries, at most five, and never more than were read.
 int errorRowCount(const KZSMARTDrive &drive);
-// The time is "%d hours", or "-" for an entry without a power-on time (NVMe).
+// The time is "%n hours", or "-" for an entry without a power-on time (NVMe).
 QString errorCellText(const KZSMARTErrorLog &entry, ErrorColumn column);
 
 // Self-test log.

@@ -2,8 +2,9 @@
 
 #include "KZDriveCheck.h"
 #include "KZDriveStatus.h"
-#include "KZLocalization.h"
+#include "KZRecordedTexts.h"
 #include "KZSMARTDrive.h"
+#include "KZSmartctlWords.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -11,14 +12,14 @@
 
 namespace {
 
-QString text(const char *key, const char *english)
+QString text(const char *english)
 {
-    return KZLocalization::localizedString(QString::fromLatin1(key), QString::fromUtf8(english));
+    return QCoreApplication::translate("KZDriveSummary", english);
 }
 
 QString orNotFound(const std::optional<QString> &value)
 {
-    return value ? *value : text("NotFound", "Not found");
+    return value ? *value : text(QT_TRANSLATE_NOOP("KZDriveSummary", "Not found"));
 }
 
 KZTone toneIf(bool alert)
@@ -35,22 +36,31 @@ struct StatusChoice
 
 StatusChoice statusByHealth(qint32 health)
 {
+    using KZDriveStatus::shownWord;
     switch (health) {
     case 1:
-        return {text("PASSED", "PASSED"), KZStatusStyle::Passed};
+        return {shownWord(QStringLiteral("PASSED")), KZStatusStyle::Passed};
     case 2:
-        return {text("FAILING", "FAILING"), KZStatusStyle::Failing};
+        return {shownWord(QStringLiteral("FAILING")), KZStatusStyle::Failing};
     case 3:
-        return {text("FAILED", "FAILED"), KZStatusStyle::Failed};
+        return {shownWord(QStringLiteral("FAILED")), KZStatusStyle::Failed};
     default:
-        return {text("UNKNOWN", "UNKNOWN"), KZStatusStyle::Unknown};
+        return {shownWord(QStringLiteral("UNKNOWN")), KZStatusStyle::Unknown};
     }
 }
 
+// The drive keeps its reasons in English; the summary shows them translated.
 QString failureReasons(const KZSMARTDrive &drive)
 {
     const std::optional<QStringList> &reasons = drive.failureReasons();
-    return reasons ? reasons->join(QStringLiteral("; ")) : QString();
+    return reasons
+               ? KZRecordedTexts::shown(*reasons, text(QT_TRANSLATE_NOOP("KZDriveSummary", "; ")))
+               : QString();
+}
+
+QString lastError(const KZSMARTDrive &drive)
+{
+    return KZRecordedTexts::shown(drive.getLastSMARTErrorMessage().value_or(QString()));
 }
 
 void fillSupported(KZDriveSummaryContent &content, const KZSMARTDrive &drive,
@@ -87,7 +97,7 @@ void fillSupported(KZDriveSummaryContent &content, const KZSMARTDrive &drive,
     const std::optional<QString> lastStatus = drive.driveLastTestStatus();
     const bool lastTestBad = viewer ? lastStatus && KZDriveSummary::isFailedTestStatus(*lastStatus)
                                     : drive.driveNewTestFail();
-    content.lastTestStatus = {lastStatus ? KZLocalization::localizedString(*lastStatus, *lastStatus)
+    content.lastTestStatus = {lastStatus ? KZSmartctlWords::selfTestStatus(*lastStatus)
                                          : QStringLiteral("-"),
                               toneIf(lastTestBad)};
     const qint32 lastTestTime = drive.driveLastTestTime();
@@ -99,10 +109,10 @@ void fillSupported(KZDriveSummaryContent &content, const KZSMARTDrive &drive,
     if (status.style == KZStatusStyle::Failing || status.style == KZStatusStyle::Failed)
         content.statusReason = failureReasons(drive);
     else if (status.style == KZStatusStyle::Unknown)
-        content.statusReason = drive.getLastSMARTErrorMessage().value_or(QString());
+        content.statusReason = lastError(drive);
 
-    const QString showAll = text("ShowAll", "Show All");
-    const QString moreInfo = text("MoreInfo", "More Info");
+    const QString showAll = text(QT_TRANSLATE_NOOP("KZDriveSummary", "Show All"));
+    const QString moreInfo = text(QT_TRANSLATE_NOOP("KZDriveSummary", "More Info"));
     content.driveInformation = {
         true, moreInfo, toneIf(viewer ? drive.driveSelftestFail() : drive.driveNewTestFail())};
     const bool attributesBad = isBadLevel(drive.driveReallocatedSectorsFail()) ||
@@ -134,25 +144,25 @@ void fillUnsupported(KZDriveSummaryContent &content, const KZSMARTDrive *drive, 
           &content.totalErrors, &content.lastTestStatus})
         *field = {dash, KZTone::Normal};
 
-    const QString moreInfo = text("MoreInfo", "More Info");
-    const QString showAll = text("ShowAll", "Show All");
+    const QString moreInfo = text(QT_TRANSLATE_NOOP("KZDriveSummary", "More Info"));
+    const QString showAll = text(QT_TRANSLATE_NOOP("KZDriveSummary", "Show All"));
     // The tests button keeps its title's colour: nothing is judged here.
     if (drive && drive->driveSelfTestExecutionInProgress()) {
-        content.status = text("TESTING", "TESTING");
+        content.status = KZDriveStatus::shownWord(QStringLiteral("TESTING"));
         content.statusStyle = KZStatusStyle::Testing;
         content.tests = {true, moreInfo, std::nullopt};
-    } else if (drive && KZDriveStatus::getDriveStatus(*drive) == text("UNKNOWN", "UNKNOWN")) {
+    } else if (drive && KZDriveStatus::statusWord(*drive) == QLatin1String("UNKNOWN")) {
         // A drive that could not be read at all: say why.
-        content.status = text("UNKNOWN", "UNKNOWN");
+        content.status = KZDriveStatus::shownWord(QStringLiteral("UNKNOWN"));
         content.statusStyle = KZStatusStyle::Unknown;
-        content.statusReason = drive->getLastSMARTErrorMessage().value_or(QString());
+        content.statusReason = lastError(*drive);
         content.tests = {false, moreInfo, std::nullopt};
     } else if (!listEmpty) {
-        content.status = text("UNSUPPORTED", "UNSUPPORTED");
+        content.status = KZDriveStatus::shownWord(QStringLiteral("UNSUPPORTED"));
         content.statusStyle = KZStatusStyle::Unsupported;
         content.tests = {false, moreInfo, std::nullopt};
     } else {
-        content.status = text("NODRIVES", "NO DRIVES");
+        content.status = KZDriveStatus::shownWord(KZDriveStatus::noDrivesWord);
         content.statusStyle = KZStatusStyle::NoDrives;
         // Nothing to open a window for.
         content.tests = {false, moreInfo, std::nullopt};
@@ -166,32 +176,39 @@ void fillUnsupported(KZDriveSummaryContent &content, const KZSMARTDrive *drive, 
 
 namespace KZDriveSummary {
 
+QString temperatureCaption(bool fahrenheit)
+{
+    return fahrenheit ? text(QT_TRANSLATE_NOOP("KZDriveSummary", "Temperature (F):"))
+                      : text(QT_TRANSLATE_NOOP("KZDriveSummary", "Temperature (Celsius):"));
+}
+
 KZEmptyListText emptyList(const QList<KZSkippedDisk> &skipped, bool reading)
 {
-    const auto tr = [](const char *text) {
-        return QCoreApplication::translate("KZDriveSummary", text);
-    };
     if (reading)
-        return {tr("READING"), tr("Tarnwell is reading the drives. This takes a moment for each "
-                                  "disk, longer for one that is asleep.")};
+        return {text(QT_TRANSLATE_NOOP("KZDriveSummary", "READING")),
+                text(QT_TRANSLATE_NOOP("KZDriveSummary",
+                                       "Tarnwell is reading the drives. This takes a moment for "
+                                       "each disk, longer for one that is asleep."))};
+    const QString noDrives = KZDriveStatus::shownWord(KZDriveStatus::noDrivesWord);
     if (skipped.isEmpty())
-        return {text("NODRIVES", "NO DRIVES"), tr("No disk was found on this computer.")};
+        return {noDrives,
+                text(QT_TRANSLATE_NOOP("KZDriveSummary", "No disk was found on this computer."))};
     QStringList disks;
     for (const KZSkippedDisk &disk : skipped)
         disks << QStringLiteral("%1 (%2)").arg(
             QFileInfo(disk.location).fileName(),
-            QCoreApplication::translate(
-                "KZDriveCheck", KZDriveCheck::skippedReason(disk.smartError).toUtf8().constData()));
-    const QString list = disks.join(QStringLiteral(", "));
-    const QString found = skipped.size() == 1
-                              ? tr("1 disk found, none with S.M.A.R.T. data: %1.").arg(list)
-                              : tr("%1 disks found, none with S.M.A.R.T. data: %2.")
-                                    .arg(QString::number(skipped.size()), list);
-    return {text("NODRIVES", "NO DRIVES"),
+            KZRecordedTexts::shown(KZDriveCheck::skippedReason(disk.smartError)));
+    const QString found = QCoreApplication::translate(
+                              "KZDriveSummary", "%n disks found, none with S.M.A.R.T. data: %1.",
+                              nullptr, int(skipped.size()))
+                              .arg(disks.join(QStringLiteral(", ")));
+    return {noDrives,
             found + QLatin1Char(' ') +
-                tr("Virtual disks and card readers have none; a disk behind a USB bridge that "
-                   "smartctl does not know may have it. To list such disks anyway, turn on "
-                   "\"Show unsupported drives\" in the preferences.")};
+                text(QT_TRANSLATE_NOOP(
+                    "KZDriveSummary",
+                    "Virtual disks and card readers have none; a disk behind a USB bridge that "
+                    "smartctl does not know may have it. To list such disks anyway, turn on "
+                    "\"Also list drives without S.M.A.R.T. support\" in the preferences."))};
 }
 
 QString numberOrDash(qint64 value)
@@ -215,18 +232,16 @@ bool isFailedTestStatus(const QString &status)
 
 static QString sleepingReason(const KZSMARTDrive &drive)
 {
-    const auto tr = [](const char *text) {
-        return QCoreApplication::translate("KZDriveSummary", text);
-    };
     const QDateTime &lastRead = drive.driveLastRead();
-    QString reason =
-        lastRead.isValid()
-            ? tr("The disk was asleep (%1) and was left asleep. These are the values of its "
-                 "last read, %2.")
-                  .arg(drive.drivePowerMode(), QLocale().toString(lastRead, QLocale::ShortFormat))
-            : tr("The disk was asleep (%1) and was left asleep; it has not been read yet.")
-                  .arg(drive.drivePowerMode());
-    return reason;
+    if (!lastRead.isValid())
+        return QCoreApplication::translate(
+                   "KZDriveSummary",
+                   "The disk was asleep (%1) and was left asleep; it has not been read yet.")
+            .arg(drive.drivePowerMode());
+    return QCoreApplication::translate("KZDriveSummary",
+                                       "The disk was asleep (%1) and was left asleep. These are "
+                                       "the values of its last read, %2.")
+        .arg(drive.drivePowerMode(), QLocale().toString(lastRead, QLocale::ShortFormat));
 }
 
 KZDriveSummaryContent summarize(const KZSMARTDrive *drive, bool listEmpty,
@@ -234,8 +249,7 @@ KZDriveSummaryContent summarize(const KZSMARTDrive *drive, bool listEmpty,
 {
     KZDriveSummaryContent content;
     if (drive && drive->smartSupported()) {
-        content.temperatureCaption = fahrenheit ? text("TempFahr", "Temperature (F):")
-                                                : text("TempCel", "Temperature (Celsius):");
+        content.temperatureCaption = temperatureCaption(fahrenheit);
         fillSupported(content, *drive, flavour);
     } else {
         fillUnsupported(content, drive, listEmpty);

@@ -108,7 +108,7 @@ namespace KZDriveSummary {
 
 // The main window without drives: while its first scan reads the drives,
 // that it does; afterwards what was found, why it was left out and how to
-// list it anyway ("Show unsupported drives").
+// list it anyway ("Also list drives without S.M.A.R.T. support").
 KZEmptyListText emptyList(const QList<KZSkippedDisk> &skipped, bool reading);
 
 // The summary of `drive` (null when no drive is selected); `listEmpty` tells
@@ -116,6 +116,9 @@ KZEmptyListText emptyList(const QList<KZSkippedDisk> &skipped, bool reading);
 // "DisplayTempInFahrenheit".
 KZDriveSummaryContent summarize(const KZSMARTDrive *drive, bool listEmpty,
                                 KZDriveViewFlavour flavour, bool fahrenheit);
+
+// The caption of the temperature: "Temperature (F):" or "Temperature (Celsius):".
+QString temperatureCaption(bool fahrenheit);
 
 // A drive value, or "-" when it is -1 (not available).
 QString numberOrDash(qint64 value);

@@ -1,9 +1,11 @@
 #include "KZHealthHistory.h"
 
 #include "KZDriveStatus.h"
-#include "KZLocalization.h"
 #include "KZPreferences.h"
+#include "KZRecordedTexts.h"
 #include "KZSMARTDrive.h"
+
+#include <QCoreApplication>
 
 namespace {
 
@@ -12,24 +14,16 @@ bool determined(qint32 health)
     return health == 1 || health == 2 || health == 3;
 }
 
-QString fill(const char *key, const char *defaultFormat, const QString &value)
-{
-    QString format =
-        KZLocalization::localizedString(QString::fromLatin1(key), QString::fromUtf8(defaultFormat));
-    const qsizetype position = format.indexOf(QStringLiteral("%@"));
-    return position < 0 ? format : format.replace(position, 2, value);
-}
-
+// The status a drive had, as the notification names it.
 QString word(qint32 health)
 {
     switch (health) {
     case 2:
-        return KZLocalization::localizedString(QStringLiteral("FAILING"),
-                                               QStringLiteral("FAILING"));
+        return KZDriveStatus::shownWord(QStringLiteral("FAILING"));
     case 3:
-        return KZLocalization::localizedString(QStringLiteral("FAILED"), QStringLiteral("FAILED"));
+        return KZDriveStatus::shownWord(QStringLiteral("FAILED"));
     default:
-        return KZLocalization::localizedString(QStringLiteral("PASSED"), QStringLiteral("PASSED"));
+        return KZDriveStatus::shownWord(QStringLiteral("PASSED"));
     }
 }
 
@@ -55,7 +49,7 @@ KZHealthHistory::observationsOf(const QList<const KZSMARTDrive *> &drives)
     QList<Observation> observations;
     for (const KZSMARTDrive *drive : drives)
         observations.append(
-            {keyOf(*drive), KZDriveStatus::displayName(*drive), drive->driveHealth()});
+            {keyOf(*drive), KZDriveStatus::shownName(*drive), drive->driveHealth()});
     return observations;
 }
 
@@ -75,12 +69,15 @@ QList<KZHealthHistory::Change> KZHealthHistory::record(const QList<Observation> 
 
 QString KZHealthHistory::summaryOf(const Change &change)
 {
-    return change.health == 3 ? fill("NotifyDriveFailed", "%@: FAILED", change.displayName)
-                              : fill("NotifyDriveFailing", "%@: FAILING", change.displayName);
+    return KZRecordedTexts::fill(
+        change.health == 3 ? QCoreApplication::translate("KZHealthHistory", "%1: FAILED")
+                           : QCoreApplication::translate("KZHealthHistory", "%1: FAILING"),
+        {change.displayName});
 }
 
 QString KZHealthHistory::bodyOf(const Change &change)
 {
-    return fill("NotifyDriveWorse", "The drive was %@ at the previous check. Back up its data now.",
-                word(change.previousHealth));
+    return QCoreApplication::translate(
+               "KZHealthHistory", "The drive was %1 at the previous check. Back up its data now.")
+        .arg(word(change.previousHealth));
 }

@@ -32,8 +32,8 @@ public:
     // One drive at one check.
     struct Observation
     {
-        QString key; // keyOf()
-        QString displayName;
+        QString key;         // keyOf()
+        QString displayName; // as a person reads it (KZDriveStatus::shownName)
         qint32 health = 0;
     };
     static QList<Observation> observationsOf(const QList<const KZSMARTDrive *> &drives);
@@ -45,8 +45,9 @@ public:
     // The key a drive is remembered by: its serial number, else its location.
     static QString keyOf(const KZSMARTDrive &drive);
 
-    // The notification of a change: the summary ("%@: FAILING" or "%@: FAILED")
-    // and the body naming the previous status.
+    // The notification of a change, in the language of the installed
+    // catalogue: the summary ("%1: FAILING" or "%1: FAILED") and the body
+    // naming the previous status.
     static QString summaryOf(const Change &change);
     static QString bodyOf(const Change &change);
 

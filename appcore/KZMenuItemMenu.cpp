@@ -1,7 +1,7 @@
 #include "KZMenuItemMenu.h"
 
 #include "KZCheckCycle.h"
-#include "KZLocalization.h"
+#include "KZRecordedTexts.h"
 #include "KZSMARTDrive.h"
 
 #include <QCoreApplication>
@@ -9,10 +9,9 @@
 
 namespace {
 
-QString text(const char *key, const char *defaultText)
+QString text(const char *english)
 {
-    return KZLocalization::localizedString(QString::fromLatin1(key),
-                                           QString::fromUtf8(defaultText));
+    return QCoreApplication::translate("KZMenuItemMenu", english);
 }
 
 KZMenuItemEntry separator()
@@ -65,7 +64,7 @@ KZMenuItemDrive KZMenuItemDrive::fromDrive(const KZSMARTDrive &drive)
     shown.couldNotBeRead = KZCheckCycle::couldNotBeRead(drive);
     shown.unsupported = KZCheckCycle::isUnsupported(drive);
     if (shown.couldNotBeRead)
-        shown.reason = drive.getLastSMARTErrorMessage().value_or(QString());
+        shown.reason = KZRecordedTexts::shown(drive.getLastSMARTErrorMessage().value_or(QString()));
     shown.sleeping = drive.driveSleeping();
     if (shown.sleeping && drive.driveLastRead().isValid())
         shown.lastRead = QLocale().toString(drive.driveLastRead(), QLocale::ShortFormat);
@@ -91,11 +90,15 @@ void KZMenuItemMenu::resetMenu()
     m_items = {
         separator(),
         separator(),
-        command(text("RescanDrives", "Rescan For Drives"), KZMenuItemAction::ScanForDrives),
-        command(text("UpdateDrives", "Update Drives"), KZMenuItemAction::UpdateDrives),
+        command(text(QT_TRANSLATE_NOOP("KZMenuItemMenu", "Rescan For Drives")),
+                KZMenuItemAction::ScanForDrives),
+        command(text(QT_TRANSLATE_NOOP("KZMenuItemMenu", "Update Drives")),
+                KZMenuItemAction::UpdateDrives),
         separator(),
-        command(text("LaunchTW", "Launch Tarnwell"), KZMenuItemAction::LaunchTarnwell),
-        command(text("QuitTW", "Quit"), KZMenuItemAction::Quit, QStringLiteral("q")),
+        command(text(QT_TRANSLATE_NOOP("KZMenuItemMenu", "Launch Tarnwell")),
+                KZMenuItemAction::LaunchTarnwell),
+        command(text(QT_TRANSLATE_NOOP("KZMenuItemMenu", "Quit")), KZMenuItemAction::Quit,
+                QStringLiteral("q")),
     };
 }
 
@@ -117,24 +120,23 @@ QString KZMenuItemMenu::statusText(const KZMenuItemDrive &drive)
     if (drive.sleeping)
         return QCoreApplication::translate("KZMenuItemMenu", "Overall Status: SLEEPING");
     if (drive.couldNotBeRead)
-        return text("OverallStatusUnreadable", "Overall Status: could not be read!");
+        return text(QT_TRANSLATE_NOOP("KZMenuItemMenu", "Overall Status: could not be read!"));
     if (drive.unsupported)
-        return text("OverallStatusUnsupported", "Overall Status: Unsupported");
+        return text(QT_TRANSLATE_NOOP("KZMenuItemMenu", "Overall Status: Unsupported"));
     switch (drive.status) {
     case 2:
-        return text("OverallStatusFailing", "Overall Status: FAILING!");
+        return text(QT_TRANSLATE_NOOP("KZMenuItemMenu", "Overall Status: FAILING!"));
     case 3:
-        return text("OverallStatusFailed", "Overall Status: FAILED!");
+        return text(QT_TRANSLATE_NOOP("KZMenuItemMenu", "Overall Status: FAILED!"));
     default:
-        return text("OverallStatusPassed", "Overall Status: Passed");
+        return text(QT_TRANSLATE_NOOP("KZMenuItemMenu", "Overall Status: Passed"));
     }
 }
 
 QString KZMenuItemMenu::lastUpdatedText(const QString &time)
 {
-    QString format = text("LastUpdated", "Last Updated: %@");
-    const qsizetype position = format.indexOf(QStringLiteral("%@"));
-    return position < 0 ? format : format.replace(position, 2, time);
+    return KZRecordedTexts::fill(text(QT_TRANSLATE_NOOP("KZMenuItemMenu", "Last Updated: %1")),
+                                 {time});
 }
 
 void KZMenuItemMenu::showSnapshot(const KZMenuItemSnapshot &snapshot)
@@ -142,10 +144,10 @@ void KZMenuItemMenu::showSnapshot(const KZMenuItemSnapshot &snapshot)
     resetMenu();
     switch (snapshot.outcome) {
     case KZMenuItemSnapshot::Outcome::ScanFailed:
-        insertMessage(text("ErrorScanningForDrives", "Error Scanning for Drives"));
+        insertMessage(text(QT_TRANSLATE_NOOP("KZMenuItemMenu", "Error Scanning for Drives")));
         return;
     case KZMenuItemSnapshot::Outcome::NoDrives:
-        insertMessage(text("NoDrivesFound", "No drives found"));
+        insertMessage(text(QT_TRANSLATE_NOOP("KZMenuItemMenu", "No drives found")));
         for (qsizetype index = 0; index < snapshot.reasons.size(); ++index)
             insertItem(index + 1, statusLine(shortened(snapshot.reasons.at(index))));
         return;
@@ -185,7 +187,7 @@ void KZMenuItemMenu::appendUpdateAvailable()
 {
     KZMenuItemEntry entry;
     entry.kind = KZMenuItemEntry::Kind::UpdateAvailable;
-    entry.title = text("UpdateAvailable", "An update is available");
+    entry.title = text(QT_TRANSLATE_NOOP("KZMenuItemMenu", "An update is available"));
     entry.action = KZMenuItemAction::LaunchTarnwell;
     insertItem(count(), entry);
 }

@@ -27,7 +27,7 @@ struct KZMenuItemEntry
         Message,         // "No drives found", "Error Scanning for Drives"
         Drive,           // a drive's title, with its icon
         Status,          // the status line under a drive (and its reason)
-        LastUpdated,     // "Last Updated: %@"
+        LastUpdated,     // "Last Updated: %1"
         UpdateAvailable, // "An update is available"
     };
 
@@ -51,7 +51,7 @@ struct KZMenuItemDrive
     bool couldNotBeRead = false;
     // It answered that it has no S.M.A.R.T. data: listed, never judged.
     bool unsupported = false;
-    QString reason; // why it could not be read, when known
+    QString reason; // why it could not be read, when known, as a person reads it
     // Left asleep by the check: shown with its last read, and when that was.
     bool sleeping = false;
     QString lastRead;
@@ -99,7 +99,7 @@ public:
     void insertMessage(const QString &title);
     // Resets the menu and shows the snapshot: drives inserted at the top in
     // reverse list order, each with its status line below it, and "Last
-    // Updated: %@" between the two separators that open the fixed part.
+    // Updated: %1" between the two separators that open the fixed part.
     void showSnapshot(const KZMenuItemSnapshot &snapshot);
     // Appends "An update is available" (after "Quit", until the next reset).
     void appendUpdateAvailable();

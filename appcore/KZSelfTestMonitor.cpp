@@ -1,23 +1,23 @@
 #include "KZSelfTestMonitor.h"
 
 #include "KZDriveStatus.h"
-#include "KZLocalization.h"
 #include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
+#include "KZRecordedTexts.h"
 #include "KZSMARTDrive.h"
+
+#include <QCoreApplication>
 
 namespace {
 
-QString text(const char *key, const char *english)
+QString text(const char *english)
 {
-    return KZLocalization::localizedString(QString::fromLatin1(key), QString::fromUtf8(english));
+    return QCoreApplication::translate("KZSelfTestMonitor", english);
 }
 
 QString minutesText(qint64 minutes)
 {
-    QString format = text("TestMinutes", "%d minutes");
-    const qsizetype at = format.indexOf(QStringLiteral("%d"));
-    return at < 0 ? format : format.replace(at, 2, QString::number(minutes));
+    return QCoreApplication::translate("KZSelfTestMonitor", "%n minutes", nullptr, int(minutes));
 }
 
 QString key(const KZSMARTDrive &drive, const char *suffix)
@@ -123,9 +123,9 @@ QString KZSelfTestMonitor::remainingText(qint64 remaining, qint32 testLengthMinu
     if (remaining > 2)
         return minutesText(remaining);
     if (remaining >= 1)
-        return text("TestAboutMinute", "about a minute");
+        return text(QT_TRANSLATE_NOOP("KZSelfTestMonitor", "about a minute"));
     if (remaining == 0)
-        return text("TestLessThanMinute", "less than a minute");
+        return text(QT_TRANSLATE_NOOP("KZSelfTestMonitor", "less than a minute"));
     return minutesText(testLengthMinutes);
 }
 
@@ -156,9 +156,8 @@ QString KZSelfTestMonitor::completedDriveName(const KZSMARTDrive &drive)
 
 QStringList KZSelfTestMonitor::completionMessage(const KZSMARTDrive &drive)
 {
-    QString body = text("TestCompleted2", "The test on drive %@ has completed.");
-    const qsizetype at = body.indexOf(QStringLiteral("%@"));
-    if (at >= 0)
-        body.replace(at, 2, completedDriveName(drive));
-    return {text("TestCompleted1", "Test completed"), body};
+    // A mail: English, as every mail.
+    return {QStringLiteral("Test completed"),
+            KZRecordedTexts::fill(QStringLiteral("The test on drive %1 has completed."),
+                                  {completedDriveName(drive)})};
 }

@@ -82,8 +82,9 @@ public:
     // the end, the drive's running mark is cleared.
     Estimate estimateFromEnd(KZSMARTDrive &drive) const;
 
-    // "%d minutes" above 2, "about a minute" for 1 or 2, "less than a
-    // minute" for 0, and the test's whole length when the time is unknown.
+    // "%n minutes" above 2, "about a minute" for 1 or 2, "less than a
+    // minute" for 0, and the test's whole length when the time is unknown;
+    // in the language of the installed catalogue.
     static QString remainingText(qint64 remaining, qint32 testLengthMinutes);
     // Percent done, 0 to 100.
     static int progress(ClockSource source, const KZSMARTDrive &drive, const Estimate &estimate);

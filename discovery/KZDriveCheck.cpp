@@ -1,7 +1,6 @@
 #include "KZDriveCheck.h"
 
 #include "KZDriveStatus.h"
-#include "KZLocalization.h"
 #include "KZSMARTDrive.h"
 
 #include <QCoreApplication>
@@ -10,15 +9,6 @@
 #include <QMap>
 
 namespace KZDriveCheck {
-
-namespace {
-
-QString localized(const QString &word)
-{
-    return KZDriveStatus::wordForPeople(word);
-}
-
-} // namespace
 
 int mergedDriveStatus(const KZDriveList &drives)
 {
@@ -75,21 +65,16 @@ QString summaryLine(const KZDriveList &drives, bool scanSucceeded)
     if (!scanSucceeded)
         parts << QStringLiteral("drive scan failed");
     if (drives.isEmpty()) {
-        parts << KZLocalization::localizedString(KZDriveStatus::noDrivesStatus,
-                                                 QStringLiteral("NO DRIVES"));
+        parts << KZDriveStatus::noDrivesWord;
     } else {
         QMap<QString, int> counts;
         for (const std::shared_ptr<KZSMARTDrive> &drive : drives)
-            ++counts[KZDriveStatus::getDriveStatus(*drive)];
+            ++counts[KZDriveStatus::statusWord(*drive)];
         QStringList countTexts;
         for (const QString &word : KZDriveStatus::statusWords()) {
-            const QString text = localized(word);
-            if (counts.value(text) > 0)
-                countTexts << QStringLiteral("%1 %2").arg(counts.take(text)).arg(text);
+            if (counts.value(word) > 0)
+                countTexts << QStringLiteral("%1 %2").arg(counts.value(word)).arg(word);
         }
-        // Words of a localisation that maps two statuses to one text.
-        for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-            countTexts << QStringLiteral("%1 %2").arg(it.value()).arg(it.key());
         parts << QStringLiteral("%1 %2: %3")
                      .arg(drives.size())
                      .arg(drives.size() == 1 ? QStringLiteral("drive") : QStringLiteral("drives"),
@@ -103,7 +88,7 @@ QStringList driveLines(const KZSMARTDrive &drive)
 {
     QStringList lines{
         QStringLiteral("%1  [%2]")
-            .arg(KZDriveStatus::displayName(drive), KZDriveStatus::getDriveStatus(drive))};
+            .arg(KZDriveStatus::displayName(drive), KZDriveStatus::statusWord(drive))};
     if (drive.driveSleeping()) {
         lines << QStringLiteral("  asleep (%1): not read, so as not to wake it; %2")
                      .arg(drive.drivePowerMode(),
@@ -125,24 +110,26 @@ QStringList driveLines(const KZSMARTDrive &drive)
 QString skippedReason(const QString &smartError)
 {
     // smartctl's answers, from the most to the least telling.
-    // English, as machines read it; windows translate it (context "KZDriveCheck").
+    // English, as machines read it; windows show it through KZRecordedTexts::shown().
     static const std::pair<const char *, const char *> reasons[] = {
         {"Unable to detect device type",
-         QT_TRANSLATE_NOOP("KZDriveCheck", "smartctl cannot tell its device type")},
+         QT_TRANSLATE_NOOP("KZRecordedTexts", "smartctl cannot tell its device type")},
         {"Unknown USB bridge",
-         QT_TRANSLATE_NOOP("KZDriveCheck", "it sits behind a USB bridge smartctl does not know")},
-        {"No such device", QT_TRANSLATE_NOOP("KZDriveCheck", "the device is gone")},
+         QT_TRANSLATE_NOOP("KZRecordedTexts",
+                           "it sits behind a USB bridge smartctl does not know")},
+        {"No such device", QT_TRANSLATE_NOOP("KZRecordedTexts", "the device is gone")},
         {"SMART support is: Unavailable",
-         QT_TRANSLATE_NOOP("KZDriveCheck", "it has no S.M.A.R.T.")},
-        {"does not support SMART", QT_TRANSLATE_NOOP("KZDriveCheck", "it has no S.M.A.R.T.")},
+         QT_TRANSLATE_NOOP("KZRecordedTexts", "it has no S.M.A.R.T.")},
+        {"does not support SMART", QT_TRANSLATE_NOOP("KZRecordedTexts", "it has no S.M.A.R.T.")},
     };
     for (const auto &[answer, reason] : reasons) {
         if (smartError.contains(QLatin1String(answer)))
             return QString::fromLatin1(reason);
     }
-    return smartError.trimmed().isEmpty() ? QStringLiteral(QT_TRANSLATE_NOOP(
-                                                "KZDriveCheck", "smartctl gave no S.M.A.R.T. data"))
-                                          : smartError.trimmed();
+    return smartError.trimmed().isEmpty()
+               ? QStringLiteral(
+                     QT_TRANSLATE_NOOP("KZRecordedTexts", "smartctl gave no S.M.A.R.T. data"))
+               : smartError.trimmed();
 }
 
 QString skippedLine(const QList<KZSkippedDisk> &skipped)

@@ -1,6 +1,5 @@
 #include "KZDriveStatus.h"
 
-#include "KZLocalization.h"
 #include "KZSMARTDrive.h"
 
 #include <QCoreApplication>
@@ -9,11 +8,21 @@ namespace KZDriveStatus {
 
 const QStringList &statusWords()
 {
-    static const QStringList words{QStringLiteral("FAILED"),      QStringLiteral("FAILING"),
-                                   QStringLiteral("UNKNOWN"),     QStringLiteral("TESTING"),
-                                   QStringLiteral("UNSUPPORTED"), QStringLiteral("SLEEPING"),
-                                   QStringLiteral("PASSED")};
+    // Marked for the catalogues: shownWord() translates them.
+    static const QStringList words{
+        QString::fromLatin1(QT_TRANSLATE_NOOP("KZDriveStatus", "FAILED")),
+        QString::fromLatin1(QT_TRANSLATE_NOOP("KZDriveStatus", "FAILING")),
+        QString::fromLatin1(QT_TRANSLATE_NOOP("KZDriveStatus", "UNKNOWN")),
+        QString::fromLatin1(QT_TRANSLATE_NOOP("KZDriveStatus", "TESTING")),
+        QString::fromLatin1(QT_TRANSLATE_NOOP("KZDriveStatus", "UNSUPPORTED")),
+        QString::fromLatin1(QT_TRANSLATE_NOOP("KZDriveStatus", "SLEEPING")),
+        QString::fromLatin1(QT_TRANSLATE_NOOP("KZDriveStatus", "PASSED"))};
     return words;
+}
+
+QString shownWord(const QString &word)
+{
+    return QCoreApplication::translate("KZDriveStatus", word.toLatin1().constData());
 }
 
 QString statusWord(const KZSMARTDrive &drive)
@@ -45,16 +54,9 @@ QString statusWord(const KZSMARTDrive &drive)
     return word;
 }
 
-QString wordForPeople(const QString &word)
-{
-    if (word == QLatin1String("SLEEPING"))
-        return QCoreApplication::translate("KZDriveStatus", "SLEEPING");
-    return KZLocalization::localizedString(word, word);
-}
-
 QString getDriveStatus(const KZSMARTDrive &drive)
 {
-    return wordForPeople(statusWord(drive));
+    return shownWord(statusWord(drive));
 }
 
 int mergedDriveStatus(const QList<const KZSMARTDrive *> &drives)
@@ -86,19 +88,27 @@ QString displayName(const KZSMARTDrive &drive)
     return nameWithPartitions(base, drive);
 }
 
-QString nameWithPartitions(const QString &base, const KZSMARTDrive &drive)
+QString shownName(const KZSMARTDrive &drive)
 {
+    if (drive.drivePartitionCount() < 2)
+        return displayName(drive);
+    return nameWithPartitions(drive.driveModel().value_or(drive.driveLocationID()), drive, true);
+}
+
+QString nameWithPartitions(const QString &base, const KZSMARTDrive &drive, bool translated)
+{
+    const auto text = [translated](const char *english) {
+        return translated ? QCoreApplication::translate("KZDriveStatus", english)
+                          : QString::fromLatin1(english);
+    };
     const quint64 count = drive.drivePartitionCount();
-    QString name = KZLocalization::localizedString(QStringLiteral("%@ with partitions "),
-                                                   QStringLiteral("%1 with partitions "))
-                       .replace(QStringLiteral("%@"), QStringLiteral("%1"))
-                       .arg(base);
+    QString name = text(QT_TRANSLATE_NOOP("KZDriveStatus", "%1 with partitions ")).arg(base);
     for (quint64 index = 0; index < count; ++index) {
         name += drive.partitionNameAtIndex(index);
         if (index + 2 < count)
-            name += QStringLiteral(", ");
+            name += text(QT_TRANSLATE_NOOP("KZDriveStatus", ", "));
         else if (index + 2 == count)
-            name += QStringLiteral(", and ");
+            name += text(QT_TRANSLATE_NOOP("KZDriveStatus", ", and "));
     }
     return name;
 }

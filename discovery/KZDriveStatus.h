@@ -21,12 +21,14 @@ const QStringList &statusWords();
 // a step of its refresh judged so. A disk the last check left asleep is
 // "SLEEPING" whatever its last read found.
 QString statusWord(const KZSMARTDrive &drive);
-// The status word as a person reads it: statusWord() translated.
+// The word for an empty drive list.
+inline const QString noDrivesWord =
+    QString::fromLatin1(QT_TRANSLATE_NOOP("KZDriveStatus", "NO DRIVES"));
+// A status word (one of statusWords(), or noDrivesWord) as a person reads
+// it: in the language of the installed catalogue.
+QString shownWord(const QString &word);
+// The drive's status word as a person reads it: shownWord(statusWord()).
 QString getDriveStatus(const KZSMARTDrive &drive);
-// A status word of statusWords() as a person reads it.
-QString wordForPeople(const QString &word);
-// The word shown for an empty drive list.
-inline const QString noDrivesStatus = QStringLiteral("NODRIVES");
 
 // 3 when any drive failed, else 2 when any is failing or UNKNOWN (it could
 // not be read, or gave no verdict: the icon is never green about a disk
@@ -36,11 +38,14 @@ inline const QString noDrivesStatus = QStringLiteral("NODRIVES");
 int mergedDriveStatus(const QList<const KZSMARTDrive *> &drives);
 
 // The model (or location identifier), a single partition's name, or
-// "<model> with partitions A, B, and C".
+// "<model> with partitions A, B, and C". In English, as machines read it;
+// shownName() is the same name as a person reads it.
 QString displayName(const KZSMARTDrive &drive);
+QString shownName(const KZSMARTDrive &drive);
 
 // "<base> with partitions " followed by the drive's partition names, each
-// but the last two followed by ", " and the last but one by ", and ".
-QString nameWithPartitions(const QString &base, const KZSMARTDrive &drive);
+// but the last two followed by ", " and the last but one by ", and ". With
+// `translated`, in the language of the installed catalogue.
+QString nameWithPartitions(const QString &base, const KZSMARTDrive &drive, bool translated = false);
 
 } // namespace KZDriveStatus

@@ -2,10 +2,10 @@
 
 #include "KZBlockDeviceList.h"
 #include "KZException.h"
-#include "KZLocalization.h"
 #include "KZLog.h"
 #include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
+#include "KZRecordedTexts.h"
 #include "KZSMARTDrive.h"
 #include "KZSmartctlHelper.h"
 #include "KZTask.h"
@@ -93,12 +93,8 @@ void KZSMARTScanner::debugLog(const QString &message) const
 
 void KZSMARTScanner::recordScanAlert()
 {
-    m_scanAlert =
-        KZLocalization::localizedString(
-            QStringLiteral("Exception2"),
-            QStringLiteral("An error occurred attempting to scan for drives. Tarnwell may work "
-                           "incorrectly. Please contact ")) +
-        KZSupportEmailAddress + QStringLiteral(" for help.");
+    m_scanAlert = KZRecordedTexts::english(KZRecordedTexts::scanAlert,
+                                           {KZRecordedTexts::supportEmailAddress});
 }
 
 std::shared_ptr<KZSMARTDrive> KZSMARTScanner::makeDrive(const QString &location) const

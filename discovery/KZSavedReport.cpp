@@ -1,6 +1,7 @@
 #include "KZSavedReport.h"
 
 #include "KZAtomicFile.h"
+#include "KZRecordedTexts.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -81,11 +82,13 @@ std::optional<QString> unreplayableReason(const QString &rawText)
     case CaptureContent::CommandBlocks:
         return std::nullopt;
     case CaptureContent::NVMeDrive:
-        return QStringLiteral("the drive is an NVMe drive, and smartctl replays captures of ATA "
-                              "drives only, so no report can be saved from it");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP(
+            "KZRecordedTexts", "the drive is an NVMe drive, and smartctl replays captures of ATA "
+                               "drives only, so no report can be saved from it"));
     case CaptureContent::SCSIDrive:
-        return QStringLiteral("the drive is a SCSI or SAS drive, and smartctl replays captures "
-                              "of ATA drives only, so no report can be saved from it");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP(
+            "KZRecordedTexts", "the drive is a SCSI or SAS drive, and smartctl replays captures "
+                               "of ATA drives only, so no report can be saved from it"));
     case CaptureContent::Nothing:
         break;
     }
@@ -93,8 +96,10 @@ std::optional<QString> unreplayableReason(const QString &rawText)
     // "Smartctl open device: /dev/sdz failed: No such device".
     const QStringList lines = rawText.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     const QString reason = lines.size() > 2 ? lines.at(2).trimmed() : QString();
-    return QStringLiteral("the capture holds no command blocks") +
-           (reason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(reason));
+    if (reason.isEmpty())
+        return QString::fromLatin1(
+            QT_TRANSLATE_NOOP("KZRecordedTexts", "the capture holds no command blocks"));
+    return KZRecordedTexts::english(KZRecordedTexts::noCommandBlocks, {reason});
 }
 
 bool writeSavedReport(const QString &path, const QString &reportText, QString *errorMessage)

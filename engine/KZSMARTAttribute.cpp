@@ -1,6 +1,6 @@
 #include "KZSMARTAttribute.h"
 
-#include "KZLocalization.h"
+#include "KZTranslations.h"
 
 namespace {
 
@@ -31,13 +31,28 @@ QJsonObject KZSMARTAttribute::toJSON() const
     return object;
 }
 
+QString KZSMARTAttribute::heading()
+{
+    // Each heading at least one blank wider than itself, so a longer
+    // translation moves the columns to its right instead of touching them.
+    const auto cell = [](const char *text, qsizetype width) {
+        const QString heading = tr(text);
+        return heading.leftJustified(qMax(width, heading.size() + 1));
+    };
+    return cell(QT_TR_NOOP("ID#"), 6) +
+           cell(QT_TR_NOOP("ATTRIBUTE NAME"), KZTranslations::reportNameColumnWidth()) +
+           cell(QT_TR_NOOP("FLAG"), 11) + cell(QT_TR_NOOP("VALUE"), 8) +
+           cell(QT_TR_NOOP("WORST"), 8) + cell(QT_TR_NOOP("THRESH"), 8) +
+           cell(QT_TR_NOOP("TYPE"), 13) + cell(QT_TR_NOOP("UPDATED"), 12) +
+           cell(QT_TR_NOOP("FAILED"), 10) + tr("RAW VALUE");
+}
+
 QString KZSMARTAttribute::description() const
 {
-    const QString notSet = QStringLiteral("*not set*");
+    const QString notSet = QCoreApplication::translate("KZSMARTDrive", "*not set*");
     QString line = QString::asprintf("%-3d   ", m_idNumber);
     const QString name = m_name.value_or(notSet);
-    const qsizetype width =
-        KZLocalization::preferredLocalization() == QLatin1String("French") ? 90 : 39;
+    const qsizetype width = KZTranslations::reportNameColumnWidth();
     line += name;
     if (name.size() < width)
         line += QString(width - name.size(), QLatin1Char(' '));
@@ -65,20 +80,19 @@ QString KZSMARTAttribute::description() const
     line += QStringLiteral("     ");
     switch (m_failed) {
     case NeverFailed:
-        line += QStringLiteral("Never     ");
+        line += tr("Never") + QStringLiteral("     ");
         break;
     case FailingNow:
-        line += QStringLiteral("FAILING NOW     ");
+        line += tr("FAILING NOW") + QStringLiteral("     ");
         break;
     case FailedInThePast:
-        line += QStringLiteral("In the past     ");
+        line += tr("In the past") + QStringLiteral("     ");
         break;
     default:
         break;
     }
     line += QString::number(m_raw);
     if (m_temperatureAvailable)
-        line +=
-            QString::asprintf(" (Lifetime Min/Max %lld/%lld)", qlonglong(m_min), qlonglong(m_max));
+        line += tr(" (Lifetime Min/Max %1/%2)").arg(m_min).arg(m_max);
     return line;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QJsonObject>
 #include <QString>
 #include <optional>
@@ -8,6 +9,9 @@
 // columns, or an NVMe health-log line (name and value text).
 class KZSMARTAttribute
 {
+    // Texts of the windows and the plain-text report (tr()).
+    Q_DECLARE_TR_FUNCTIONS(KZSMARTAttribute)
+
 public:
     // WHEN_FAILED states of `failed`.
     enum FailedState : qint32
@@ -49,8 +53,10 @@ public:
     std::optional<QString> nvmeValue() const { return m_nvmeValue; }
     void setNvmeValue(const std::optional<QString> &value) { m_nvmeValue = value; }
 
-    // The attribute's line of the plain-text report, without a line feed.
+    // The attribute's line of the plain-text report, without a line feed,
+    // and the heading above the lines of an ATA drive.
     QString description() const;
+    static QString heading();
 
     // Every field under its own name; absent texts are null.
     QJsonObject toJSON() const;

@@ -2,18 +2,23 @@
 // attribute objects, and each new attribute is judged for failure.
 #include "KZSMARTDrive.h"
 
-#include "KZLocalization.h"
 #include "KZLog.h"
 #include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
+#include "KZRecordedTexts.h"
 
 #include <cmath>
 #include <limits>
 
 namespace {
 
+// A failure reason, kept in English (see KZRecordedTexts).
+QString reason(const char *english)
+{
+    return QString::fromLatin1(english);
+}
+
 const QString revisionKey = QStringLiteral("SMART Attributes Data Structure revision number:");
-const QString attributesTable = QStringLiteral("Attributes");
 
 bool isBlankOrTab(QChar c)
 {
@@ -253,10 +258,10 @@ KZSMARTAttribute KZSMARTDrive::parseAttributeLine(const QString &line,
 
     if (const std::optional<QString> name = scanner.scanRun()) {
         if (temperatureID && fahrenheit)
-            attribute.setName(KZLocalization::localizedString(
-                QStringLiteral("TempFahr2"), QStringLiteral("Temperature (F)"), attributesTable));
+            attribute.setName(
+                QString::fromLatin1(QT_TRANSLATE_NOOP("KZSMARTAttribute", "Temperature (F)")));
         else
-            attribute.setName(KZLocalization::localizedString(*name, *name, attributesTable));
+            attribute.setName(*name);
     }
 
     if (const std::optional<quint32> flag = scanner.scanHex()) {
@@ -277,9 +282,9 @@ KZSMARTAttribute KZSMARTDrive::parseAttributeLine(const QString &line,
     attribute.setThresh(readNumber());
 
     if (const std::optional<QString> type = scanner.scanRun())
-        attribute.setType(KZLocalization::localizedString(*type, *type));
+        attribute.setType(*type);
     if (const std::optional<QString> updated = scanner.scanRun())
-        attribute.setUpdated(KZLocalization::localizedString(*updated, *updated));
+        attribute.setUpdated(*updated);
 
     if (const std::optional<QString> whenFailed = scanner.scanRun()) {
         if (whenFailed->contains(QLatin1Char('-')))
@@ -338,26 +343,24 @@ KZSMARTAttribute KZSMARTDrive::parseNVMeAttributeLine(const QString &line,
         attribute.setIDNumber(194);
         const std::optional<qint64> celsius = RowScanner(value).scanInteger();
         if (settings.fahrenheit) {
-            attribute.setName(KZLocalization::localizedString(
-                QStringLiteral("TempFahr2"), QStringLiteral("Temperature Fahrenheit"),
-                attributesTable));
+            attribute.setName(QString::fromLatin1(
+                QT_TRANSLATE_NOOP("KZSMARTAttribute", "Temperature Fahrenheit")));
             attribute.setRaw(celsius ? toFahrenheit(*celsius) : -1);
         } else {
-            attribute.setName(KZLocalization::localizedString(QStringLiteral("TempCel2"),
-                                                              QStringLiteral("Temperature Celsius"),
-                                                              attributesTable));
+            attribute.setName(
+                QString::fromLatin1(QT_TRANSLATE_NOOP("KZSMARTAttribute", "Temperature Celsius")));
             attribute.setRaw(celsius.value_or(-1));
         }
         attribute.setNvmeValue(QString::number(attribute.getRaw()));
     } else if (name == QLatin1String("Power On Hours")) {
         attribute.setIDNumber(9);
-        attribute.setName(KZLocalization::localizedString(name, name, attributesTable));
+        attribute.setName(name);
         attribute.setRaw(firstNumber());
         attribute.setNvmeValue(QString::number(attribute.getRaw()));
     } else {
         attribute.setIDNumber(m_nvmeNextAttributeID);
         --m_nvmeNextAttributeID;
-        attribute.setName(KZLocalization::localizedString(name, name, attributesTable));
+        attribute.setName(name);
         attribute.setNvmeValue(value);
     }
     return attribute;
@@ -377,31 +380,37 @@ void KZSMARTDrive::evaluateAttribute(const KZSMARTAttribute &attribute,
         switch (id) {
         case 5:
             m_reallocatedSectorsFail = 3;
-            addFailureReasonsString(QStringLiteral("Reallocated bad sector status is failed"));
+            addFailureReasonsString(reason(
+                QT_TRANSLATE_NOOP("KZRecordedTexts", "Reallocated bad sector status is failed")));
             break;
         case 190:
             if (!ignore190) {
                 m_otherAttributesFail = 3;
-                addFailureReasonsString(QStringLiteral("Attribute 190 status is failed"));
+                addFailureReasonsString(
+                    reason(QT_TRANSLATE_NOOP("KZRecordedTexts", "Attribute 190 status is failed")));
             }
             break;
         case 196:
             if (!ignore196) {
                 m_reallocatedEventsFail = 3;
-                addFailureReasonsString(QStringLiteral("Reallocated event status is failed"));
+                addFailureReasonsString(reason(
+                    QT_TRANSLATE_NOOP("KZRecordedTexts", "Reallocated event status is failed")));
             }
             break;
         case 197:
             m_currentSectorsFail = 3;
-            addFailureReasonsString(QStringLiteral("Current bad sectors status is failed"));
+            addFailureReasonsString(reason(
+                QT_TRANSLATE_NOOP("KZRecordedTexts", "Current bad sectors status is failed")));
             break;
         case 198:
             m_offlineSectorsFail = 3;
-            addFailureReasonsString(QStringLiteral("Offline bad sector status is failed"));
+            addFailureReasonsString(reason(
+                QT_TRANSLATE_NOOP("KZRecordedTexts", "Offline bad sector status is failed")));
             break;
         default:
             m_otherAttributesFail = 3;
-            addFailureReasonsString(QStringLiteral("Attribute %1 failed").arg(id));
+            addFailureReasonsString(
+                KZRecordedTexts::english(KZRecordedTexts::attributeFailed, {QString::number(id)}));
             break;
         }
         debugLog(QStringLiteral("Found failed attribute!!"));
@@ -411,34 +420,37 @@ void KZSMARTDrive::evaluateAttribute(const KZSMARTAttribute &attribute,
         switch (id) {
         case 5:
             m_reallocatedSectorsFail = 2;
-            addFailureReasonsString(
-                QStringLiteral("Reallocated bad sector status failed in the past"));
+            addFailureReasonsString(reason(QT_TRANSLATE_NOOP(
+                "KZRecordedTexts", "Reallocated bad sector status failed in the past")));
             break;
         case 190:
             if (!ignore190) {
                 m_otherAttributesFail = 2;
-                addFailureReasonsString(
-                    QStringLiteral("Attribute 190 status is failed in the past"));
+                addFailureReasonsString(reason(QT_TRANSLATE_NOOP(
+                    "KZRecordedTexts", "Attribute 190 status is failed in the past")));
             }
             break;
         case 196:
             if (!ignore196) {
                 m_reallocatedEventsFail = 2;
-                addFailureReasonsString(
-                    QStringLiteral("Reallocated event status failed in the past"));
+                addFailureReasonsString(reason(QT_TRANSLATE_NOOP(
+                    "KZRecordedTexts", "Reallocated event status failed in the past")));
             }
             break;
         case 197:
             m_currentSectorsFail = 2;
-            addFailureReasonsString(QStringLiteral("Current bad sector status failed in the past"));
+            addFailureReasonsString(reason(QT_TRANSLATE_NOOP(
+                "KZRecordedTexts", "Current bad sector status failed in the past")));
             break;
         case 198:
             m_offlineSectorsFail = 2;
-            addFailureReasonsString(QStringLiteral("Offline bad sector status failed in the past"));
+            addFailureReasonsString(reason(QT_TRANSLATE_NOOP(
+                "KZRecordedTexts", "Offline bad sector status failed in the past")));
             break;
         default:
             m_otherAttributesFail = 2;
-            addFailureReasonsString(QStringLiteral("Attribute %1 failed in the past").arg(id));
+            addFailureReasonsString(KZRecordedTexts::english(
+                KZRecordedTexts::attributeFailedInThePast, {QString::number(id)}));
             break;
         }
         debugLog(QStringLiteral("Found failing in the past attribute!!"));
@@ -456,13 +468,17 @@ void KZSMARTDrive::evaluateAttribute(const KZSMARTAttribute &attribute,
     };
     static const CountRule rules[] = {
         {5, "_LastReallocatedSectorCount", &KZSMARTDrive::m_reallocatedSectorsFail,
-         "Too many reallocated bad sectors", "Found too many reallocated bad sectors!!!"},
+         QT_TRANSLATE_NOOP("KZRecordedTexts", "Too many reallocated bad sectors"),
+         "Found too many reallocated bad sectors!!!"},
         {196, "_LastReallocatedEventCount", &KZSMARTDrive::m_reallocatedEventsFail,
-         "Too many reallocated events", "Found too many reallocated events!!!"},
+         QT_TRANSLATE_NOOP("KZRecordedTexts", "Too many reallocated events"),
+         "Found too many reallocated events!!!"},
         {197, "_LastCurrentSectorCount", &KZSMARTDrive::m_currentSectorsFail,
-         "Too many current bad sectors", "Found too many current bad sectors!!!"},
+         QT_TRANSLATE_NOOP("KZRecordedTexts", "Too many current bad sectors"),
+         "Found too many current bad sectors!!!"},
         {198, "_LastOfflineSectorCount", &KZSMARTDrive::m_offlineSectorsFail,
-         "Too many offline bad sectors", "Found too many offline bad sectors!!!"},
+         QT_TRANSLATE_NOOP("KZRecordedTexts", "Too many offline bad sectors"),
+         "Found too many offline bad sectors!!!"},
     };
     for (const CountRule &rule : rules) {
         if (rule.id != id)
@@ -478,7 +494,7 @@ void KZSMARTDrive::evaluateAttribute(const KZSMARTAttribute &attribute,
         if (grew && m_health != 3 && this->*rule.level != 3) {
             m_health = 2;
             this->*rule.level = 2;
-            addFailureReasonsString(QString::fromLatin1(rule.reason));
+            addFailureReasonsString(reason(rule.reason));
             debugLog(QString::fromLatin1(rule.debugLine));
         }
         // A saved report is judged with the live drive's remembered count

@@ -2,40 +2,9 @@
 // durations, and the texts and yes/no answers derived from them.
 #include "KZSMARTDrive.h"
 
-#include "KZLocalization.h"
 #include "KZLog.h"
 #include "KZPreferenceKeys.h"
 #include "KZPreferences.h"
-
-namespace {
-
-// Fills the "%d" placeholders of a (possibly translated) text with a number
-// and turns "%%" into "%"; any other "%" stays as written.
-QString formatWithNumber(const QString &format, qint64 number)
-{
-    QString result;
-    result.reserve(format.size() + 8);
-    for (qsizetype at = 0; at < format.size(); ++at) {
-        const QChar c = format.at(at);
-        if (c == QLatin1Char('%') && at + 1 < format.size()) {
-            const QChar next = format.at(at + 1);
-            if (next == QLatin1Char('%')) {
-                result += QLatin1Char('%');
-                ++at;
-                continue;
-            }
-            if (next == QLatin1Char('d')) {
-                result += QString::number(number);
-                ++at;
-                continue;
-            }
-        }
-        result += c;
-    }
-    return result;
-}
-
-} // namespace
 
 void KZSMARTDrive::parseCapabilities()
 {
@@ -79,7 +48,8 @@ void KZSMARTDrive::parseCapabilities()
             if (code >= 3 && code <= 7 && !failedTestIsNew && m_health != 3) {
                 m_health = 2;
                 m_selftestFail = true;
-                addFailureReasonsString(QStringLiteral("Failed selftest status"));
+                addFailureReasonsString(QString::fromLatin1(
+                    QT_TRANSLATE_NOOP("KZRecordedTexts", "Failed selftest status")));
                 debugLog(QStringLiteral("Found Failing selftest status!!"));
             }
         }
@@ -207,76 +177,60 @@ bool KZSMARTDrive::driveErrorLogging() const
 QString KZSMARTDrive::driveOfflineDataCollectionActivity() const
 {
     const quint32 activity = m_offlineDataStatus & 127;
-    const auto text = [](const char *key, const char *english) {
-        return KZLocalization::localizedString(QString::fromLatin1(key),
-                                               QString::fromLatin1(english));
-    };
     switch (activity) {
     case 0:
-        return text("ODCANeverStarted", "was never started");
+        return tr("was never started");
     case 2:
-        return text("ODCANoError", "was completed without error");
+        return tr("was completed without error");
     case 3:
-        return text("ODCAInProgress", "is in progress");
+        return tr("is in progress");
     case 4:
-        return text("ODCASuspendedCommand", "was suspended by an interrupting command from host");
+        return tr("was suspended by an interrupting command from host");
     case 5:
-        return text("ODCAAbortedCommand", "was aborted by an interrupting command from host");
+        return tr("was aborted by an interrupting command from host");
     case 6:
-        return text("ODCAAbortedDevice", "was aborted by the device with a fatal error");
+        return tr("was aborted by the device with a fatal error");
     default:
         break;
     }
     if (activity >= 64)
-        return text("ODCAVenderSpecific", "is in a Vendor Specific state");
-    return text("ODCAReserved", "is in a Reserved state");
+        return tr("is in a Vendor Specific state");
+    return tr("is in a Reserved state");
 }
 
 QString KZSMARTDrive::driveSelfTestExecution() const
 {
     const quint32 code = quint32(m_selftestStatus >> 4);
-    const auto text = [](const char *key, const char *english) {
-        return KZLocalization::localizedString(QString::fromLatin1(key),
-                                               QString::fromLatin1(english));
-    };
     switch (code) {
     case 0:
-        return text("STNoError", "The previous self-test routine completed without error or no "
-                                 "self-test has ever been run.");
+        return tr("The previous self-test routine completed without error or no "
+                  "self-test has ever been run.");
     case 1:
-        return text("STHostAborted", "The self-test routine was aborted by the host.");
+        return tr("The self-test routine was aborted by the host.");
     case 2:
-        return text("STHostInterrupted",
-                    "The self-test routine was interrupted by the host with a hard or soft reset.");
+        return tr("The self-test routine was interrupted by the host with a hard or soft reset.");
     case 3:
-        return text("STUnknownError",
-                    "A fatal error or unknown test error occurred while the device was executing "
-                    "its self-test routine and the device was unable to complete the self-test "
-                    "routine.");
+        return tr("A fatal error or unknown test error occurred while the device was executing "
+                  "its self-test routine and the device was unable to complete the self-test "
+                  "routine.");
     case 4:
-        return text("STTestElementFailure",
-                    "The previous self-test completed having a test element that failed and the "
-                    "test element that failed is not known.");
+        return tr("The previous self-test completed having a test element that failed and the "
+                  "test element that failed is not known.");
     case 5:
-        return text("STElectricalElementFailure",
-                    "The previous self-test completed having the electrical element of the test "
-                    "failed.");
+        return tr("The previous self-test completed having the electrical element of the test "
+                  "failed.");
     case 6:
-        return text("STServoElementFailure",
-                    "The previous self-test completed having the servo (and/or seek) element of "
-                    "the test failed.");
+        return tr("The previous self-test completed having the servo (and/or seek) element of "
+                  "the test failed.");
     case 7:
-        return text("STReadElementFailure",
-                    "The previous self-test completed having the read element of the test failed.");
+        return tr("The previous self-test completed having the read element of the test failed.");
     case 8:
-        return text("STHandlingDamage",
-                    "The previous self-test completed having a test element that failed and the "
-                    "device is suspected of having handling damage.");
+        return tr("The previous self-test completed having a test element that failed and the "
+                  "device is suspected of having handling damage.");
     case 15:
-        return formatWithNumber(
-            text("STInProgress", "Self-test routine in progress... %d%% of test remaining."),
-            (m_selftestStatus & 0x0f) * 10);
+        return tr("Self-test routine in progress... %1% of test remaining.")
+            .arg((m_selftestStatus & 0x0f) * 10);
     default:
-        return text("STReserved", "Reserved");
+        return tr("Reserved");
     }
 }

@@ -220,7 +220,8 @@ void KZSMARTDrive::checkErrorCount()
         if (remembered < m_errorCount) {
             m_health = 2;
             m_errorsFail = true;
-            addFailureReasonsString(QStringLiteral("Too many drive errors"));
+            addFailureReasonsString(
+                QString::fromLatin1(QT_TRANSLATE_NOOP("KZRecordedTexts", "Too many drive errors")));
             debugLog(QStringLiteral("Found too many drive errors!!"));
         }
     }

@@ -1,14 +1,19 @@
 // The plain-text report of a drive: identity, health, capabilities, the
 // attribute table, the error log and the self-test log, in a fixed layout.
+// Its labels are in the language of the installed catalogue (English where
+// none is, as in the command-line tool); the values are the drive's.
 #include "KZSMARTDrive.h"
 
 namespace {
 
-const QString notSet = QStringLiteral("*not set*");
+QString notSet()
+{
+    return QCoreApplication::translate("KZSMARTDrive", "*not set*");
+}
 
 QString orNotSet(const std::optional<QString> &text)
 {
-    return text.value_or(notSet);
+    return text.value_or(notSet());
 }
 
 } // namespace
@@ -16,76 +21,79 @@ QString orNotSet(const std::optional<QString> &text)
 QString KZSMARTDrive::description() const
 {
     QString text;
-    text += QStringLiteral("location: ") + (m_location.isEmpty() ? notSet : m_location) +
-            QLatin1Char('\n');
-    text += QString::asprintf("partition count: %llu", qulonglong(m_partitionCount)) +
-            QLatin1Char('\n');
+    text += tr("location: ") + (m_location.isEmpty() ? notSet() : m_location) + QLatin1Char('\n');
+    text += tr("partition count: %1").arg(m_partitionCount) + QLatin1Char('\n');
     if (m_partitionCount > 0) {
-        text += QStringLiteral("partitions: ");
+        text += tr("partitions: ");
         for (const QString &name : m_partitionNames)
             text += name + QStringLiteral(", ");
     }
     text += QLatin1Char('\n');
-    text += QStringLiteral("SMART Support: ") +
-            (m_smartSupport ? QStringLiteral("Supported") : QStringLiteral("Unsupported")) +
+    text += tr("SMART Support: ") + (m_smartSupport ? tr("Supported") : tr("Unsupported")) +
             QLatin1Char('\n');
-    text += QStringLiteral("Last SMART Error: ") + orNotSet(m_smartError);
+    text += tr("Last SMART Error: ") + orNotSet(m_smartError);
     if (!m_smartSupport)
         return text;
     text += QLatin1Char('\n');
 
     const std::pair<const char *, const std::optional<QString> *> identity[] = {
-        {"Model Family: ", &m_modelFamily},   {"Model: ", &m_model},
-        {"Serial Number: ", &m_serialNumber}, {"Firmware Version: ", &m_firmwareVersion},
-        {"Capacity: ", &m_capacity},          {"ATA Version: ", &m_ataVersion},
-        {"SATA Version: ", &m_sataVersion},   {"Rotation Rate: ", &m_rotationRate},
+        {QT_TR_NOOP("Model Family: "), &m_modelFamily},
+        {QT_TR_NOOP("Model: "), &m_model},
+        {QT_TR_NOOP("Serial Number: "), &m_serialNumber},
+        {QT_TR_NOOP("Firmware Version: "), &m_firmwareVersion},
+        {QT_TR_NOOP("Capacity: "), &m_capacity},
+        {QT_TR_NOOP("ATA Version: "), &m_ataVersion},
+        {QT_TR_NOOP("SATA Version: "), &m_sataVersion},
+        {QT_TR_NOOP("Rotation Rate: "), &m_rotationRate},
     };
     for (const auto &[label, value] : identity)
-        text += QLatin1String(label) + orNotSet(*value) + QLatin1Char('\n');
+        text += tr(label) + orNotSet(*value) + QLatin1Char('\n');
 
-    text += QStringLiteral("Health: ");
+    text += tr("Health: ");
     switch (m_health) {
     case 1:
-        text += QStringLiteral("Passed\n");
+        text += tr("Passed") + QLatin1Char('\n');
         break;
     case 2:
-        text += QStringLiteral("Failing\n");
+        text += tr("Failing") + QLatin1Char('\n');
         break;
     case 3:
-        text += QStringLiteral("Failed\n");
+        text += tr("Failed") + QLatin1Char('\n');
         break;
     default:
-        text += QStringLiteral("Unknown\n");
+        text += tr("Unknown") + QLatin1Char('\n');
         break;
     }
-    text += QStringLiteral("Overall Health: ") + orNotSet(m_overallHealth) + QLatin1Char('\n');
+    text += tr("Overall Health: ") + orNotSet(m_overallHealth) + QLatin1Char('\n');
 
-    text += QString::asprintf("Offline Data Status: %X\n", m_offlineDataStatus);
-    text += QString::asprintf("Self Test Status: %d\n", m_selftestStatus);
-    text += QString::asprintf("Offline Data Collection Time: %d\n", m_timeOfflineData);
-    text += QString::asprintf("Data Collection Capabilities: %X\n", m_dataCapabilities);
-    text += QString::asprintf("SMART Capabilities: %X\n", m_smartCapabilities);
-    text += QString::asprintf("Error Logging Capabilities: %X\n", m_errorLoggingCapabilities);
-    text += QString::asprintf("Short Self Test Time: %d\n", m_shortSelftestTime);
-    text += QString::asprintf("Long Self Test Time: %d\n", m_longSelftestTime);
-    text += QString::asprintf("Conveyance Self Test Time: %d\n", m_conveyanceSelftestTime);
+    const auto line = [](const QString &label, const QString &value) {
+        return label + value + QLatin1Char('\n');
+    };
+    const auto hex = [](quint64 value) { return QString::number(value, 16).toUpper(); };
+    text += line(tr("Offline Data Status: "), hex(m_offlineDataStatus));
+    text += line(tr("Self Test Status: "), QString::number(m_selftestStatus));
+    text += line(tr("Offline Data Collection Time: "), QString::number(m_timeOfflineData));
+    text += line(tr("Data Collection Capabilities: "), hex(m_dataCapabilities));
+    text += line(tr("SMART Capabilities: "), hex(m_smartCapabilities));
+    text += line(tr("Error Logging Capabilities: "), hex(m_errorLoggingCapabilities));
+    text += line(tr("Short Self Test Time: "), QString::number(m_shortSelftestTime));
+    text += line(tr("Long Self Test Time: "), QString::number(m_longSelftestTime));
+    text += line(tr("Conveyance Self Test Time: "), QString::number(m_conveyanceSelftestTime));
 
-    text += QString::asprintf("Attribute Log Revision: %d\n", m_attributeRevision);
-    text += QString::asprintf("Attribute Count: %d\n", m_attributeCount);
-    text += QStringLiteral("Attributes:\n");
+    text += line(tr("Attribute Log Revision: "), QString::number(m_attributeRevision));
+    text += line(tr("Attribute Count: "), QString::number(m_attributeCount));
+    text += tr("Attributes:") + QLatin1Char('\n');
     if (!m_isNVMe)
-        text +=
-            QStringLiteral("ID#   ATTRIBUTE NAME                         FLAG       VALUE   WORST"
-                           "   THRESH  TYPE         UPDATED     FAILED    RAW VALUE\n");
+        text += KZSMARTAttribute::heading() + QLatin1Char('\n');
     for (const KZSMARTAttribute &attribute : m_attributes.value_or(QList<KZSMARTAttribute>()))
         text += attribute.description() + QLatin1Char('\n');
 
-    text += QString::asprintf("Error Log Version: %d\n", m_errorLogVersion);
-    text += QString::asprintf("Error Count: %d\n", m_errorCount);
-    text += QStringLiteral("Error Log: \n");
+    text += line(tr("Error Log Version: "), QString::number(m_errorLogVersion));
+    text += line(tr("Error Count: "), QString::number(m_errorCount));
+    text += tr("Error Log: ") + QLatin1Char('\n');
     const QList<KZSMARTErrorLog> errors = m_errorLog.value_or(QList<KZSMARTErrorLog>());
     if (errors.isEmpty()) {
-        text += QStringLiteral("No errors logged.\n");
+        text += tr("No errors logged.") + QLatin1Char('\n');
     } else {
         // NVMe entries are rows of one table.
         if (errors.first().isNVMe())
@@ -94,15 +102,14 @@ QString KZSMARTDrive::description() const
             text += entry.description() + QLatin1Char('\n');
     }
 
-    text += QString::asprintf("Self Test Log Revision: %d\n", m_selfTestLogRevision);
-    text += QString::asprintf("Self Test Log Count: %llu\n", qulonglong(m_selfTestCount));
-    text += QStringLiteral("Self Test Log:\n\n");
+    text += line(tr("Self Test Log Revision: "), QString::number(m_selfTestLogRevision));
+    text += line(tr("Self Test Log Count: "), QString::number(m_selfTestCount));
+    text += tr("Self Test Log:") + QStringLiteral("\n\n");
     const QList<KZSMARTSelfTestLog> tests = m_selfTestLog.value_or(QList<KZSMARTSelfTestLog>());
     if (tests.isEmpty()) {
-        text += QStringLiteral("No self tests logged.\n\n");
+        text += tr("No self tests logged.") + QStringLiteral("\n\n");
     } else {
-        text += QStringLiteral("Num  Test_Description    Status                   Remaining  "
-                               "LifeTime(hours)  LBA_of_first_error\n");
+        text += KZSMARTSelfTestLog::heading() + QLatin1Char('\n');
         for (const KZSMARTSelfTestLog &entry : tests)
             text += entry.description() + QLatin1Char('\n');
     }

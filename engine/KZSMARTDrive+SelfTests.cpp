@@ -161,7 +161,8 @@ void KZSMARTDrive::parseSelftestLog()
     if (newFailure && m_health != 3) {
         m_health = 2;
         m_newTestFail = true;
-        addFailureReasonsString(QStringLiteral("Tests with errors"));
+        addFailureReasonsString(
+            QString::fromLatin1(QT_TRANSLATE_NOOP("KZRecordedTexts", "Tests with errors")));
         debugLog(QStringLiteral("Found tests with errors!!"));
     }
     // A saved report leaves the live drive's remembered hours alone.

@@ -2,10 +2,10 @@
 
 #include "KZAtomicFile.h"
 #include "KZException.h"
-#include "KZLocalization.h"
 #include "KZLog.h"
 #include "KZPaths.h"
 #include "KZPreferences.h"
+#include "KZRecordedTexts.h"
 #include "KZSmartctlHelper.h"
 #include "KZTask.h"
 
@@ -29,10 +29,24 @@ const char *const openFailureMarkers[] = {
 
 const QString ambiguousText = QStringLiteral("SMART support is: Ambiguous");
 const QString syntaxErrorText = QStringLiteral("Syntax error: No information found");
-const QString healthCheckFailure =
-    QStringLiteral("SMART overall-health self-assessment test failed");
-const QString ambiguousFailure = QStringLiteral(
-    "smartctl returned error message: SMART support is ambiguous but SMART cannot be enabled.");
+// Recorded in English; KZRecordedTexts::shown() translates them for a person.
+const QString healthCheckFailure = QString::fromLatin1(
+    QT_TRANSLATE_NOOP("KZRecordedTexts", "SMART overall-health self-assessment test failed"));
+const QString ambiguousFailure = QString::fromLatin1(
+    QT_TRANSLATE_NOOP("KZRecordedTexts", "smartctl returned error message: SMART support is "
+                                         "ambiguous but SMART cannot be enabled."));
+const QString cutOffReason = QString::fromLatin1(
+    QT_TRANSLATE_NOOP("KZRecordedTexts", "smartctl's output ended in the middle of a line"));
+
+QString timedOutReason(int seconds)
+{
+    return KZRecordedTexts::english(KZRecordedTexts::timedOut, {QString::number(seconds)});
+}
+
+QString alertText(const char *pattern)
+{
+    return KZRecordedTexts::english(pattern, {KZRecordedTexts::supportEmailAddress});
+}
 
 } // namespace
 
@@ -227,9 +241,7 @@ QString KZSMARTDrive::readFailureName(ReadFailure failure)
 
 QString KZSMARTDrive::permissionDeniedReason(const QString &location)
 {
-    return QStringLiteral("cannot read %1: permission denied \u2014 run as root or install the "
-                          "helper")
-        .arg(location);
+    return KZRecordedTexts::english(KZRecordedTexts::permissionDenied, {location});
 }
 
 bool KZSMARTDrive::judgeRunnerFailure(const KZTask &task, const std::optional<QStringList> &lines)
@@ -243,24 +255,25 @@ bool KZSMARTDrive::judgeRunnerFailure(const KZTask &task, const std::optional<QS
             const char *name = ::sigabbrev_np(signal);
             recordReadFailure(
                 ReadFailure::Killed,
-                QStringLiteral("smartctl was stopped by signal %1%2")
-                    .arg(signal)
-                    .arg(name ? QStringLiteral(" (SIG%1)").arg(QLatin1String(name)) : QString()));
+                KZRecordedTexts::english(
+                    KZRecordedTexts::killed,
+                    {QString::number(signal),
+                     name ? QStringLiteral(" (SIG%1)").arg(QLatin1String(name)) : QString()}));
             return true;
         }
         case KZTask::Failure::TimedOut:
-            recordReadFailure(
-                ReadFailure::TimedOut,
-                QStringLiteral("smartctl did not answer within %1 s").arg(task.timeout()));
+            recordReadFailure(ReadFailure::TimedOut, timedOutReason(task.timeout()));
             break;
         case KZTask::Failure::OutputTooLarge:
             recordReadFailure(ReadFailure::OutputTooLarge,
-                              QStringLiteral("smartctl printed more than %1 MB")
-                                  .arg(KZTask::defaultOutputLimit / (1024 * 1024)));
+                              KZRecordedTexts::english(
+                                  KZRecordedTexts::outputTooLarge,
+                                  {QString::number(KZTask::defaultOutputLimit / (1024 * 1024))}));
             break;
         case KZTask::Failure::None:
             recordReadFailure(ReadFailure::NotSmartctl,
-                              QStringLiteral("smartctl gave no readable output"));
+                              QString::fromLatin1(QT_TRANSLATE_NOOP(
+                                  "KZRecordedTexts", "smartctl gave no readable output")));
             break;
         }
         KZLog::log(QStringLiteral("smartctl returned no answer for %1: %2")
@@ -275,17 +288,17 @@ bool KZSMARTDrive::judgeRunnerFailure(const KZTask &task, const std::optional<QS
     ReadFailure failure = ReadFailure::NotSmartctl;
     if (lines->isEmpty()) {
         failure = ReadFailure::NoOutput;
-        reason = QStringLiteral("smartctl printed nothing");
+        reason =
+            QString::fromLatin1(QT_TRANSLATE_NOOP("KZRecordedTexts", "smartctl printed nothing"));
     } else if (task.outputCutOff()) {
         failure = ReadFailure::CutOff;
-        reason = QStringLiteral("smartctl's output ended in the middle of a line");
+        reason = cutOffReason;
     } else if (const QString first = lines->first().trimmed();
                !first.startsWith(QLatin1String("smartctl "))) {
         reason = first.contains(QChar::ReplacementCharacter)
-                     ? QStringLiteral("smartctl's output is not readable text")
-                     : QStringLiteral("smartctl's output is not a smartctl report (it begins "
-                                      "\"%1\")")
-                           .arg(first.left(60));
+                     ? QString::fromLatin1(QT_TRANSLATE_NOOP(
+                           "KZRecordedTexts", "smartctl's output is not readable text"))
+                     : KZRecordedTexts::english(KZRecordedTexts::notAReport, {first.left(60)});
     }
     if (!reason)
         return false;
@@ -312,7 +325,8 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
         KZLog::log(
             QStringLiteral("Could not locate smartctl binary. Please reinstall application."));
         recordReadFailure(ReadFailure::NotRunnable,
-                          QStringLiteral("smartctl was not found; install smartmontools"));
+                          QString::fromLatin1(QT_TRANSLATE_NOOP(
+                              "KZRecordedTexts", "smartctl was not found; install smartmontools")));
         return std::nullopt;
     }
     const QString &program = command->program;
@@ -339,9 +353,7 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
         }
         // A drive that stops answering while it is captured has not answered.
         if (task.failure() == KZTask::Failure::TimedOut)
-            recordReadFailure(
-                ReadFailure::TimedOut,
-                QStringLiteral("smartctl did not answer within %1 s").arg(task.timeout()));
+            recordReadFailure(ReadFailure::TimedOut, timedOutReason(task.timeout()));
         return std::nullopt;
     }
 
@@ -359,15 +371,10 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
         KZLog::log(QStringLiteral("Exception occured in runSMARTBinary- %1: %2")
                        .arg(KZException::nameOf(error), KZException::reasonOf(error)));
         if (task.outputCutOff())
-            recordReadFailure(ReadFailure::CutOff,
-                              QStringLiteral("smartctl's output ended in the middle of a line"));
+            recordReadFailure(ReadFailure::CutOff, cutOffReason);
         else
             recordReadFailure(ReadFailure::NotRunnable, KZException::reasonOf(error));
-        recordAlert(KZLocalization::localizedString(
-                        QStringLiteral("Exception2"),
-                        QStringLiteral("An error occurred attempting to scan for SMART data. "
-                                       "Tarnwell may work incorrectly. Please contact ")) +
-                    KZSupportEmailAddress + QStringLiteral(" for help."));
+        recordAlert(alertText(KZRecordedTexts::runAlert));
         return std::nullopt;
     }
 
@@ -406,7 +413,7 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
         KZLog::log(
             QStringLiteral("(\n    \"%1\"\n)").arg(lines->join(QStringLiteral("\",\n    \""))));
         m_smartSupport = false;
-        m_smartError = QStringLiteral("unknown error");
+        m_smartError = QString::fromLatin1(QT_TRANSLATE_NOOP("KZRecordedTexts", "unknown error"));
         return std::nullopt;
     }
 
@@ -439,8 +446,9 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
         debugLog(QStringLiteral("smartctl returned error message: %1").arg(firstLine));
         m_smartSupport = false;
         m_runVeryPermissive = false;
-        recordReadFailure(ReadFailure::DeviceError,
-                          QStringLiteral("the disk did not answer: %1").arg(firstLine.trimmed()));
+        recordReadFailure(
+            ReadFailure::DeviceError,
+            KZRecordedTexts::english(KZRecordedTexts::deviceError, {firstLine.trimmed()}));
         KZLog::log(QStringLiteral("smartctl returned no answer for %1: %2")
                        .arg(m_location, m_readFailureReason));
         return std::nullopt;
@@ -455,9 +463,9 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
                 debugLog(QStringLiteral("smartctl returned error message: %1").arg(line));
                 m_smartSupport = false;
                 m_runVeryPermissive = false;
-                recordReadFailure(
-                    ReadFailure::UnreadableCapture,
-                    QStringLiteral("cannot replay %1: %2").arg(m_location, line.trimmed()));
+                recordReadFailure(ReadFailure::UnreadableCapture,
+                                  KZRecordedTexts::english(KZRecordedTexts::cannotReplay,
+                                                           {m_location, line.trimmed()}));
                 return std::nullopt;
             }
         }
@@ -700,12 +708,7 @@ void KZSMARTDrive::finishRefresh(const std::function<void()> &capture)
         addFailureReasonsString(healthCheckFailure);
 
     if (m_exceptionOccurred)
-        recordAlert(KZLocalization::localizedString(
-                        QStringLiteral("Exception2"),
-                        QStringLiteral("An error occurred attempting to read some SMART data. "
-                                       "That data will not be available to view. Please "
-                                       "contact ")) +
-                    KZSupportEmailAddress + QStringLiteral(" for help."));
+        recordAlert(alertText(KZRecordedTexts::readAlert));
 }
 
 std::optional<QString> KZSMARTDrive::sleepingModeOf(const QStringList &lines)

@@ -3,6 +3,7 @@
 #include "KZReportSections.h"
 #include "KZSMARTAttribute.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QJsonObject>
 #include <QList>
@@ -21,6 +22,9 @@ class KZTask;
 
 class KZSMARTDrive
 {
+    // Texts of the windows and the plain-text report (tr()).
+    Q_DECLARE_TR_FUNCTIONS(KZSMARTDrive)
+
 public:
     // The smartctl command the next run performs.
     enum ArgumentCode : quint64

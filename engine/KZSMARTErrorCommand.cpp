@@ -1,5 +1,6 @@
 #include "KZSMARTErrorCommand.h"
 
+#include <QCoreApplication>
 #include <QJsonValue>
 
 namespace {
@@ -29,7 +30,7 @@ QJsonObject KZSMARTErrorCommand::toJSON() const
 
 QString KZSMARTErrorCommand::description() const
 {
-    const QString notSet = QStringLiteral("*not set*");
+    const QString notSet = QCoreApplication::translate("KZSMARTDrive", "*not set*");
     return QString::asprintf("%02X %02X %02X %02X %02X %02X %02X %02X", m_registerCR, m_registerFR,
                              m_registerSC, m_registerSN, m_registerCL, m_registerCH, m_registerDH,
                              m_registerDC) +

@@ -1,7 +1,5 @@
 #include "KZSMARTErrorLog.h"
 
-#include "KZLocalization.h"
-
 #include <QJsonArray>
 #include <QJsonValue>
 
@@ -14,31 +12,24 @@ std::optional<QString> KZSMARTErrorLog::getLastErrorCommand() const
 
 QString KZSMARTErrorLog::errorTypeToString(qint32 code)
 {
-    struct Text
-    {
-        const char *key;
-        const char *english;
+    static const char *const texts[] = {
+        QT_TR_NOOP("Unknown"),
+        QT_TR_NOOP("Command Aborted"),
+        QT_TR_NOOP("Address Mark Not Found"),
+        QT_TR_NOOP("Command Timed Out"),
+        QT_TR_NOOP("End Of Media"),
+        QT_TR_NOOP("Interface CRC error"),
+        QT_TR_NOOP("Identity Not Found"),
+        QT_TR_NOOP("ILI"),
+        QT_TR_NOOP("Media Changed"),
+        QT_TR_NOOP("Media Change Request"),
+        QT_TR_NOOP("No Media"),
+        QT_TR_NOOP("Obsolete"),
+        QT_TR_NOOP("TracK 0 Not Found"),
+        QT_TR_NOOP("Uncorrectable Error"),
+        QT_TR_NOOP("Write Protected"),
     };
-    static const Text texts[] = {
-        {"UNK", "Unknown"},
-        {"ABORT", "Command Aborted"},
-        {"AMNF", "Address Mark Not Found"},
-        {"CTO", "Command Timed Out"},
-        {"EOM", "End Of Media"},
-        {"ICRC", "Interface CRC error"},
-        {"IDNF", "Identity Not Found"},
-        {"ILI", "ILI"},
-        {"MC", "Media Changed"},
-        {"MCR", "Media Change Request"},
-        {"NM", "No Media"},
-        {"OBS", "Obsolete"},
-        {"TK0NF", "TracK 0 Not Found"},
-        {"UNC", "Uncorrectable Error"},
-        {"WP", "Write Protected"},
-    };
-    const Text &text = code > 0 && code < qint32(std::size(texts)) ? texts[code] : texts[0];
-    return KZLocalization::localizedString(QString::fromLatin1(text.key),
-                                           QString::fromLatin1(text.english));
+    return tr(code > 0 && code < qint32(std::size(texts)) ? texts[code] : texts[0]);
 }
 
 QJsonObject KZSMARTErrorLog::toJSON() const
@@ -155,34 +146,31 @@ QString KZSMARTErrorLog::description() const
                  hex(m_vendorSpecific, 2, 5))
             .arg(m_message.value_or(QStringLiteral("-")));
     }
-    QString text = QString::asprintf("Error %d occured at disk power-on lifetime: %d hours\n",
-                                     m_number, m_time);
-    text += QStringLiteral("  When the command that caused the error occurred, %1\n")
-                .arg(m_activity.value_or(QStringLiteral("*not set*")));
-    text += QStringLiteral("  After command completion occurred, registers were:\n"
+    QString text =
+        tr("Error %1 occured at disk power-on lifetime: %n hours", nullptr, m_time).arg(m_number) +
+        QLatin1Char('\n');
+    text +=
+        QStringLiteral("  ") +
+        tr("When the command that caused the error occurred, %1")
+            .arg(m_activity.value_or(QCoreApplication::translate("KZSMARTDrive", "*not set*"))) +
+        QLatin1Char('\n');
+    text += QStringLiteral("  ") + tr("After command completion occurred, registers were:") +
+            QStringLiteral("\n"
                            "  ER ST SC SN CL CH DH\n"
                            "  -- -- -- -- -- -- --\n");
     text += QString::asprintf("  %02X %02X %02X %02X %02X %02X %02X\n", m_registerER, m_registerST,
                               m_registerSC, m_registerSN, m_registerCL, m_registerCH, m_registerDH);
     const QString lba = QString::number(quint64(m_lba), 16).toUpper();
-    if (m_error2 < 1) {
-        if (m_sectors < 1)
-            text += QStringLiteral("  Error: %1\n").arg(getError1());
-        else
-            text += QStringLiteral("  Error: %1  with %2 sectors at LBA = %3\n")
-                        .arg(getError1())
-                        .arg(m_sectors)
-                        .arg(lba);
-    } else {
-        if (m_sectors < 1)
-            text += QStringLiteral("  Error: %1, %2\n").arg(getError1(), getError2());
-        else
-            text += QStringLiteral("  Error: %1, %2 with %3 sectors at LBA = %4\n")
-                        .arg(getError1(), getError2())
-                        .arg(m_sectors)
-                        .arg(lba);
-    }
-    text += QStringLiteral("  Commands leading to the command that caused the error were:\n"
+    const QString errors =
+        m_error2 < 1 ? getError1() : getError1() + QStringLiteral(", ") + getError2();
+    const QString sectors =
+        m_sectors < 1 ? QString()
+                      : (m_error2 < 1 ? QStringLiteral(" ") : QString()) +
+                            tr(" with %n sectors at LBA = %1", nullptr, m_sectors).arg(lba);
+    text += QStringLiteral("  ") + tr("Error: %1").arg(errors + sectors) + QLatin1Char('\n');
+    text += QStringLiteral("  ") +
+            tr("Commands leading to the command that caused the error were:") +
+            QStringLiteral("\n"
                            "  CR FR SC SN CL CH DH DC   Powered_Up_Time  Command/Feature_Name\n"
                            "  -- -- -- -- -- -- -- --  ----------------  --------------------\n");
     for (const KZSMARTErrorCommand &command : getErrorCommands())

@@ -2,6 +2,7 @@
 
 #include "KZSMARTErrorCommand.h"
 
+#include <QCoreApplication>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
@@ -18,6 +19,9 @@
 // entry names none, and the NVMe fields below hold the rest of the row.
 class KZSMARTErrorLog
 {
+    // Texts of the windows and the plain-text report (tr()).
+    Q_DECLARE_TR_FUNCTIONS(KZSMARTErrorLog)
+
 public:
     // Error type codes, as found in the register line's description.
     enum ErrorType : qint32

@@ -23,9 +23,15 @@ QJsonObject KZSMARTSelfTestLog::toJSON() const
     return object;
 }
 
+QString KZSMARTSelfTestLog::heading()
+{
+    return tr("Num  Test_Description    Status                   Remaining  LifeTime(hours)  "
+              "LBA_of_first_error");
+}
+
 QString KZSMARTSelfTestLog::description() const
 {
-    const QString unknown = QStringLiteral("Unknown type");
+    const QString unknown = tr("Unknown type");
     const QString type = m_type.value_or(unknown);
     QString line = QString::asprintf("#%2i", m_number);
     line += QStringLiteral("  ") + type;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QJsonObject>
 #include <QString>
 #include <QtGlobal>
@@ -9,6 +10,9 @@
 // left, the drive's power-on hours when it ran and the first failing LBA.
 class KZSMARTSelfTestLog
 {
+    // Texts of the windows and the plain-text report (tr()).
+    Q_DECLARE_TR_FUNCTIONS(KZSMARTSelfTestLog)
+
 public:
     // Entry number; 1 is the first row printed (the most recent test).
     qint32 getNumber() const { return m_number; }
@@ -32,8 +36,10 @@ public:
 
     // Every field under its own name; absent texts are null.
     // The entry's line of the plain-text report, without a line feed; an
-    // absent type or status reads "Unknown type".
+    // absent type or status reads "Unknown type". The heading goes above
+    // the lines.
     QString description() const;
+    static QString heading();
     QJsonObject toJSON() const;
 
 private:

@@ -2,6 +2,7 @@
 
 #include "KZHelperRules.h"
 #include "KZLog.h"
+#include "KZRecordedTexts.h"
 
 #include <QFileInfo>
 #include <QMutex>
@@ -123,12 +124,14 @@ std::optional<QString> refusalOf(const QStringList &lines)
     if (detail.endsWith(QLatin1Char('.')))
         detail.chop(1);
     if (detail == QLatin1String("Not authorized"))
-        detail = QStringLiteral("polkit does not allow it");
+        detail =
+            QString::fromLatin1(QT_TRANSLATE_NOOP("KZRecordedTexts", "polkit does not allow it"));
     else if (detail == QLatin1String("Request dismissed"))
-        detail = QStringLiteral("the authentication was dismissed");
+        detail = QString::fromLatin1(
+            QT_TRANSLATE_NOOP("KZRecordedTexts", "the authentication was dismissed"));
     else
         detail[0] = detail[0].toLower();
-    return QStringLiteral("Not authorized to read this disk: ") + detail;
+    return KZRecordedTexts::english(KZRecordedTexts::notAuthorized, {detail});
 }
 
 void beginScan()

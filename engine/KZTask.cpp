@@ -3,6 +3,7 @@
 #include "KZAtomicFile.h"
 #include "KZException.h"
 #include "KZLog.h"
+#include "KZRecordedTexts.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -223,9 +224,9 @@ std::optional<QStringList> KZTask::parseCommandLine(const QString &program,
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (spawnError != 0)
-        throw KZException(
-            KZException::cannotRun,
-            QStringLiteral("cannot run %1: %2").arg(program, systemError(spawnError)));
+        throw KZException(KZException::cannotRun,
+                          KZRecordedTexts::english(KZRecordedTexts::cannotRun,
+                                                   {program, systemError(spawnError)}));
 
     // Only the child writes to the pipe from here on, so end of file comes
     // when it (and anything it started) has closed its output.
@@ -437,6 +438,7 @@ bool KZTask::launchDetached(const QString &program, const QStringList &arguments
         got = ::read(statusRead.get(), &reason, sizeof reason);
     } while (got < 0 && errno == EINTR);
     if (got == ssize_t(sizeof reason))
-        return fail(QStringLiteral("cannot run %1: %2").arg(program, systemError(reason)));
+        return fail(
+            KZRecordedTexts::english(KZRecordedTexts::cannotRun, {program, systemError(reason)}));
     return true;
 }

@@ -38,7 +38,9 @@ int KZMessageBoxAlertPresenter::present(Style style, const QString &title, const
     box.setInformativeText(text);
     if (m_parent)
         box.setWindowModality(Qt::WindowModal);
-    const QStringList labels = buttons.isEmpty() ? QStringList{QStringLiteral("OK")} : buttons;
+    const QStringList labels =
+        buttons.isEmpty() ? QStringList{QCoreApplication::translate("KZAlertPresenter", "OK")}
+                          : buttons;
     QList<QAbstractButton *> added;
     for (qsizetype index = 0; index < labels.size(); ++index) {
         QPushButton *button = box.addButton(labels.at(index), index == 0 ? QMessageBox::AcceptRole

@@ -3,11 +3,10 @@
 
 #include "KZDesktopNotifier.h"
 #include "KZDriveCheck.h"
-#include "KZLocalization.h"
 #include "KZLog.h"
+#include "KZRecordedTexts.h"
 #include "KZSMARTDrive.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QMenu>
 #include <QSystemTrayIcon>
@@ -51,10 +50,7 @@ void KZTarnwellMenuItemController::showProgress(int done, int total)
     if (!m_twStatusItem)
         return;
     const int percent = qBound(0, done * 100 / qMax(1, total), 100);
-    m_twStatusItem->setToolTip(
-        KZLocalization::localizedString(QStringLiteral("CheckingDrives"),
-                                        QStringLiteral("Tarnwell: checking the drives (%@%)"))
-            .replace(QStringLiteral("%@"), QString::number(percent)));
+    m_twStatusItem->setToolTip(tr("Tarnwell: checking the drives (%1%)").arg(percent));
 }
 
 void KZTarnwellMenuItemController::scanForDrives()
@@ -72,8 +68,7 @@ void KZTarnwellMenuItemController::updateDrives()
 void KZTarnwellMenuItemController::showCheck(const KZMonitor::Result &result)
 {
     if (m_twStatusItem)
-        m_twStatusItem->setToolTip(KZLocalization::localizedString(QStringLiteral("Tarnwell"),
-                                                                   QStringLiteral("Tarnwell")));
+        m_twStatusItem->setToolTip(QStringLiteral("Tarnwell"));
     // The list is the monitor's again until its next job: read it now.
     KZMenuItemSnapshot snapshot;
     if (result.job == KZMonitor::Job::Scan && !result.scanSucceeded) {
@@ -84,8 +79,7 @@ void KZTarnwellMenuItemController::showCheck(const KZMonitor::Result &result)
         for (const KZSkippedDisk &disk : result.skipped)
             snapshot.reasons.append(tr("%1: %2").arg(
                 QFileInfo(disk.location).fileName(),
-                QCoreApplication::translate(
-                    "KZDriveCheck", KZDriveCheck::skippedReason(disk.smartError).toUtf8())));
+                KZRecordedTexts::shown(KZDriveCheck::skippedReason(disk.smartError))));
     } else {
         snapshot.outcome = KZMenuItemSnapshot::Outcome::Drives;
         for (const std::shared_ptr<KZSMARTDrive> &drive : m_monitor->drives())

@@ -1,7 +1,6 @@
 #include "KZTarnwellMenuItemController.h"
 
 #include "KZDistributedNotificationCenter.h"
-#include "KZLocalization.h"
 #include "KZLog.h"
 #include "KZLoginItem.h"
 #include "KZPreferenceKeys.h"
@@ -23,12 +22,6 @@ namespace {
 KZPreferences &preferences()
 {
     return KZPreferences::standard();
-}
-
-QString localized(const char *key, const char *defaultText)
-{
-    return KZLocalization::localizedString(QString::fromLatin1(key),
-                                           QString::fromUtf8(defaultText));
 }
 
 } // namespace
@@ -68,11 +61,11 @@ void KZTarnwellMenuItemController::awakeFromNib()
     createMonitor();
 
     m_twMenu = std::make_unique<QMenu>();
-    m_twMenu->setAccessibleName(localized("Tarnwell", "Tarnwell"));
+    m_twMenu->setAccessibleName(QStringLiteral("Tarnwell"));
     m_twMenu->setToolTipsVisible(true);
     m_twStatusItem = new QSystemTrayIcon(this);
     m_twStatusItem->setContextMenu(m_twMenu.get());
-    m_twStatusItem->setToolTip(localized("Tarnwell", "Tarnwell"));
+    m_twStatusItem->setToolTip(QStringLiteral("Tarnwell"));
     // A click (not only the context button) opens the menu, as on every panel.
     connect(m_twStatusItem, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {

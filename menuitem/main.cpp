@@ -8,6 +8,7 @@
 #include "KZSessionBus.h"
 #include "KZStatusIcons.h"
 #include "KZTarnwellMenuItemController.h"
+#include "KZTranslations.h"
 
 #include <QApplication>
 
@@ -48,6 +49,8 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(KZStatusIcons::icon(1));
     // The monitor has no windows: closing an alert must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
+    // The user's language, from LANGUAGE, LC_MESSAGES or LANG.
+    KZTranslations::install();
 
     // One monitor per session: its name on the bus says it runs. The name is
     // taken once the monitor listens for "TWQuit" (in awakeFromNib), so that

@@ -1,7 +1,8 @@
 #include "KZAlertPresenter.h"
 
-#include "KZLocalization.h"
 #include "KZLog.h"
+
+#include <QCoreApplication>
 
 #include <atomic>
 
@@ -23,9 +24,8 @@ void KZAlertPresenter::setCurrent(KZAlertPresenter *presenter)
 
 void KZAlertPresenter::showCritical(const QString &title, const QString &text)
 {
-    current().runAlert(
-        Style::Critical, title, text,
-        {KZLocalization::localizedString(QStringLiteral("OK"), QStringLiteral("OK"))});
+    current().runAlert(Style::Critical, title, text,
+                       {QCoreApplication::translate("KZAlertPresenter", "OK")});
 }
 
 int KZLogAlertPresenter::runAlert(Style style, const QString &title, const QString &text,

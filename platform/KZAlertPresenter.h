@@ -3,8 +3,6 @@
 #include <QString>
 #include <QStringList>
 
-#include "KZLocalization.h"
-
 // How modal alerts reach the user. The GUI installs a presenter that shows a
 // message box; without one (command-line programs) an alert becomes a log
 // line. The answer is the index of the button pressed, in the order given.

@@ -13,6 +13,9 @@ packages=(
     # compiler cache: the package build (build-package/) reuses what build/ compiled
     ccache
     qt6-base-dev qt6-svg-dev
+    # the translations: lupdate and lrelease with their CMake module, and Qt's
+    # own French texts (the buttons of standard dialogs) that the tests read
+    qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
     libgtest-dev libbenchmark-dev
     smartmontools python3
     # locale sources for localedef (the locale tests build their own locales;

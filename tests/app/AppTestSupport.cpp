@@ -5,9 +5,9 @@
 #include "KZBlink1Controller.h"
 #include "KZCheckHistory.h"
 #include "KZDriveListFile.h"
-#include "KZLocalization.h"
 #include "KZPaths.h"
 #include "KZPreferences.h"
+#include "KZTranslations.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -35,7 +35,7 @@ void AppTest::SetUp()
     QFile::remove(KZDriveListFile::filePath());
     for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
         QFile::remove(KZCheckHistory::defaultPath() + suffix);
-    KZLocalization::setPreferredLocalization(QStringLiteral("English"));
+    KZTranslations::setLanguage(QStringLiteral("en"));
     m_blink1Record = TestSupport::homeDir() +
                      QStringLiteral("/blink1-%1.txt").arg(QDateTime::currentMSecsSinceEpoch());
     qputenv("FAKE_RECORD", QFile::encodeName(m_blink1Record));

@@ -233,6 +233,17 @@ TEST_F(SelfTestWindow, ShortTestFromStartToTheCompletionMailAndTheBlueLight)
               "--quiet\n--play=1,1,2\n2\n----\n");
 }
 
+// Counts take their plural form, and what a screen reader announces of the
+// button says what the button shows.
+TEST_F(SelfTestWindow, TestLengthsAndTheSpokenButton)
+{
+    open(state("0x00", oldLog, "0x5b", 1));
+    EXPECT_EQ(window->testType()->itemText(0), "Short test (1 minute)");
+    EXPECT_EQ(window->testType()->itemText(1), "Extended test (120 minutes)");
+    EXPECT_EQ(window->testRunButton()->text(), "Run");
+    EXPECT_EQ(window->testRunButton()->accessibleName(), "Run the self-test");
+}
+
 TEST_F(SelfTestWindow, AnAbortTheDriveRefusesStartsTheChosenTest)
 {
     // A test started elsewhere runs: the window follows it again, every 15 s.
@@ -242,6 +253,7 @@ TEST_F(SelfTestWindow, AnAbortTheDriveRefusesStartsTheChosenTest)
     EXPECT_EQ(window->pollTimer()->interval(), 15000);
     EXPECT_EQ(window->testType()->currentData().toInt(), 1);
     EXPECT_EQ(window->testRunButton()->text(), "Cancel");
+    EXPECT_EQ(window->testRunButton()->accessibleName(), "Cancel the self-test");
 
     fake->setAnswer("X", refused);
     fake->setAnswer("t-long", begun("Extended", 120));

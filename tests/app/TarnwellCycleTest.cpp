@@ -313,7 +313,7 @@ TEST_F(CycleTest, WithoutDrivesTheWindowSaysWhy)
     EXPECT_TRUE(reason->text().startsWith("1 disk found, none with S.M.A.R.T. data: vda "
                                           "(smartctl cannot tell its device type)."))
         << reason->text().toStdString();
-    EXPECT_TRUE(reason->text().contains("\"Show unsupported drives\""));
+    EXPECT_TRUE(reason->text().contains("\"Also list drives without S.M.A.R.T. support\""));
 
     KZSmartctlHelper::setSetupForTesting(KZSmartctlHelper::Setup{});
     machine.addRefusedDrive("sdb");

@@ -2,15 +2,18 @@
 // log, help, custom options; and what a screen reader reads of them.
 #include "AppTestSupport.h"
 
+#include "CatalogueSupport.h"
+#include "KZDriveBrowser.h"
 #include "KZEmailOptionsDialog.h"
 #include "KZHelpWindow.h"
-#include "KZLocalization.h"
 #include "KZLogWindow.h"
 #include "KZOptionsWindow.h"
 #include "KZPaths.h"
 #include "KZPreferences.h"
 #include "KZPreferencesWindow.h"
+#include "KZSummaryPanel.h"
 #include "KZTestEmailSheet.h"
+#include "KZTranslations.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -18,8 +21,10 @@
 #include <QComboBox>
 #include <QDirIterator>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -261,6 +266,37 @@ TEST_F(WindowsTest, LogWindowRedrawRule)
     EXPECT_EQ(text->toPlainText(), "Log is Empty");
 }
 
+// Under LANGUAGE=fr the main window speaks French: its menus, the summary's
+// captions, the status word and the drive's reasons (kept in English on the
+// drive), and Qt's own buttons.
+TEST_F(WindowsTest, FrenchWindowUnderLanguageFr)
+{
+    const TestSupport::UserLanguage french("fr");
+    machine.addDrive("sda", failingDrive("FORGE FRANCAIS", "FRENCH01"));
+    launch();
+    QStringList menus;
+    for (const QAction *menu : controller().drivesWindow()->menuBar()->actions())
+        menus << menu->text();
+    EXPECT_EQ(menus, QStringList({"&Fichier", "&Disques", "&Réglages", "Fe&nêtre", "&Aide"}));
+
+    const KZSummaryPanel *summary = controller().driveBrowser()->summaryPanel();
+    EXPECT_EQ(summary->findChild<QLabel *>("overallSMARTStatusText")->text(),
+              "État général\u00a0:");
+    const std::pair<const char *, const char *> captions[] = {
+        {"driveModelText", "Modèle\u00a0:"},
+        {"powerOnHoursText", "Heures de fonctionnement\u00a0:"},
+        {"temperatureText", "Température (Celsius)\u00a0:"},
+        {"reallocatedBadSectorsText", "Secteurs défectueux réalloués\u00a0:"},
+        {"lastTestStatusText", "État du dernier test\u00a0:"}};
+    for (const auto &[name, text] : captions)
+        EXPECT_EQ(summary->caption(name)->text(), QString::fromUtf8(text)) << name;
+    EXPECT_EQ(summary->field("overallSMARTStatus")->text(), "DÉFAILLANT");
+    EXPECT_EQ(summary->findChild<QLabel *>("statusReason")->text(),
+              "Trop de secteurs défectueux réalloués");
+    EXPECT_EQ(summary->button("attributesShowAll")->text(), "Tout afficher");
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Annuler");
+}
+
 // The help follows the preferred language (French or English) and keeps a
 // history for back and forward; every English page has its French one.
 TEST_F(WindowsTest, HelpInFrenchAndEnglish)
@@ -277,15 +313,14 @@ TEST_F(WindowsTest, HelpInFrenchAndEnglish)
                  {{"ja-JP"}, "en", "Tarnwell Help"}};
     KZAppController &app = controller();
     for (const auto &item : cases) {
-        KZLocalization::setPreferredLocalization(
-            KZLocalization::localizationForLanguages(item.languages));
+        KZTranslations::setLanguage(KZTranslations::languageFor(item.languages));
         app.showHelp();
         QTextBrowser *view = app.helpWindow()->helpView();
         EXPECT_EQ(view->source().toString(),
                   QStringLiteral("qrc:/help/%1/top.html").arg(item.folder));
         EXPECT_EQ(view->documentTitle(), item.title);
     }
-    KZLocalization::setPreferredLocalization("English");
+    KZTranslations::setLanguage("en");
     app.showHelp();
     QTextBrowser *view = app.helpWindow()->helpView();
     view->setSource(view->source().resolved(QUrl("status.html"))); // a link followed

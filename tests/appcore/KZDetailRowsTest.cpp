@@ -85,13 +85,13 @@ TEST(DetailRowTexts, WindowTitles)
     KZSMARTDrive backup;
     backup.setLocation("/dev/sdb");
     backup.addPartitionName("Backup");
-    EXPECT_EQ(windowTitle(backup, "Attributes", " Attributes"), "Backup Attributes");
+    EXPECT_EQ(windowTitle(backup, "%1 Attributes"), "Backup Attributes");
 
     KZSMARTDrive two;
     two.setLocation("/dev/sdc");
     two.addPartitionName("A");
     two.addPartitionName("B");
-    EXPECT_EQ(windowTitle(two, "Errors", " Errors"), "sdc Errors");
+    EXPECT_EQ(windowTitle(two, "%1 Errors"), "sdc Errors");
 
     KZSMARTDrive file;
     file.setLocation("/home/user/reports/disk0.twdr");

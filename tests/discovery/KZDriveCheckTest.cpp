@@ -1,8 +1,11 @@
 #include "KZDriveCheck.h"
+#include "CatalogueSupport.h"
+#include "ForgedDrives.h"
 #include "KZSMARTDrive.h"
 #include "TestSupport.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
 
 using TestSupport::FakeSmartctl;
 
@@ -137,4 +140,27 @@ TEST(DriveCheck, JsonHoldsTheVerdictAndEveryDrive)
     EXPECT_EQ(empty.value("mergedStatus").toInt(), 1);
     EXPECT_FALSE(empty.value("scanSucceeded").toBool());
     EXPECT_TRUE(empty.value("drives").toArray().isEmpty());
+}
+
+// Drives read and judged while the French catalogue is installed give byte
+// for byte the JSON and the verdict lines they give in English: the drive
+// keeps English values, and only windows translate what they show.
+TEST(DriveCheck, JsonAndVerdictLinesStayEnglishUnderLanguageFr)
+{
+    using namespace ForgedDrives;
+    const QString failing = TestSupport::forge(failingDrive("DISK FR", "FR000001"));
+    const QString failed = TestSupport::forge(failedDrive("DISK FR2", "FR000002"));
+    const QString notACapture =
+        TestSupport::writeFile(TestSupport::homeDir() + "/french/not-a-capture.twdr", "Texte.\n");
+    const QList<KZSkippedDisk> skipped{{"/dev/vda", "/dev/vda: Unable to detect device type"}};
+    const auto check = [&] {
+        const KZDriveList drives{readCapture(failing, {"Home", "Data", "Backup"}),
+                                 readCapture(failed), readCapture(notACapture), unsupported()};
+        return QJsonDocument(KZDriveCheck::jsonReport(drives, true, skipped)).toJson() +
+               KZDriveCheck::textReport(drives, true, skipped).toUtf8();
+    };
+    const std::string english = check().toStdString();
+    EXPECT_NE(english.find("Too many reallocated bad sectors"), std::string::npos) << english;
+    const TestSupport::UserLanguage french("fr");
+    EXPECT_EQ(check().toStdString(), english);
 }

@@ -1,7 +1,7 @@
 // Discovery: the disks and volumes of recorded lsblk listings.
 #include "KZSMARTScanner.h"
 #include "KZDriveStatus.h"
-#include "KZLocalization.h"
+#include "KZRecordedTexts.h"
 #include "KZSMARTDrive.h"
 #include "ScannerTestSupport.h"
 #include "TestSupport.h"
@@ -91,7 +91,7 @@ TEST(LinuxDiscovery, MissingLsblkFailsTheScanAndKeepsItsAlert)
     EXPECT_EQ(scanner.scanAlert(),
               "An error occurred attempting to scan for drives. Tarnwell may work incorrectly. "
               "Please contact " +
-                  KZSupportEmailAddress + " for help.");
+                  KZRecordedTexts::supportEmailAddress + " for help.");
     // A scan that works again forgets it.
     scanner.setToolProgram(KZSMARTScanner::lsblkTool, writeScript("lsblk", "#!/bin/sh\nexit 0\n"));
     EXPECT_TRUE(scanner.scanForDrives());

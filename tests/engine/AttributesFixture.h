@@ -2,7 +2,6 @@
 
 // What the attribute tests share: a fixture that starts from the registered
 // defaults and puts back what a test changed, and a drive's reasons.
-#include "KZLocalization.h"
 #include "KZPreferences.h"
 #include "KZSMARTDrive.h"
 
@@ -26,7 +25,6 @@ protected:
     {
         for (const QString &key : m_changed)
             KZPreferences::standard().removeObjectForKey(key);
-        KZLocalization::clearTables();
     }
     void setBool(const QString &key, bool value)
     {

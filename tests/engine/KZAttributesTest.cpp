@@ -408,15 +408,6 @@ TEST_F(ForgedAttributes, FahrenheitConvertsTemperaturesAndTheirNames)
     EXPECT_EQ(drive.driveTemperature(), 96);
     EXPECT_EQ(drive.drivePowerOnHours(), 36);
     EXPECT_EQ(attributeWithID(drive, 9)->getName(), QStringLiteral("Power_On_Hours"));
-
-    // Names come from the "Attributes" table when it has them.
-    const QString table = TestSupport::writeFile(
-        TestSupport::homeDir() + "/tables/Attributes.json",
-        R"json({"TempFahr2": "Temperatur (F)", "Power_On_Hours": "Betriebsstunden"})json");
-    ASSERT_TRUE(KZLocalization::loadTable("Attributes", table));
-    drive.updateInfo();
-    EXPECT_EQ(attributeWithID(drive, 194)->getName(), QStringLiteral("Temperatur (F)"));
-    EXPECT_EQ(attributeWithID(drive, 9)->getName(), QStringLiteral("Betriebsstunden"));
 }
 
 TEST_F(Attributes, RowsFromTextKeepTheirSentinels)

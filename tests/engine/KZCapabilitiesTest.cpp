@@ -1,6 +1,5 @@
 #include "CorpusSections.h"
 #include "ForgedCapture.h"
-#include "KZLocalization.h"
 #include "KZPreferences.h"
 #include "KZSMARTDrive.h"
 #include "KZTask.h"
@@ -63,11 +62,7 @@ class Capabilities : public ::testing::Test
 {
 protected:
     void SetUp() override { KZPreferences::standard().registerApplicationDefaults(); }
-    void TearDown() override
-    {
-        KZPreferences::standard().removeObjectForKey("FailedTestIsNew");
-        KZLocalization::clearTables();
-    }
+    void TearDown() override { KZPreferences::standard().removeObjectForKey("FailedTestIsNew"); }
 };
 
 using ForgedCapabilities = Capabilities;
@@ -308,21 +303,6 @@ TEST_F(Capabilities, SelfTestTextsAndTheFailingCodes)
         EXPECT_EQ(drive.driveSelfTestExecution(), QStringLiteral("Reserved")) << status;
         EXPECT_FALSE(drive.driveSelftestFail()) << status;
     }
-}
-
-TEST_F(Capabilities, TextsComeFromTheMainTable)
-{
-    const QString table = TestSupport::writeFile(TestSupport::homeDir() + "/tables/Main.json",
-                                                 R"({"ODCANoError": "wurde fehlerfrei beendet",
-                                   "STInProgress": "Selbsttest läuft: %d%% übrig, 100% sicher"})");
-    ASSERT_TRUE(KZLocalization::loadTable("Main", table));
-    FakeSmartctl fake({{"c", capabilitiesText(0x82, 0xf4)}});
-    KZSMARTDrive drive = fakeDrive(fake);
-    drive.parseCapabilities();
-    EXPECT_EQ(drive.driveOfflineDataCollectionActivity(),
-              QStringLiteral("wurde fehlerfrei beendet"));
-    EXPECT_EQ(drive.driveSelfTestExecution(),
-              QStringLiteral("Selbsttest läuft: 40% übrig, 100% sicher"));
 }
 
 TEST_F(Capabilities, TruncatedOutputWarnsAndKeepsTheTimesFoundEarlier)

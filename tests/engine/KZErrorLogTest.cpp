@@ -1,5 +1,4 @@
 #include "KZException.h"
-#include "KZLocalization.h"
 #include "KZPreferences.h"
 #include "KZSMARTDrive.h"
 #include "LogTestSupport.h"
@@ -359,13 +358,6 @@ TEST(ErrorTypes, TextsComeFromTheMainTableWithEnglishDefaults)
         EXPECT_EQ(KZSMARTErrorLog::errorTypeToString(code), QString::fromLatin1(english[code]));
     EXPECT_EQ(KZSMARTErrorLog::errorTypeToString(-1), "Unknown");
     EXPECT_EQ(KZSMARTErrorLog::errorTypeToString(15), "Unknown");
-
-    const QString table = TestSupport::writeFile(TestSupport::homeDir() + "/main.json",
-                                                 "{\"ICRC\": \"CRC-Fehler\", \"UNK\": \"?\"}");
-    ASSERT_TRUE(KZLocalization::loadTable("Main", table));
-    EXPECT_EQ(KZSMARTErrorLog::errorTypeToString(5), "CRC-Fehler");
-    EXPECT_EQ(KZSMARTErrorLog::errorTypeToString(99), "?");
-    KZLocalization::clearTables();
 }
 
 TEST(ErrorCommands, RowIsReadColumnByColumn)

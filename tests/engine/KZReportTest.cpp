@@ -1,5 +1,5 @@
 // The plain-text report: exact lines of every record and the whole layout.
-#include "KZLocalization.h"
+#include "CatalogueSupport.h"
 #include "KZSMARTAttribute.h"
 #include "KZSMARTDrive.h"
 #include "KZSMARTErrorLog.h"
@@ -84,9 +84,10 @@ TEST(ReportLines, TemperatureRangeAndMissingTextsAndNVMe)
     nvme.setNvmeValue(QStringLiteral("100%"));
     EXPECT_EQ(nvme.description(), "-3    Available Spare" + QString(24, ' ') + "100%");
 
-    KZLocalization::setPreferredLocalization("French");
-    EXPECT_EQ(nvme.description().size(), 6 + 90 + 4);
-    KZLocalization::setPreferredLocalization("English");
+    {
+        const TestSupport::UserLanguage french("fr");
+        EXPECT_EQ(nvme.description().size(), 6 + 90 + 4);
+    }
 }
 
 TEST(ReportLines, SelfTestLineHasItsColumns)

@@ -1,3 +1,4 @@
+#include "KZTranslations.h"
 #include "TestSupport.h"
 
 #include <QApplication>
@@ -11,6 +12,8 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tarnwell-menu-item"));
+    // English with its plural forms ("1 minute"), as the programs start.
+    KZTranslations::install({QStringLiteral("en")});
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -67,6 +67,12 @@ usr/share/man/man8/tarnwell-smartctl-helper.8.gz -rw-r--r--
 usr/share/doc/tarnwell/copyright -rw-r--r--
 usr/share/doc/tarnwell/changelog.gz -rw-r--r--
 EOF_LIST
+# Every language's catalogue, English's too (its plural forms).
+for ts in "$source_dir"/translations/tarnwell_*.ts; do
+    qm=$(basename "${ts%.ts}.qm")
+    grep -q " \./usr/share/tarnwell/translations/$qm\$" <<<"$contents" ||
+        fail "missing catalogue: /usr/share/tarnwell/translations/$qm"
+done
 for page in "$source_dir"/resources/help/*/*; do
     grep -q " \./usr/share/tarnwell/help/${page#"$source_dir"/resources/help/}\$" <<<"$contents" ||
         fail "missing help page: ${page#"$source_dir"/resources/}"

@@ -1,9 +1,9 @@
 #include "KZAlertPresenter.h"
 #include "KZAtomicFile.h"
-#include "KZLocalization.h"
 #include "KZLog.h"
 #include "KZPaths.h"
 #include "KZPreferences.h"
+#include "KZTranslations.h"
 #include "TestSupport.h"
 
 #include <QFile>
@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -313,20 +314,45 @@ TEST(Log, DebugLinesOnlyWhileDebuggingIsOn)
     EXPECT_EQ(text.count('\n'), 2);
 }
 
-TEST(Localization, MissingKeysShowTheirDefault)
+// The language comes from LANGUAGE (a list, best first), else from the
+// first of LC_ALL, LC_MESSAGES and LANG that is set; one without a
+// catalogue gives way to the next, and English is the last resort.
+TEST(Translations, LanguageFromTheEnvironment)
 {
-    EXPECT_EQ(KZLocalization::localizedString("Exception1", "An Error Occurred"),
-              "An Error Occurred");
-    const QString table = TestSupport::writeFile(TestSupport::homeDir() + "/Main.json",
-                                                 "{\"Exception1\": \"Une erreur\"}");
-    ASSERT_TRUE(KZLocalization::loadTable("Main", table));
-    EXPECT_EQ(KZLocalization::localizedString("Exception1", "An Error Occurred"), "Une erreur");
-    EXPECT_EQ(KZLocalization::localizedString("OK", "OK"), "OK");
-    EXPECT_EQ(KZLocalization::localizedString("Exception1", "x", "Attributes"), "x");
-    EXPECT_FALSE(KZLocalization::loadTable("Main", TestSupport::homeDir() + "/missing.json"));
-    KZLocalization::clearTables();
-    EXPECT_EQ(KZLocalization::localizedString("Exception1", "An Error Occurred"),
-              "An Error Occurred");
+    const char *const variables[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
+    const struct
+    {
+        const char *values[4];
+        const char *language;
+    } cases[] = {{{"fr_CA:en", "", "", ""}, "fr"},
+                 {{"de:fr", "", "", "en_US.UTF-8"}, "fr"},
+                 {{"en_GB:fr", "", "", "fr_FR.UTF-8"}, "en"},
+                 {{"", "", "fr_FR.UTF-8", "en_US.UTF-8"}, "fr"},
+                 {{"", "C", "fr_FR.UTF-8", ""}, "en"},
+                 {{"", "", "", "fr_BE.ISO-8859-1@euro"}, "fr"},
+                 {{"", "", "", "de_DE.UTF-8"}, "en"},
+                 {{"", "", "", ""}, "en"}};
+    QList<std::optional<QByteArray>> saved;
+    for (const char *variable : variables)
+        saved << (qEnvironmentVariableIsSet(variable) ? std::optional(qgetenv(variable))
+                                                      : std::nullopt);
+    for (const auto &item : cases) {
+        for (int index = 0; index < 4; ++index) {
+            if (*item.values[index])
+                qputenv(variables[index], item.values[index]);
+            else
+                qunsetenv(variables[index]);
+        }
+        EXPECT_EQ(KZTranslations::languageFor(KZTranslations::userLanguages()), item.language)
+            << item.values[0] << " " << item.values[1] << " " << item.values[2] << " "
+            << item.values[3];
+    }
+    for (int index = 0; index < 4; ++index) {
+        if (saved[index])
+            qputenv(variables[index], *saved[index]);
+        else
+            qunsetenv(variables[index]);
+    }
 }
 
 TEST(AlertPresenter, CommandLineModeLogsTheAlertAndAnswersTheFirstButton)

@@ -1,3 +1,4 @@
+#include "KZTranslations.h"
 #include "TestSupport.h"
 
 #include <QCoreApplication>
@@ -9,6 +10,8 @@ int main(int argc, char **argv)
 {
     TestSupport::isolateHome();
     QCoreApplication application(argc, argv);
+    // English with its plural forms ("1 minute"), as the programs start.
+    KZTranslations::install({QStringLiteral("en")});
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
