@@ -40,6 +40,8 @@ QColor statusBackground(KZStatusStyle style)
         return QColor(0xfb, 0x8c, 0x00); // orange
     case KZStatusStyle::Unsupported:
         return QColor(0x15, 0x65, 0xc0); // blue
+    case KZStatusStyle::Sleeping:
+        return QColor(0x54, 0x6e, 0x7a); // grey
     case KZStatusStyle::NoDrives:
         break;
     }

@@ -238,6 +238,21 @@ QWidget *KZPreferencesWindow::makeChecksPage()
         preferences().setInteger(KZPreferenceKeys::historyRetentionDays, days);
     });
     layout->addWidget(history);
+
+    QGroupBox *sleeping = group(tr("Sleeping disks"), page);
+    addCheckBox(KZPreferenceKeys::skipSleepingDrives, tr("Don't wake sleeping disks"), sleeping);
+    auto *sleepingNote = new QLabel(
+        tr("Timed checks leave a disk that sleeps asleep and show the values of its last read. "
+           "The first check after start and a check you start read it all the same, and so "
+           "does one timed check in every %1 while it sleeps.")
+            .arg(preferences().integerForKey(KZPreferenceKeys::maxSkippedChecks) < 1
+                     ? 24
+                     : preferences().integerForKey(KZPreferenceKeys::maxSkippedChecks)),
+        sleeping);
+    sleepingNote->setEnabled(false);
+    sleepingNote->setWordWrap(true);
+    sleeping->layout()->addWidget(sleepingNote);
+    layout->addWidget(sleeping);
     layout->addStretch(1);
     return page;
 }

@@ -48,13 +48,15 @@ KZProblemDriveRecord recordFor(const KZCheckedDrive &drive, const QString &healt
 // One drive's contribution.
 void addDrive(KZCheckSummary &summary, const KZCheckedDrive &drive, const KZEmailEvents &events)
 {
+    // A sleeping disk was not read: nothing new to mail about it.
+    const KZEmailEvents mailed = drive.sleeping ? KZEmailEvents{} : events;
     switch (healthOf(drive.health)) {
     case Health::Passed:
-        if (drive.smartSupported && events.passed)
+        if (drive.smartSupported && mailed.passed)
             summary.lines.append(fill("%@: PASSED", drive.displayName));
         break;
     case Health::Failing:
-        if (events.failing) {
+        if (mailed.failing) {
             summary.lines.append(fill("%@: FAILING", drive.displayName));
             ++summary.failingLines;
         }
@@ -62,7 +64,7 @@ void addDrive(KZCheckSummary &summary, const KZCheckedDrive &drive, const KZEmai
         summary.records.append(recordFor(drive, QStringLiteral("FAILING")));
         break;
     case Health::Failed:
-        if (events.failed) {
+        if (mailed.failed) {
             summary.lines.append(fill("%@: FAILED", drive.displayName));
             ++summary.failedLines;
         }
@@ -86,9 +88,9 @@ QList<KZCheckedDrive> checkedDrives(const QList<const KZSMARTDrive *> &drives)
 
 KZCheckedDrive KZCheckedDrive::fromDrive(const KZSMARTDrive &drive)
 {
-    return {drive.driveHealth(),    drive.smartSupported(), KZDriveStatus::displayName(drive),
-            drive.driveModel(),     drive.driveCapacity(),  drive.driveSerialNumber(),
-            drive.driveReadFailed()};
+    return {drive.driveHealth(),     drive.smartSupported(), KZDriveStatus::displayName(drive),
+            drive.driveModel(),      drive.driveCapacity(),  drive.driveSerialNumber(),
+            drive.driveReadFailed(), drive.driveSleeping()};
 }
 
 KZEmailEvents KZEmailEvents::fromPreferences(const KZPreferences &preferences)

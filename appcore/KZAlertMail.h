@@ -40,6 +40,8 @@ struct KZCheckedDrive
     std::optional<QString> driveSerialNumber;
     // smartctl gave no answer (not the drive's own "no S.M.A.R.T.").
     bool readFailed = false;
+    // Left asleep by the check: never mailed; a problem only by its last read.
+    bool sleeping = false;
 
     // The drive's facts, named by its display name (the same in both
     // programs: a drive without partitions is named by its model alone).
@@ -61,7 +63,8 @@ namespace KZAlertMail {
 // Both programs: every drive, in order. A passed drive adds a line only
 // when it supports SMART (a drive without SMART data is neither mailed nor
 // recorded); failing and failed drives always count as problems and add a
-// line when their event is on.
+// line when their event is on. A sleeping disk adds no line: it counts as a
+// problem only by the verdict of its last read.
 KZCheckSummary summarizeCheck(const QList<const KZSMARTDrive *> &drives,
                               const KZEmailEvents &events);
 KZCheckSummary summarizeCheck(const QList<KZCheckedDrive> &drives, const KZEmailEvents &events);

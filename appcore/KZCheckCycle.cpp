@@ -13,14 +13,16 @@ namespace KZCheckCycle {
 bool couldNotBeRead(const KZSMARTDrive &drive)
 {
     const qint32 health = drive.driveHealth();
-    return drive.driveReadFailed() ||
-           (drive.smartSupported() && health != 1 && health != 2 && health != 3);
+    return !drive.driveSleeping() &&
+           (drive.driveReadFailed() ||
+            (drive.smartSupported() && health != 1 && health != 2 && health != 3));
 }
 
 bool isUnsupported(const KZSMARTDrive &drive)
 {
     const qint32 health = drive.driveHealth();
-    return !drive.smartSupported() && !drive.driveReadFailed() && health != 2 && health != 3;
+    return !drive.smartSupported() && !drive.driveReadFailed() && !drive.driveSleeping() &&
+           health != 2 && health != 3;
 }
 
 int driveIconStatus(const KZSMARTDrive &drive)

@@ -27,9 +27,15 @@ enum class KZBlink1Signal
 // in the tray program, without a window.
 namespace KZCheckCycle {
 
+// Sleeping disks (KZSMARTDrive::driveSleeping(), left asleep by a timed
+// check) are shown with the values of their last read: never counted as
+// failing or unknown for being asleep, never mailed, recorded as a problem
+// only when their last read was one; the merged status and the LED count
+// their last read's verdict (KZDriveStatus::mergedDriveStatus).
+
 // A drive that S.M.A.R.T. answers for but whose health could not be
 // determined (an undetermined health, a read that failed): never shown as
-// passed.
+// passed. Never a sleeping disk.
 bool couldNotBeRead(const KZSMARTDrive &drive);
 
 // A drive that answered that it has no S.M.A.R.T. data (shown only while

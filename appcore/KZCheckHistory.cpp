@@ -1,6 +1,5 @@
 #include "KZCheckHistory.h"
 
-#include "KZDriveStatus.h"
 #include "KZLog.h"
 #include "KZPaths.h"
 #include "KZPreferenceKeys.h"
@@ -22,9 +21,6 @@
 namespace {
 
 const QString driverName = QStringLiteral("QSQLITE");
-// The status word of a drive that slept through a timed check (read with
-// "-n standby"): it writes no row.
-const QString sleepingStatus = QStringLiteral("SLEEPING");
 const QString maintainedKey = QStringLiteral("maintained");
 
 // SQLite's primary result codes that mean the file itself is damaged:
@@ -615,7 +611,7 @@ void KZCheckHistory::recordCheck(const QList<const KZSMARTDrive *> &drives, cons
     for (const KZSMARTDrive *drive : drives) {
         // A replayed report is not a check of the disk; a sleeping disk was
         // not read.
-        if (drive->driveFromFile() || KZDriveStatus::statusWord(*drive) == sleepingStatus)
+        if (drive->driveFromFile() || drive->driveSleeping())
             continue;
         rows.append(KZHistoryRow::fromDrive(*drive, now));
     }

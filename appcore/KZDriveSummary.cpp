@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QLocale>
 
 namespace {
 
@@ -229,6 +230,20 @@ bool isFailedTestStatus(const QString &status)
            status.contains(QLatin1String("damage"));
 }
 
+static QString sleepingReason(const KZSMARTDrive &drive)
+{
+    const QDateTime &lastRead = drive.driveLastRead();
+    if (!lastRead.isValid())
+        return QCoreApplication::translate(
+                   "KZDriveSummary",
+                   "The disk was asleep (%1) and was left asleep; it has not been read yet.")
+            .arg(drive.drivePowerMode());
+    return QCoreApplication::translate("KZDriveSummary",
+                                       "The disk was asleep (%1) and was left asleep. These are "
+                                       "the values of its last read, %2.")
+        .arg(drive.drivePowerMode(), QLocale().toString(lastRead, QLocale::ShortFormat));
+}
+
 KZDriveSummaryContent summarize(const KZSMARTDrive *drive, bool listEmpty,
                                 KZDriveViewFlavour flavour, bool fahrenheit)
 {
@@ -238,6 +253,14 @@ KZDriveSummaryContent summarize(const KZSMARTDrive *drive, bool listEmpty,
         fillSupported(content, *drive, flavour);
     } else {
         fillUnsupported(content, drive, listEmpty);
+    }
+    // A disk left asleep shows its last read under a status of its own.
+    if (drive && drive->driveSleeping()) {
+        content.status = KZDriveStatus::getDriveStatus(*drive);
+        content.statusStyle = KZStatusStyle::Sleeping;
+        const QString reasons = failureReasons(*drive);
+        content.statusReason =
+            sleepingReason(*drive) + (reasons.isEmpty() ? QString() : QLatin1Char(' ') + reasons);
     }
     return content;
 }

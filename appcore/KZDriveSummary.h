@@ -33,6 +33,7 @@ enum class KZStatusStyle
     Unknown,     // white on brown
     Testing,     // black on orange
     Unsupported, // white on blue
+    Sleeping,    // white on grey
     NoDrives     // white on black
 };
 
@@ -84,7 +85,8 @@ struct KZDriveSummaryContent
     QString status;
     KZStatusStyle statusStyle = KZStatusStyle::NoDrives;
     // Why the drive has that status: the error of a drive that could not be
-    // read, the failure reasons of a failing or failed drive; empty otherwise.
+    // read, the failure reasons of a failing or failed drive, for a disk
+    // left asleep that it was and when it was last read; empty otherwise.
     QString statusReason;
 
     KZSummaryButton driveInformation;

@@ -5,6 +5,7 @@
 #include "KZSMARTDrive.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 
 namespace {
 
@@ -64,6 +65,9 @@ KZMenuItemDrive KZMenuItemDrive::fromDrive(const KZSMARTDrive &drive)
     shown.unsupported = KZCheckCycle::isUnsupported(drive);
     if (shown.couldNotBeRead)
         shown.reason = KZRecordedTexts::shown(drive.getLastSMARTErrorMessage().value_or(QString()));
+    shown.sleeping = drive.driveSleeping();
+    if (shown.sleeping && drive.driveLastRead().isValid())
+        shown.lastRead = QLocale().toString(drive.driveLastRead(), QLocale::ShortFormat);
     return shown;
 }
 
@@ -113,6 +117,8 @@ void KZMenuItemMenu::insertMessage(const QString &title)
 
 QString KZMenuItemMenu::statusText(const KZMenuItemDrive &drive)
 {
+    if (drive.sleeping)
+        return QCoreApplication::translate("KZMenuItemMenu", "Overall Status: SLEEPING");
     if (drive.couldNotBeRead)
         return text(QT_TRANSLATE_NOOP("KZMenuItemMenu", "Overall Status: could not be read!"));
     if (drive.unsupported)
@@ -165,6 +171,10 @@ void KZMenuItemMenu::showSnapshot(const KZMenuItemSnapshot &snapshot)
         insertItem(1, statusLine(statusText(drive)));
         if (drive.couldNotBeRead && !drive.reason.trimmed().isEmpty())
             insertItem(2, statusLine(shortened(drive.reason)));
+        if (drive.sleeping && !drive.lastRead.isEmpty())
+            insertItem(2, statusLine(QCoreApplication::translate("KZMenuItemMenu",
+                                                                 "Values of the read at %1")
+                                         .arg(drive.lastRead)));
     }
     KZMenuItemEntry updated;
     updated.kind = KZMenuItemEntry::Kind::LastUpdated;

@@ -52,6 +52,9 @@ struct KZMenuItemDrive
     // It answered that it has no S.M.A.R.T. data: listed, never judged.
     bool unsupported = false;
     QString reason; // why it could not be read, when known, as a person reads it
+    // Left asleep by the check: shown with its last read, and when that was.
+    bool sleeping = false;
+    QString lastRead;
 
     static KZMenuItemDrive fromDrive(const KZSMARTDrive &drive);
 };
@@ -102,7 +105,8 @@ public:
     void appendUpdateAvailable();
 
     // The status line of a drive: "Overall Status: Passed", "… FAILING!",
-    // "… FAILED!", "… Unsupported", or that it could not be read.
+    // "… FAILED!", "… Unsupported", "… SLEEPING" (a second line says when it
+    // was last read), or that it could not be read.
     static QString statusText(const KZMenuItemDrive &drive);
     static QString lastUpdatedText(const QString &time);
 

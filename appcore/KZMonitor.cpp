@@ -171,6 +171,7 @@ void KZMonitor::runUpdate(const std::shared_ptr<Result> &result)
         return;
     }
 
+    m_scanner->setSleepPolicy(sleepPolicy(result->origin, preferences()));
     const std::shared_ptr<ProgressState> state = m_progress;
     const quint64 generation = ++state->generation;
     state->done = 0;
@@ -207,6 +208,17 @@ void KZMonitor::runUpdate(const std::shared_ptr<Result> &result)
             afterUpdate(*scanner, options, history.get(), checked, *result);
         },
         [this, result] { finish(result); });
+}
+
+KZSMARTScanner::SleepPolicy KZMonitor::sleepPolicy(Origin origin, const KZPreferences &preferences)
+{
+    KZSMARTScanner::SleepPolicy policy;
+    if (origin != Origin::Timer || !preferences.boolForKey(KZPreferenceKeys::skipSleepingDrives))
+        return policy;
+    policy.leaveAsleep = true;
+    const qint64 stored = preferences.integerForKey(KZPreferenceKeys::maxSkippedChecks);
+    policy.maxSkipped = stored < 1 ? 24 : int(qMin<qint64>(stored, 1000000));
+    return policy;
 }
 
 void KZMonitor::afterUpdate(KZSMARTScanner &scanner, const KZCheckCycle::Options &options,

@@ -133,6 +133,13 @@ public:
     // program stored) and never above what a timer can hold.
     static qint64 pollingIntervalSeconds(const KZPreferences &preferences);
 
+    // Which sleeping disks an update of this origin leaves asleep: a timed
+    // check while "SkipSleepingDrives" is on leaves every disk asleep that
+    // has been read once, but reads the one it would leave asleep for the
+    // "MaxSkippedChecks"th time in a row (a value below 1 reads as 24); what
+    // the user starts reads every disk.
+    static KZSMARTScanner::SleepPolicy sleepPolicy(Origin origin, const KZPreferences &preferences);
+
     // Notifies the desktop when a drive gets worse between two checks (the
     // tray monitor's own; "NotifyHealthWorse" can switch it off).
     void setNotifiesWorseDrives(bool enabled) { m_notifiesWorse = enabled; }

@@ -41,6 +41,7 @@ void resetPrefsToDefaults(KZPreferences &preferences)
     preferences.setInteger(KZPreferenceKeys::customErrorCountValue, 50);
     preferences.setBool(KZPreferenceKeys::pollDrives, true);
     preferences.setInteger(KZPreferenceKeys::pollingInterval, 3600);
+    preferences.setBool(KZPreferenceKeys::skipSleepingDrives, true);
     preferences.setBool(KZPreferenceKeys::failedTestIsNew, false);
 }
 

@@ -24,7 +24,7 @@ namespace {
 const char *const usageText =
     "usage: tarnwell-cli report [--json] [--smartctl PROGRAM] [--timeout SECONDS] TARGET...\n"
     "       tarnwell-cli check [--json] [--smartctl PROGRAM] [--timeout SECONDS]\n"
-    "                          [--show-unsupported] [--lsblk PROGRAM]\n"
+    "                          [--show-unsupported] [--no-wake] [--lsblk PROGRAM]\n"
     "                          [--alert [--sendemail PROGRAM]] [--prometheus FILE]\n"
     "                          [--no-history] [TARGET...]\n"
     "       tarnwell-cli history [--json | --csv] [--since DATE] [--attribute ID] TARGET...\n"
@@ -55,6 +55,8 @@ const char *const usageText =
     "            the rest of that drive's reading is then skipped\n"
     "  --show-unsupported\n"
     "            keep drives without S.M.A.R.T. support in the list for this run\n"
+    "  --no-wake leave a disk that sleeps asleep: it is SLEEPING, named by the model\n"
+    "            and serial number lsblk reports, and does not change the exit status\n"
     "  --lsblk PROGRAM\n"
     "            list the block devices with PROGRAM instead of lsblk\n"
     "  --alert   after the check, do what the application does after its check: write\n"
@@ -222,6 +224,8 @@ std::optional<QString> KZCommandLineTool::parseOptions(const QStringList &argume
             parsed.showUnsupported = true;
         } else if (option == QLatin1String("--alert")) {
             parsed.alert = true;
+        } else if (option == QLatin1String("--no-wake")) {
+            parsed.noWake = true;
         } else if (option == QLatin1String("--no-history")) {
             parsed.noHistory = true;
         } else if (option == QLatin1String("--csv")) {
@@ -272,7 +276,8 @@ int KZCommandLineTool::check(const QStringList &arguments)
             {QStringLiteral("--json"), QStringLiteral("--smartctl"), QStringLiteral("--timeout"),
              QStringLiteral("--show-unsupported"), QStringLiteral("--lsblk"),
              QStringLiteral("--alert"), QStringLiteral("--sendemail"),
-             QStringLiteral("--prometheus"), QStringLiteral("--no-history")},
+             QStringLiteral("--prometheus"), QStringLiteral("--no-history"),
+             QStringLiteral("--no-wake")},
             options)) {
         usage(*problem);
         return KZDriveCheck::Unknown;
@@ -294,6 +299,9 @@ int KZCommandLineTool::check(const QStringList &arguments)
         scanner.setShowUnsupportedDrives(true);
     if (!options.lsblk.isEmpty())
         scanner.setToolProgram(KZSMARTScanner::lsblkTool, options.lsblk);
+    // Every disk is read, woken if need be, unless asked otherwise.
+    if (options.noWake)
+        scanner.setSleepPolicy({true, false, 0});
 
     bool scanned = true;
     if (options.targets.isEmpty()) {

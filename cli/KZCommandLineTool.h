@@ -33,6 +33,7 @@ private:
         bool json = false;
         bool showUnsupported = false;
         bool alert = false;
+        bool noWake = false; // check --no-wake: sleeping disks stay asleep
         QString sendemail;
         QString lsblk;
         QString output;

@@ -36,6 +36,8 @@ struct Node
     QString path;
     QString mountPoint;
     QString label;
+    QString model;
+    QString serial;
     QStringList parents;
 };
 
@@ -44,7 +46,7 @@ struct Node
 QStringList lsblkArguments()
 {
     return {QStringLiteral("-P"), QStringLiteral("-o"),
-            QStringLiteral("NAME,TYPE,PKNAME,MOUNTPOINT,LABEL,PATH")};
+            QStringLiteral("NAME,TYPE,PKNAME,MOUNTPOINT,LABEL,PATH,MODEL,SERIAL")};
 }
 
 QString decodeValue(QStringView raw)
@@ -127,6 +129,8 @@ std::optional<QList<Disk>> disksFromLsblk(const QStringList &lines, QString *pro
             fresh.path = pairs->value(QStringLiteral("PATH"));
             if (fresh.path.isEmpty())
                 fresh.path = QStringLiteral("/dev/") + name;
+            fresh.model = pairs->value(QStringLiteral("MODEL")).trimmed();
+            fresh.serial = pairs->value(QStringLiteral("SERIAL")).trimmed();
             nodes.insert(name, fresh);
         }
         Node &node = nodes[name];
@@ -148,7 +152,8 @@ std::optional<QList<Disk>> disksFromLsblk(const QStringList &lines, QString *pro
     for (const QString &name : order) {
         if (isDisk(name)) {
             diskIndex.insert(name, disks.size());
-            disks.append(Disk{name, nodes.value(name).path, {}});
+            const Node &node = nodes[name];
+            disks.append(Disk{name, node.path, {}, node.model, node.serial});
         }
     }
 

@@ -10,13 +10,16 @@
 // them, read from one run of lsblk in its key="value" pair format.
 namespace KZBlockDeviceList {
 
-// One whole disk: its kernel name (sda, nvme0n1), its device path and the
-// names of the volumes mounted from it, in lsblk's order.
+// One whole disk: its kernel name (sda, nvme0n1), its device path, the
+// names of the volumes mounted from it, in lsblk's order, and the model and
+// serial number lsblk reports (empty when it reports none).
 struct Disk
 {
     QString name;
     QString path;
     QStringList volumeNames;
+    QString model;
+    QString serial;
 };
 
 // The arguments of the lsblk run: every device once per parent, as pairs.

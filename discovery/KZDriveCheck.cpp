@@ -37,7 +37,7 @@ State checkState(const KZDriveList &drives, bool scanSucceeded)
         judged = qMax(judged, drive->driveHealth() == 3 || drive->driveHealth() == 2
                                   ? int(drive->driveHealth())
                                   : 1);
-        unread = unread || drive->driveReadFailed();
+        unread = unread || (drive->driveReadFailed() && !drive->driveSleeping());
     }
     const State state = checkState(judged, scanSucceeded);
     return state == Ok && unread ? Unknown : state;
@@ -89,8 +89,19 @@ QStringList driveLines(const KZSMARTDrive &drive)
     QStringList lines{
         QStringLiteral("%1  [%2]")
             .arg(KZDriveStatus::displayName(drive), KZDriveStatus::statusWord(drive))};
-    if (const std::optional<QString> reason = drive.driveReadFailureReason())
+    if (drive.driveSleeping()) {
+        lines << QStringLiteral("  asleep (%1): not read, so as not to wake it; %2")
+                     .arg(drive.drivePowerMode(),
+                          drive.driveLastRead().isValid()
+                              ? QStringLiteral("the values of its read at %1")
+                                    .arg(drive.driveLastRead().toString(Qt::ISODate))
+                              : QStringLiteral("no values yet"));
+        // What its last read found still stands.
+        if (drive.driveHealth() != 2 && drive.driveHealth() != 3)
+            return lines;
+    } else if (const std::optional<QString> reason = drive.driveReadFailureReason()) {
         lines << QStringLiteral("  ") + *reason;
+    }
     for (const QString &reason : drive.failureReasons().value_or(QStringList()))
         lines << QStringLiteral("  ") + reason;
     return lines;
@@ -153,6 +164,11 @@ QJsonObject driveJSON(const KZSMARTDrive &drive)
     QJsonObject object = drive.toJSON();
     object.insert(QStringLiteral("status"), KZDriveStatus::statusWord(drive));
     object.insert(QStringLiteral("displayName"), KZDriveStatus::displayName(drive));
+    const QString &power = drive.drivePowerMode();
+    object.insert(QStringLiteral("powerMode"), power.isEmpty() ? QJsonValue() : QJsonValue(power));
+    const QDateTime &lastRead = drive.driveLastRead();
+    object.insert(QStringLiteral("lastRead"),
+                  lastRead.isValid() ? QJsonValue(lastRead.toString(Qt::ISODate)) : QJsonValue());
     return object;
 }
 

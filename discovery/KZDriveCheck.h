@@ -27,6 +27,7 @@ State checkState(int mergedStatus, bool scanSucceeded);
 // The state of a check of these drives: as above, and unknown too when a
 // drive could not be read (KZSMARTDrive::driveReadFailed()) and no drive is
 // failed or failing; a check is never OK about a disk that did not answer.
+// A disk left asleep counts by its last read, if any.
 State checkState(const KZDriveList &drives, bool scanSucceeded);
 // "OK", "WARNING", "CRITICAL" or "UNKNOWN".
 QString stateWord(State state);
@@ -35,7 +36,8 @@ QString stateWord(State state);
 // status word; "drive scan failed" leads the counts when the scan failed.
 QString summaryLine(const KZDriveList &drives, bool scanSucceeded);
 // "<display name>  [<status word>]", then why the drive could not be read
-// and each failure reason, indented by two blanks.
+// (or, for a disk left asleep, that it was and when it was last read) and
+// each failure reason, indented by two blanks.
 QStringList driveLines(const KZSMARTDrive &drive);
 // Why a disk without S.M.A.R.T. data was left out, from smartctl's answer,
 // in plain words ("smartctl cannot tell its device type"); smartctl's own
@@ -53,7 +55,10 @@ QString textReport(const KZDriveList &drives, bool scanSucceeded,
 // reason, smartError).
 QJsonObject jsonReport(const KZDriveList &drives, bool scanSucceeded,
                        const QList<KZSkippedDisk> &skipped = {});
-// Every field of the drive plus its status word (English) and display name.
+// Every field of the drive plus its status word (English), display name,
+// "powerMode" ("STANDBY" or "SLEEP" while left asleep, "ACTIVE" after a read
+// of a disk, null for a saved report) and "lastRead" (the time of its last
+// read, null before any).
 QJsonObject driveJSON(const KZSMARTDrive &drive);
 
 int mergedDriveStatus(const KZDriveList &drives);

@@ -15,6 +15,7 @@ const QStringList &statusWords()
         QString::fromLatin1(QT_TRANSLATE_NOOP("KZDriveStatus", "UNKNOWN")),
         QString::fromLatin1(QT_TRANSLATE_NOOP("KZDriveStatus", "TESTING")),
         QString::fromLatin1(QT_TRANSLATE_NOOP("KZDriveStatus", "UNSUPPORTED")),
+        QString::fromLatin1(QT_TRANSLATE_NOOP("KZDriveStatus", "SLEEPING")),
         QString::fromLatin1(QT_TRANSLATE_NOOP("KZDriveStatus", "PASSED"))};
     return words;
 }
@@ -26,6 +27,8 @@ QString shownWord(const QString &word)
 
 QString statusWord(const KZSMARTDrive &drive)
 {
+    if (drive.driveSleeping())
+        return QStringLiteral("SLEEPING");
     QString word;
     // A drive that did not answer is unknown, not unsupported: only its own
     // answer can say that it has no S.M.A.R.T. data.
@@ -63,8 +66,9 @@ int mergedDriveStatus(const QList<const KZSMARTDrive *> &drives)
         const qint32 health = drive->driveHealth();
         // A drive whose status is UNKNOWN (it did not answer, or answered
         // without a verdict) is never shown as healthy.
-        const bool unknown = drive->driveReadFailed() ||
-                             (drive->smartSupported() && health != 1 && health != 2 && health != 3);
+        const bool unknown = !drive->driveSleeping() &&
+                             (drive->driveReadFailed() || (drive->smartSupported() && health != 1 &&
+                                                           health != 2 && health != 3));
         if (health == 3)
             merged = 3;
         else if ((health == 2 || unknown) && merged != 3)

@@ -11,13 +11,15 @@ class KZSMARTDrive;
 namespace KZDriveStatus {
 
 // Every status word a drive can have, in the order a check's summary counts
-// them: "FAILED", "FAILING", "UNKNOWN", "TESTING", "UNSUPPORTED", "PASSED".
+// them: "FAILED", "FAILING", "UNKNOWN", "TESTING", "UNSUPPORTED", "SLEEPING",
+// "PASSED".
 const QStringList &statusWords();
 
 // The drive's status word in English, as machines read it (one of
 // statusWords()). A drive that could not be read
 // (KZSMARTDrive::driveReadFailed()) is "UNKNOWN", or "FAILING"/"FAILED" when
-// a step of its refresh judged so.
+// a step of its refresh judged so. A disk the last check left asleep is
+// "SLEEPING" whatever its last read found.
 QString statusWord(const KZSMARTDrive &drive);
 // The word for an empty drive list.
 inline const QString noDrivesWord =
@@ -30,7 +32,9 @@ QString getDriveStatus(const KZSMARTDrive &drive);
 
 // 3 when any drive failed, else 2 when any is failing or UNKNOWN (it could
 // not be read, or gave no verdict: the icon is never green about a disk
-// whose health nobody knows), else 1.
+// whose health nobody knows), else 1. A sleeping disk counts by the verdict
+// of its last read when that was failing or failed, else as passed: being
+// asleep is never a problem.
 int mergedDriveStatus(const QList<const KZSMARTDrive *> &drives);
 
 // The model (or location identifier), a single partition's name, or

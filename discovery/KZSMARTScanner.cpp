@@ -151,6 +151,7 @@ bool KZSMARTScanner::scanForDrives()
     for (const KZBlockDeviceList::Disk &disk : *disks) {
         debugLog(QStringLiteral("Adding new drive to array: %1.").arg(disk.name));
         std::shared_ptr<KZSMARTDrive> drive = makeDrive(disk.path);
+        drive->setListedIdentity(disk.model, disk.serial);
         for (const QString &volume : disk.volumeNames) {
             debugLog(QStringLiteral("Adding volume:"));
             debugLog(volume);
@@ -198,8 +199,10 @@ void KZSMARTScanner::updateDrives(const ProgressHandler &stepDone)
             readable.append(drive);
         }
     }
-    for (const std::shared_ptr<KZSMARTDrive> &drive : std::as_const(readable))
+    for (const std::shared_ptr<KZSMARTDrive> &drive : std::as_const(readable)) {
         drive->setProgressHandler(stepDone);
+        drive->setLeaveAsleep(leavesAsleep(*drive));
+    }
     refresh(readable);
     for (const std::shared_ptr<KZSMARTDrive> &drive : std::as_const(readable))
         drive->setProgressHandler({});
@@ -215,9 +218,9 @@ void KZSMARTScanner::updateDrives(const ProgressHandler &stepDone)
 
         const std::optional<QString> serial = mergeSerial(*drive);
         // A drive that did not answer stays: it may be a dying disk; and so
-        // does a device the user named.
+        // do a device the user named and a disk left asleep.
         if (!showUnsupported && !drive->smartSupported() && !drive->driveReadFailed() &&
-            !drive->namedTarget()) {
+            !drive->namedTarget() && !drive->driveSleeping()) {
             m_skipped.append(
                 {drive->driveLocation(), drive->getLastSMARTErrorMessage().value_or(QString())});
             m_drives.removeAt(index);
@@ -228,6 +231,14 @@ void KZSMARTScanner::updateDrives(const ProgressHandler &stepDone)
             serialNumbers.insert(*serial);
         }
     }
+}
+
+bool KZSMARTScanner::leavesAsleep(const KZSMARTDrive &drive) const
+{
+    const SleepPolicy &policy = m_sleepPolicy;
+    if (!policy.leaveAsleep || (policy.wakeUnread && !drive.driveLastRead().isValid()))
+        return false;
+    return policy.maxSkipped <= 0 || drive.sleepingRefreshes() + 1 < policy.maxSkipped;
 }
 
 void KZSMARTScanner::refresh(const KZDriveList &drives) const

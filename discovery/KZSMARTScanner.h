@@ -97,6 +97,24 @@ public:
 
     // Every drive made by this list runs this smartctl.
     void setSmartctlOverride(const QString &program) { m_smartctlOverride = program; }
+    // Which sleeping disks the next updates leave asleep
+    // (KZSMARTDrive::setLeaveAsleep). By default every disk is read.
+    struct SleepPolicy
+    {
+        // Ask each disk to stay asleep ("-n standby").
+        bool leaveAsleep = false;
+        // A drive never read yet is read all the same (its identity names
+        // and merges it).
+        bool wakeUnread = true;
+        // The Nth refresh in a row that would leave a disk asleep reads it
+        // (smartd's "-n standby,N"); 0: none does.
+        int maxSkipped = 0;
+    };
+    void setSleepPolicy(const SleepPolicy &policy) { m_sleepPolicy = policy; }
+    const SleepPolicy &sleepPolicy() const { return m_sleepPolicy; }
+    // Whether the next update asks this drive to stay asleep.
+    bool leavesAsleep(const KZSMARTDrive &drive) const;
+
     // Decides whether drives without S.M.A.R.T. support stay in the list,
     // in place of the preference "ShowUnsupportedDrives"; nothing restores it.
     void setShowUnsupportedDrives(std::optional<bool> show) { m_showUnsupportedDrives = show; }
@@ -124,4 +142,5 @@ private:
     std::optional<bool> m_showUnsupportedDrives;
     int m_taskTimeoutSeconds = 60;
     int m_refreshConcurrency = defaultRefreshConcurrency;
+    SleepPolicy m_sleepPolicy;
 };

@@ -140,11 +140,12 @@ QStringList KZSMARTDrive::argumentList() const
     case FreeOptions:
         return m_options.value_or(QStringList());
     case RawCapture:
-        // The refresh's run, in its very-permissive form too. (A run that
-        // must leave a sleeping disk asleep adds "-n", "standby" here, before
-        // "-r"; the helper accepts those lines already.)
+        // The refresh's run, in its very-permissive form too; one that
+        // leaves a sleeping disk asleep asks its power mode first.
         arguments = {QStringLiteral("-r"), QStringLiteral("ataioctl,2"), QStringLiteral("-a"),
                      device};
+        if (m_standbyRun)
+            arguments = QStringList{QStringLiteral("-n"), QStringLiteral("standby")} + arguments;
         break;
     default:
         return version;
@@ -414,6 +415,15 @@ std::optional<QStringList> KZSMARTDrive::runOnce(bool capture)
         m_smartSupport = false;
         m_smartError = QString::fromLatin1(QT_TRANSLATE_NOOP("KZRecordedTexts", "unknown error"));
         return std::nullopt;
+    }
+
+    // A disk asked to stay asleep that sleeps says so and nothing else. (Its
+    // exit status, 2, also means an open failure: the text decides.)
+    if (m_standbyRun) {
+        if (const std::optional<QString> mode = sleepingModeOf(*lines)) {
+            m_sleepAnswer = mode;
+            return std::nullopt;
+        }
     }
 
     const QString &firstLine = lines->at(2);
@@ -701,13 +711,72 @@ void KZSMARTDrive::finishRefresh(const std::function<void()> &capture)
         recordAlert(alertText(KZRecordedTexts::readAlert));
 }
 
+std::optional<QString> KZSMARTDrive::sleepingModeOf(const QStringList &lines)
+{
+    static const QRegularExpression answer(
+        QStringLiteral("^Device is in (STANDBY|SLEEP)\\b.* mode, exit\\("));
+    for (qsizetype index = 2; index < lines.size(); ++index) {
+        const QRegularExpressionMatch match = answer.match(lines.at(index).trimmed());
+        if (match.hasMatch())
+            return match.captured(1);
+    }
+    return std::nullopt;
+}
+
+void KZSMARTDrive::setListedIdentity(const QString &model, const QString &serial)
+{
+    m_listedModel = model.trimmed();
+    m_listedSerial = serial.trimmed();
+}
+
+void KZSMARTDrive::stayAsleep(KZSMARTDrive lastRead, const QString &mode)
+{
+    *this = std::move(lastRead);
+    m_sleeping = true;
+    m_powerMode = mode;
+    ++m_sleepingRefreshes;
+    m_argumentCode = RawCapture;
+    // Never read: named as the device listing names it.
+    if (!m_lastRead.isValid()) {
+        if (!m_model && !m_listedModel.isEmpty())
+            m_model = m_listedModel;
+        if (!m_serialNumber && !m_listedSerial.isEmpty())
+            m_serialNumber = m_listedSerial;
+    }
+    KZLog::log(
+        QStringLiteral("%1 is asleep (%2): left asleep, %3.")
+            .arg(m_location, mode,
+                 m_lastRead.isValid()
+                     ? QStringLiteral("its values of %1 kept").arg(m_lastRead.toString(Qt::ISODate))
+                     : QStringLiteral("not read yet")));
+}
+
 void KZSMARTDrive::updateInfo()
 {
     // One read of the preferences for the whole refresh, one write at its end.
     const KZPreferences::Batch preferences;
+    // Only a disk that can sleep is asked to stay asleep: never a saved
+    // report, never an NVMe drive (smartctl reads those in any power state).
+    const bool standby = m_leaveAsleep && !m_driveFromFile && !m_isNVMe &&
+                         !driveLocationID().startsWith(QLatin1String("nvme"));
+    m_sleepAnswer.reset();
+    std::optional<KZSMARTDrive> lastRead;
+    if (standby)
+        lastRead.emplace(*this);
     beginRefresh();
     m_readingReport = true;
+    m_standbyRun = standby;
     readReport();
+    m_standbyRun = false;
+    if (m_sleepAnswer) {
+        const QString mode = *m_sleepAnswer; // the drive itself is replaced
+        stayAsleep(std::move(*lastRead), mode);
+        return;
+    }
+    m_sleeping = false;
+    m_sleepingRefreshes = 0;
+    m_lastRead = QDateTime::currentDateTime();
+    m_powerMode = m_driveFromFile ? QString() : QStringLiteral("ACTIVE");
     runParseSteps();
     finishRefresh([this] { writeRawCapture(); });
     m_readingReport = false;

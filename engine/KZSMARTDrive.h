@@ -4,6 +4,7 @@
 #include "KZSMARTAttribute.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
@@ -152,6 +153,26 @@ public:
     // S.M.A.R.T. on. A parse step called on its own outside a refresh runs
     // its own command (the self-test window polls "-c" and "-l selftest").
     void updateInfo();
+    // Sleeping disks. A refresh asked to leave a sleeping disk asleep runs
+    // with "-n standby": a disk in STANDBY or SLEEP answers only that
+    // ("Device is in STANDBY mode, exit(2)"), and the refresh ends there. The
+    // drive then keeps everything of its last read (values, verdict, failure
+    // reasons, raw capture) and is sleeping. Saved reports and NVMe drives
+    // are always read. Whoever refreshes the drive decides, per refresh.
+    void setLeaveAsleep(bool leave) { m_leaveAsleep = leave; }
+    bool leavesAsleep() const { return m_leaveAsleep; }
+    // The last refresh found the disk asleep and read nothing.
+    bool driveSleeping() const { return m_sleeping; }
+    // "STANDBY" or "SLEEP" (smartctl's word) while sleeping, "ACTIVE" after
+    // a read of a disk, empty for a saved report or a drive never refreshed.
+    const QString &drivePowerMode() const { return m_powerMode; }
+    // When a refresh last read the drive; invalid when none did.
+    const QDateTime &driveLastRead() const { return m_lastRead; }
+    // Refreshes in a row that found the disk asleep (0 after a read).
+    int sleepingRefreshes() const { return m_sleepingRefreshes; }
+    // The model and serial number a device listing gave (lsblk): a disk left
+    // asleep before any read is named by them.
+    void setListedIdentity(const QString &model, const QString &serial);
     // Writes the raw capture with a run of its own.
     void saveRawData();
     void runOptions(const QString &typedOptions);
@@ -370,6 +391,11 @@ private:
     bool refreshTimedOut() const { return m_timedOutInRefresh; }
     void finishRefresh(const std::function<void()> &capture);
     void writeRawCapture() const;
+    // What a run asked to leave the disk asleep says when it is asleep:
+    // "STANDBY" or "SLEEP"; nothing for any other answer.
+    static std::optional<QString> sleepingModeOf(const QStringList &lines);
+    // Ends a refresh that found the disk asleep: back to its last read.
+    void stayAsleep(KZSMARTDrive lastRead, const QString &mode);
     // Judges a run that gave nothing or no smartctl report; true when it was
     // a failure to get an answer (then recorded).
     bool judgeRunnerFailure(const KZTask &task, const std::optional<QStringList> &lines);
@@ -443,8 +469,18 @@ private:
     bool m_readingReport = false;
     std::optional<KZReportSections> m_report;
     std::optional<QByteArray> m_reportOutput;
-    bool m_rereadReport = false; // S.M.A.R.T. was switched on: read again
+    bool m_rereadReport = false;      // S.M.A.R.T. was switched on: read again
     bool m_answeredInRefresh = false; // a run of the refresh gave a report
+    // Sleeping disks.
+    bool m_leaveAsleep = false;
+    bool m_standbyRun = false; // this run carries "-n standby"
+    std::optional<QString> m_sleepAnswer;
+    bool m_sleeping = false;
+    QString m_powerMode;
+    QDateTime m_lastRead;
+    int m_sleepingRefreshes = 0;
+    QString m_listedModel;
+    QString m_listedSerial;
 
     // ATA error log and self-test log.
     qint32 m_errorLogVersion = 0;

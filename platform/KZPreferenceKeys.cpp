@@ -33,6 +33,8 @@ QList<Default> defaults()
         {customErrorCountValue, 50},
         {pollDrives, yes},
         {pollingInterval, 3600},
+        {skipSleepingDrives, yes},
+        {maxSkippedChecks, 24},
         {failedTestIsNew, no},
         {emailDrivePassed, no},
         {emailDriveFailing, no},

@@ -27,6 +27,10 @@ inline const QString failedTestIsNew = QStringLiteral("FailedTestIsNew");
 inline const QString pollDrives = QStringLiteral("PollDrives");
 inline const QString pollingInterval = QStringLiteral("PollingInterval");
 inline const QString testsInProgress = QStringLiteral("TestsInProgress");
+// Timed checks leave a sleeping disk asleep; the Nth such check in a row
+// reads it all the same.
+inline const QString skipSleepingDrives = QStringLiteral("SkipSleepingDrives");
+inline const QString maxSkippedChecks = QStringLiteral("MaxSkippedChecks");
 // Alerts.
 inline const QString emailDrivePassed = QStringLiteral("EmailDrivePassed");
 inline const QString emailDriveFailing = QStringLiteral("EmailDriveFailing");

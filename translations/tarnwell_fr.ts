@@ -557,6 +557,10 @@
         <source>NO DRIVES</source>
         <translation>AUCUN DISQUE</translation>
     </message>
+    <message>
+        <source>SLEEPING</source>
+        <translation>EN VEILLE</translation>
+    </message>
 </context>
 <context>
     <name>KZDriveSummary</name>
@@ -606,6 +610,14 @@
     <message>
         <source>; </source>
         <translation>&#xa0;; </translation>
+    </message>
+    <message>
+        <source>The disk was asleep (%1) and was left asleep; it has not been read yet.</source>
+        <translation>Le disque était en veille (%1) et y a été laissé&#xa0;; il n&apos;a pas encore été lu.</translation>
+    </message>
+    <message>
+        <source>The disk was asleep (%1) and was left asleep. These are the values of its last read, %2.</source>
+        <translation>Le disque était en veille (%1) et y a été laissé. Voici les valeurs de sa dernière lecture, %2.</translation>
     </message>
 </context>
 <context>
@@ -1094,6 +1106,14 @@ d&apos;erreurs</translation>
         <source>An update is available</source>
         <translation>Une mise à jour est disponible</translation>
     </message>
+    <message>
+        <source>Overall Status: SLEEPING</source>
+        <translation>État général&#xa0;: EN VEILLE</translation>
+    </message>
+    <message>
+        <source>Values of the read at %1</source>
+        <translation>Valeurs de la lecture du %1</translation>
+    </message>
 </context>
 <context>
     <name>KZMonitor</name>
@@ -1374,6 +1394,18 @@ Installez le paquet Tarnwell, qui met l&apos;assistant en place, puis lancez le 
             <numerusform> jour</numerusform>
             <numerusform> jours</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Sleeping disks</source>
+        <translation>Disques en veille</translation>
+    </message>
+    <message>
+        <source>Don&apos;t wake sleeping disks</source>
+        <translation>Ne pas réveiller les disques en veille</translation>
+    </message>
+    <message>
+        <source>Timed checks leave a disk that sleeps asleep and show the values of its last read. The first check after start and a check you start read it all the same, and so does one timed check in every %1 while it sleeps.</source>
+        <translation>Les vérifications programmées laissent en veille un disque qui dort et montrent les valeurs de sa dernière lecture. La première vérification après le démarrage et une vérification que vous lancez le lisent quand même, de même qu&apos;une vérification programmée sur %1 tant qu&apos;il dort.</translation>
     </message>
 </context>
 <context>

@@ -148,7 +148,8 @@ TEST_F(WindowsTest, EveryControlWritesItsKeyAtOnce)
                               "EmailDriveFailing",       "EmailDriveFailed",
                               "EmailTestCompleted",      "Blink1DrivePassed",
                               "Blink1DriveFailing",      "Blink1DriveFailed",
-                              "Blink1TestCompleted",     "PollDrives"};
+                              "Blink1TestCompleted",     "PollDrives",
+                              "SkipSleepingDrives"};
     for (const QString &key : keys) {
         QCheckBox *box = window->checkBox(key);
         ASSERT_NE(box, nullptr) << key.toStdString();
@@ -160,6 +161,8 @@ TEST_F(WindowsTest, EveryControlWritesItsKeyAtOnce)
     }
     window->pollingHours()->setValue(5);
     EXPECT_EQ(preferences().integerForKey("PollingInterval"), 5 * 3600);
+    EXPECT_EQ(window->checkBox("SkipSleepingDrives")->accessibleName(),
+              "Don't wake sleeping disks");
 }
 
 // The timer checkbox starts and stops the check timer.

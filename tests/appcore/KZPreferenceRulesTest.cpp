@@ -58,6 +58,7 @@ TEST(PreferenceRules, ResetStoresTheJudgingAndTimerDefaultsOnly)
     preferences->setInteger("CustomErrorCountValue", 7);
     preferences->setInteger("PollingInterval", 9000);
     preferences->setBool("PollDrives", false);
+    preferences->setBool("SkipSleepingDrives", false);
     preferences->setBool("EmailDriveFailing", true);
     preferences->setBool("Blink1DrivePassed", false);
 
@@ -69,13 +70,14 @@ TEST(PreferenceRules, ResetStoresTheJudgingAndTimerDefaultsOnly)
     EXPECT_EQ(preferences->integerForKey("CustomBadSectorCountValue"), 0);
     EXPECT_EQ(preferences->integerForKey("PollingInterval"), 3600);
     EXPECT_TRUE(preferences->boolForKey("PollDrives"));
+    EXPECT_TRUE(preferences->boolForKey("SkipSleepingDrives"));
     // Stored, so they override whatever is registered later.
     for (const char *key :
          {"AutoExpandDrives", "OutputDebugMessages", "ShowUnsupportedDrives", "IgnoreAttribute190",
           "IgnoreAttribute196", "RememberErrorCount", "RememberBadSectors",
           "DisplayTempInFahrenheit", "CustomBadSectorCount", "CustomErrorCount",
           "CustomBadSectorCountValue", "CustomErrorCountValue", "PollDrives", "PollingInterval",
-          "FailedTestIsNew"})
+          "SkipSleepingDrives", "FailedTestIsNew"})
         EXPECT_TRUE(preferences->hasStoredValue(key)) << key;
     // The user's e-mail and blink(1) choices stay.
     EXPECT_TRUE(preferences->boolForKey("EmailDriveFailing"));

@@ -78,7 +78,7 @@ TEST_F(PrometheusExport, ValuesADriveDoesNotReportAreLeftOut)
                            "tarnwell_check_timestamp_seconds", "tarnwell_check_duration_seconds",
                            "tarnwell_check_success", "tarnwell_merged_status"}));
     EXPECT_FALSE(text.contains(" -1\n"));
-    EXPECT_EQ(text.count("device=\"/dev/sdzz\""), 1 + 1 + 6) << text.toStdString();
+    EXPECT_EQ(text.count("device=\"/dev/sdzz\""), 1 + 1 + 7) << text.toStdString();
 }
 
 TEST_F(PrometheusExport, TemperatureReadInFahrenheitIsExportedInCelsius)

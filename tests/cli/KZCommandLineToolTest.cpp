@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 
 using TestSupport::FakeSmartctl;
 using TestSupport::readFile;
@@ -223,6 +224,38 @@ TEST(CheckCommand, DiscoveredDisksAreReadMergedAndNamed)
     EXPECT_FALSE(calls.contains("loop0"));
 }
 
+TEST(CheckCommand, NoWakeLeavesASleepingDiskAsleepNamedAsLsblkNamesIt)
+{
+    const QByteArray more = banner + "=== START OF READ SMART DATA SECTION ===\n";
+    FakeSmartctl fake({{"i", banner + "=== START OF INFORMATION SECTION ===\n"
+                                      "Device Model:     AWAKE DISK\n"
+                                      "Serial Number:    AWK0001\n"},
+                       {"H", more + "SMART overall-health self-assessment test result: PASSED\n"},
+                       {"standby", banner + "Device is in STANDBY mode, exit(2)\n"}});
+    const QString lsblk = lsblkScript("NAME=\"sdz\" TYPE=\"disk\" PKNAME=\"\" MOUNTPOINT=\"\" "
+                                      "LABEL=\"\" PATH=\"/dev/sdz\" MODEL=\"LISTED\\x20DISK \" "
+                                      "SERIAL=\"LST0001\"\n");
+    const QStringList common{"--smartctl", fake.program(), "--lsblk", lsblk};
+    // Without the option every disk is read, woken if need be.
+    EXPECT_EQ(runCli(QStringList{"check"} + common).lines(),
+              QStringList({"TARNWELL OK - 1 drive: 1 PASSED", "AWAKE DISK  [PASSED]"}));
+    const ToolRun asleep = runCli(QStringList{"check", "--no-wake"} + common);
+    EXPECT_EQ(asleep.exitCode, 0) << asleep.err.toStdString();
+    EXPECT_EQ(asleep.lines(),
+              QStringList({"TARNWELL OK - 1 drive: 1 SLEEPING", "LISTED DISK  [SLEEPING]",
+                           "  asleep (STANDBY): not read, so as not to wake it; no values yet"}));
+    const QJsonObject drive = jsonOf(runCli(QStringList{"check", "--json", "--no-wake"} + common))
+                                  .value("drives")
+                                  .toArray()
+                                  .at(0)
+                                  .toObject();
+    EXPECT_EQ(drive.value("status"), "SLEEPING");
+    EXPECT_EQ(drive.value("powerMode"), "STANDBY");
+    EXPECT_EQ(drive.value("serialNumber"), "LST0001");
+    EXPECT_TRUE(drive.value("lastRead").isNull());
+    EXPECT_EQ(fake.calls().filter(QRegularExpression("^-n\\|standby\\|-r\\|")).size(), 2);
+}
+
 TEST(CheckCommand, NamedTargetsAreAlwaysListedAndDiscoveredOnesFollowTheOption)
 {
     SKIP_WITHOUT_SMARTCTL();
@@ -270,9 +303,8 @@ TEST(CheckCommand, NamedTargetsAreAlwaysListedAndDiscoveredOnesFollowTheOption)
         EXPECT_EQ(run.lines(), test.lines) << run.err.toStdString();
     }
 
-    const QJsonArray skipped = jsonOf(runCli({"check", "--json", "--lsblk", listed}, home))
-                                   .value("skipped")
-                                   .toArray();
+    const QJsonArray skipped =
+        jsonOf(runCli({"check", "--json", "--lsblk", listed}, home)).value("skipped").toArray();
     ASSERT_EQ(skipped.size(), 2);
     EXPECT_EQ(skipped[0]["device"], "/dev/vdzz");
     EXPECT_EQ(skipped[0]["reason"], "smartctl cannot tell its device type");

@@ -37,7 +37,7 @@ QStringList namesOf(const QList<Disk> &disks)
 TEST(BlockDeviceList, AsksLsblkForPairsWithTheNeededColumns)
 {
     EXPECT_EQ(KZBlockDeviceList::lsblkArguments(),
-              QStringList({"-P", "-o", "NAME,TYPE,PKNAME,MOUNTPOINT,LABEL,PATH"}));
+              QStringList({"-P", "-o", "NAME,TYPE,PKNAME,MOUNTPOINT,LABEL,PATH,MODEL,SERIAL"}));
 }
 
 TEST(BlockDeviceList, SataAndNvmeDisksWithTheirMountedPartitions)

@@ -149,10 +149,13 @@ TEST(OneRun, EveryCorpusRecordingReadsAsWithOneRunPerCommand)
     EXPECT_GT(compared - emptyParts, 30); // compared field by field without exception
 }
 
+// The calls of a refresh as the latency stand-in logs them; a disk asked to
+// stay asleep is asked once, whatever it answers, and one asleep is not read.
 TEST(OneRun, OneCallPerRefreshTwoAfterAnAmbiguousAnswerAndAroundSwitchingSmartOn)
 {
     SKIP_WITHOUT_SMARTCTL();
     const QString record = TestSupport::homeDir() + "/latency-calls.txt";
+    KZPaths::createFolders(); // where the raw captures go
     qputenv("FAKE_LATENCY", "0");
     qputenv("FAKE_RECORD", QFile::encodeName(record));
     const QString examples = TestSupport::sourceDir() + "/tools/twdr-forge/examples/";
@@ -163,6 +166,13 @@ TEST(OneRun, OneCallPerRefreshTwoAfterAnAmbiguousAnswerAndAroundSwitchingSmartOn
         QString location; // a disk, or a saved report replayed
         QStringList calls;
         const char *model;
+        bool leaveAsleep;
+        QString powerMode; // what the drive says after the refresh
+    };
+    const auto answering = [](const QByteArray &line) {
+        return TestSupport::writeScript("smartctl-answer", "#!/bin/sh\nprintf '%s\\n' '" +
+                                                               TestSupport::smartctlBanner + line +
+                                                               "'\nexit 2\n");
     };
     const QString realSmartctl = TestSupport::realSmartctl();
     const QString healthy =
@@ -174,17 +184,52 @@ TEST(OneRun, OneCallPerRefreshTwoAfterAnAmbiguousAnswerAndAroundSwitchingSmartOn
          realSmartctl,
          healthy,
          {"-r ataioctl,2 -a -"},
-         "FORGE HX16000 ENTERPRISE"},
+         "FORGE HX16000 ENTERPRISE",
+         false,
+         ""},
         {"S.M.A.R.T. switched off",
          realSmartctl,
          disabled,
          {"-r ataioctl,2 -a -", "-s on -", "-r ataioctl,2 -a -"},
-         "FORGE DT500 HD"},
+         "FORGE DT500 HD",
+         false,
+         ""},
         {"an ambiguous answer",
          TestSupport::fake("fake-smartctl-ambiguous"),
          "/dev/sdx",
          {"-r ataioctl,2 -a /dev/sdx", "-T verypermissive -r ataioctl,2 -a /dev/sdx"},
-         "FAKE AMBIGUOUS DISK"},
+         "FAKE AMBIGUOUS DISK",
+         false,
+         "ACTIVE"},
+        {"an awake disk asked to stay asleep",
+         TestSupport::fake("fake-smartctl-ambiguous"),
+         "/dev/sdx",
+         {"-n standby -r ataioctl,2 -a /dev/sdx",
+          "-T verypermissive -n standby -r ataioctl,2 -a /dev/sdx"},
+         "FAKE AMBIGUOUS DISK",
+         true,
+         "ACTIVE"},
+        {"a disk in standby",
+         answering("Device is in STANDBY mode, exit(2)"),
+         "/dev/sdx",
+         {"-n standby -r ataioctl,2 -a /dev/sdx"},
+         "",
+         true,
+         "STANDBY"},
+        {"a disk asleep",
+         answering("Device is in SLEEP mode, exit(2)"),
+         "/dev/sdx",
+         {"-n standby -r ataioctl,2 -a /dev/sdx"},
+         "",
+         true,
+         "SLEEP"},
+        {"exit status 2 of an open failure",
+         answering("Smartctl open device: /dev/sdx failed: No such device"),
+         "/dev/sdx",
+         {"-n standby -r ataioctl,2 -a /dev/sdx"},
+         "",
+         true,
+         "ACTIVE"},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.what);
@@ -194,6 +239,8 @@ TEST(OneRun, OneCallPerRefreshTwoAfterAnAmbiguousAnswerAndAroundSwitchingSmartOn
         drive.setLocation(row.location);
         drive.setDriveAsFile(row.location != "/dev/sdx");
         drive.setSmartctlOverride(TestSupport::fake("fake-smartctl-latency"));
+        drive.setLeaveAsleep(row.leaveAsleep);
+        QFile::remove(drive.rawCaptureFilePath());
         drive.updateInfo();
         // The stand-in's lines: start, end, process, arguments. (The
         // ambiguous stand-in behind it writes its own lines there too.)
@@ -204,8 +251,14 @@ TEST(OneRun, OneCallPerRefreshTwoAfterAnAmbiguousAnswerAndAroundSwitchingSmartOn
                 calls.append(match.captured(1));
         }
         EXPECT_EQ(calls, row.calls);
-        EXPECT_EQ(drive.driveModel(), QString::fromLatin1(row.model));
+        EXPECT_EQ(drive.driveModel().value_or(""), QString::fromLatin1(row.model));
         EXPECT_FALSE(drive.runVeryPermissive());
+        // Asleep, the refresh ends with the disk's answer: no capture either.
+        const bool asleep = row.powerMode == "STANDBY" || row.powerMode == "SLEEP";
+        EXPECT_EQ(drive.drivePowerMode(), row.powerMode);
+        EXPECT_EQ(drive.driveSleeping(), asleep);
+        EXPECT_EQ(drive.driveLastRead().isValid(), !asleep);
+        EXPECT_EQ(QFile::exists(drive.rawCaptureFilePath()), row.powerMode == "ACTIVE");
     }
     for (const char *name : {"FAKE_LATENCY", "FAKE_RECORD", "FAKE_SMARTCTL"})
         qunsetenv(name);

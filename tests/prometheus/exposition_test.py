@@ -110,7 +110,7 @@ for drive in report["drives"]:
     check(name + " health", single("tarnwell_drive_health", key), drive["health"])
     statuses = samples("tarnwell_drive_status", key)
     check(name + " status", {s[0][1] for s, v in statuses.items() if v == 1}, {drive["status"]})
-    check(name + " status words", len(statuses), 6)
+    check(name + " status words", len(statuses), 7)
     check(name + " failure reasons", {s[0][1] for s in samples("tarnwell_drive_failure_reason", key)},
           set(drive["failureReasonsText"] or []))
     check(name + " read failure", {s[0][1] for s in samples("tarnwell_drive_read_failure", key)},

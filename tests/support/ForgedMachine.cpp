@@ -39,6 +39,12 @@ ForgedMachine::ForgedMachine()
             QFile::encodeName(TestSupport::fake(QStringLiteral("fake-smartctl-hang"))) +
             "' \"$@\"\n"
             "    fi\n"
+            "    if [ -e \"$dir/$name.asleep\" ] && [[ \" $* \" == *' -n standby '* ]]; then\n"
+            "        '" +
+            QFile::encodeName(TestSupport::realSmartctl()) +
+            "' -V | head -n 2\n"
+            "        printf '\\nDevice is in STANDBY mode, exit(2)\\n'; exit 2\n"
+            "    fi\n"
             "    if [ -e \"$dir/$name.answer\" ]; then\n"
             "        '" +
             QFile::encodeName(TestSupport::realSmartctl()) +
@@ -114,6 +120,15 @@ void ForgedMachine::addUntypedDrive(const QString &name)
 void ForgedMachine::addRefusedDrive(const QString &name)
 {
     answerWith(name, "Smartctl open device: /dev/" + name.toUtf8() + " failed: Permission denied");
+}
+
+void ForgedMachine::setAsleep(const QString &name, bool asleep)
+{
+    const QString marker = path(name + QStringLiteral(".asleep"));
+    if (asleep)
+        TestSupport::writeFile(marker, "");
+    else
+        QFile::remove(marker);
 }
 
 void ForgedMachine::hold()

@@ -32,6 +32,11 @@ public:
     // Adds /dev/<name> that a normal user may not open ("Permission denied").
     void addRefusedDrive(const QString &name);
 
+    // Whether /dev/<name> sleeps: a run that asks it to stay asleep ("-n
+    // standby") then gets smartctl's answer for a disk in STANDBY and
+    // nothing else.
+    void setAsleep(const QString &name, bool asleep);
+
     // From now on every smartctl run waits until release().
     void hold();
     // Whether a held run is waiting.

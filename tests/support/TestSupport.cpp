@@ -215,6 +215,9 @@ FakeSmartctl::FakeSmartctl(const QMap<QString, QByteArray> &answers)
         "if [ \"${args[0]}\" = -T ] && [ \"${args[1]}\" = verypermissive ]; then "
         "args=(\"${args[@]:2}\"); "
         "permissive=p-; fi\n"
+        // A disk asked to stay asleep that has a "standby" answer sleeps.
+        "if [ \"${args[0]}\" = -n ]; then args=(\"${args[@]:2}\"); "
+        "if [ -f \"$dir/standby.txt\" ]; then cat \"$dir/standby.txt\"; exit 2; fi; fi\n"
         "case \"${args[0]}\" in\n"
         "  -i) key=i;; -H) key=H;; -c) key=c;; -A) key=A;; -V) key=V;; -X) key=X;;\n"
         "  -s) key=s-on;; -t) key=t-${args[1]};; -l) key=l-${args[1]};; -r) key=capture;;\n"

@@ -87,7 +87,9 @@ private:
 // nothing to put in. The refresh's run ("-r ataioctl,2 -a") without a file
 // "capture" gets a whole report made of the others: the banner, then the
 // answers of i, H, c, A, l-error and l-selftest, each without its banner and
-// followed by a blank line. It records every call: its
+// followed by a blank line. A run with "-n standby" gets the file "standby"
+// and exit status 2 when there is one (a disk asleep), else the answer
+// without it. It records every call: its
 // arguments joined by "|" and where its standard input came from.
 class FakeSmartctl
 {
