@@ -9,9 +9,11 @@
 #include "KZDriveInfoController.h"
 #include "KZDriveOutlineModel.h"
 #include "KZErrorsController.h"
+#include "KZMonitor.h"
 #include "KZSummaryPanel.h"
 #include "KZTestsController.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPushButton>
@@ -177,5 +179,44 @@ TEST_F(DriveWindowsAppTest, DISABLED_Screenshots)
         QWidget *window = shot.window();
         ASSERT_TRUE(window) << shot.file;
         ASSERT_TRUE(window->grab().save(folder + "/" + shot.file)) << shot.file;
+    }
+}
+
+// A disk left asleep by a timed check keeps its last read's values in the
+// window under a grey SLEEPING; the pictures are taken when
+// TARNWELL_SCREENSHOT_DIR names a folder.
+TEST_F(DriveWindowsAppTest, ADiskLeftAsleepShowsItsLastReadUnderSleeping)
+{
+    machine.addDrive("sda", passedDrive("FORGE GOOD", "APPGOOD1"));
+    machine.addDrive("sdb", failingDrive("FORGE BAD", "APPBAD1"));
+    machine.setAsleep("sdb", true);
+    launch();
+    KZAppController &app = controller();
+    KZDriveBrowser *browser = app.driveBrowser();
+    QSignalSpy finished(app.monitor(), &KZMonitor::checkFinished);
+    app.monitor()->update(KZMonitor::Origin::Timer);
+    ASSERT_TRUE(waitFor("a timed check", [&] { return finished.count() > 0; }));
+
+    const KZDriveOutlineModel *outline = browser->outlineModel();
+    EXPECT_EQ(outline->index(0, 0).data().toString(), "FORGE GOOD  [PASSED]");
+    EXPECT_EQ(outline->index(1, 0).data().toString(), "FORGE BAD  [SLEEPING]");
+    browser->selectDrive(1);
+    KZSummaryPanel *summary = browser->summaryPanel();
+    EXPECT_EQ(summary->field("overallSMARTStatus")->text(), "SLEEPING");
+    EXPECT_EQ(summary->field("overallSMARTStatus")->palette().color(QPalette::Base),
+              QColor(0x54, 0x6e, 0x7a));
+    EXPECT_EQ(summary->field("reallocatedBadSectors")->text(), "24");
+    const auto *reason = summary->findChild<QLabel *>("statusReason");
+    ASSERT_TRUE(reason);
+    EXPECT_TRUE(reason->text().startsWith("The disk was asleep (STANDBY) and was left asleep. "
+                                          "These are the values of its last read, "))
+        << reason->text().toStdString();
+
+    const QString folder = qEnvironmentVariable("TARNWELL_SCREENSHOT_DIR");
+    if (!folder.isEmpty()) {
+        app.drivesWindow()->resize(1120, 600);
+        app.drivesWindow()->show();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(app.drivesWindow()->grab().save(folder + "/main-window-sleeping.png"));
     }
 }
