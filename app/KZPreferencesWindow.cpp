@@ -1,7 +1,9 @@
 #include "KZPreferencesWindow.h"
 
+#include "KZAlertPresenter.h"
 #include "KZAppController.h"
 #include "KZBlink1Controller.h"
+#include "KZCheckHistory.h"
 #include "KZPreferenceKeys.h"
 #include "KZPreferenceRules.h"
 #include "KZPreferences.h"
@@ -21,6 +23,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -233,10 +236,7 @@ QWidget *KZPreferencesWindow::makeChecksPage()
     historyNote->setEnabled(false);
     historyNote->setWordWrap(true);
     history->layout()->addWidget(historyNote);
-    connect(m_historyDays, &QSpinBox::valueChanged, this, [this](int days) {
-        m_historyDays->setSuffix(daysSuffix(days));
-        preferences().setInteger(KZPreferenceKeys::historyRetentionDays, days);
-    });
+    connect(m_historyDays, &QSpinBox::valueChanged, this, &KZPreferencesWindow::historyDaysChanged);
     layout->addWidget(history);
 
     QGroupBox *sleeping = group(tr("Sleeping disks"), page);
@@ -355,6 +355,33 @@ QString KZPreferencesWindow::hoursSuffix(int hours)
 {
     // The number stands before the suffix: the plural form follows it.
     return tr(" hours", "after a number of hours", hours);
+}
+
+void KZPreferencesWindow::historyDaysChanged(int days)
+{
+    // A shorter retention removes the older checks at the next check: asked
+    // first, and the number put back when the user keeps them.
+    const int stored = KZCheckHistory::retentionDays(preferences());
+    const std::optional<qint64> removed =
+        KZCheckHistory().checksRemovedByRetention(stored, days, m_controller->now());
+    if (removed && *removed > 0) {
+        const QString text =
+            tr("The history holds %n checks older than %1. The next check removes them, and "
+               "they cannot be brought back.",
+               "", int(std::min<qint64>(*removed, std::numeric_limits<int>::max())))
+                .arg(tr("%n days", "", days));
+        const int answer = KZAlertPresenter::current().runAlert(
+            KZAlertPresenter::Style::Informational, tr("Remove older checks from the history?"),
+            text, {tr("Keep Them"), tr("Remove Them")});
+        if (answer != 1) {
+            const QSignalBlocker blocker(m_historyDays);
+            m_historyDays->setValue(stored);
+            m_historyDays->setSuffix(daysSuffix(stored));
+            return;
+        }
+    }
+    m_historyDays->setSuffix(daysSuffix(days));
+    preferences().setInteger(KZPreferenceKeys::historyRetentionDays, days);
 }
 
 void KZPreferencesWindow::reload()

@@ -60,6 +60,7 @@ private:
     QCheckBox *addCheckBox(const QString &key, const QString &caption, QWidget *parent);
     QLineEdit *addLimitField(const QString &key, const QString &caption, QWidget *parent);
     void limitEdited(QLineEdit *field, const QString &key);
+    void historyDaysChanged(int days);
 
     KZAppController *m_controller;
     QMap<QString, QCheckBox *> m_checkBoxes;

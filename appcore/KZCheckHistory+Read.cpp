@@ -3,6 +3,7 @@
 // number, and the trend of its bad-sector counts.
 #include "KZCheckHistory.h"
 
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -202,6 +203,35 @@ QSet<QString> KZCheckHistory::knownDrives(const QSet<QString> &keys)
     }
     settle();
     return known;
+}
+
+std::optional<qint64> KZCheckHistory::checksBefore(const QDateTime &time)
+{
+    if (!QFileInfo::exists(m_path))
+        return 0;
+    if (!open(false))
+        return std::nullopt;
+    std::optional<qint64> count;
+    {
+        QSqlQuery query(database());
+        query.prepare(QStringLiteral("SELECT COUNT(*) FROM checks WHERE time < ?"));
+        query.addBindValue(time.toSecsSinceEpoch());
+        if (query.exec() && query.next())
+            count = query.value(0).toLongLong();
+        else
+            failQuery(query, QStringLiteral("cannot read %1").arg(m_path));
+    }
+    settle();
+    return count;
+}
+
+std::optional<qint64> KZCheckHistory::checksRemovedByRetention(int oldDays, int newDays,
+                                                               const QDateTime &now)
+{
+    // No retention (0) keeps every row already written.
+    if (newDays <= 0 || (oldDays > 0 && newDays >= oldDays))
+        return 0;
+    return checksBefore(now.addDays(-newDays));
 }
 
 std::optional<KZDriveTrend> KZCheckHistory::trend(const QString &drive)

@@ -100,6 +100,12 @@ public:
     std::optional<QString> driveOf(const QString &target);
     // The drives of `keys` that have rows.
     QSet<QString> knownDrives(const QSet<QString> &keys);
+    // How many checks, of every drive, are older than `time` (0 without a
+    // history file).
+    std::optional<qint64> checksBefore(const QDateTime &time);
+    // How many stored checks the next check removes when the retention goes
+    // from `oldDays` to `newDays` (0 when it does not get shorter).
+    std::optional<qint64> checksRemovedByRetention(int oldDays, int newDays, const QDateTime &now);
     // How the bad-sector counts of a drive changed since 30 days before its
     // last row with values.
     std::optional<KZDriveTrend> trend(const QString &drive);

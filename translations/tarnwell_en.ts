@@ -90,6 +90,20 @@
             <numerusform> days</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>The history holds %n checks older than %1. The next check removes them, and they cannot be brought back.</source>
+        <translation>
+            <numerusform>The history holds %n check older than %1. The next check removes it, and it cannot be brought back.</numerusform>
+            <numerusform>The history holds %n checks older than %1. The next check removes them, and they cannot be brought back.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n days</source>
+        <translation>
+            <numerusform>%n day</numerusform>
+            <numerusform>%n days</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>KZSMARTErrorLog</name>

@@ -1407,6 +1407,32 @@ Installez le paquet Tarnwell, qui met l&apos;assistant en place, puis lancez le 
         <source>Timed checks leave a disk that sleeps asleep and show the values of its last read. The first check after start and a check you start read it all the same, and so does one timed check in every %1 while it sleeps.</source>
         <translation>Les vérifications programmées laissent en veille un disque qui dort et montrent les valeurs de sa dernière lecture. La première vérification après le démarrage et une vérification que vous lancez le lisent quand même, de même qu&apos;une vérification programmée sur %1 tant qu&apos;il dort.</translation>
     </message>
+    <message numerus="yes">
+        <source>The history holds %n checks older than %1. The next check removes them, and they cannot be brought back.</source>
+        <translation>
+            <numerusform>L&apos;historique contient %n vérification de plus de %1. La prochaine vérification la supprime, et elle ne pourra pas être récupérée.</numerusform>
+            <numerusform>L&apos;historique contient %n vérifications de plus de %1. La prochaine vérification les supprime, et elles ne pourront pas être récupérées.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n days</source>
+        <translation>
+            <numerusform>%n jour</numerusform>
+            <numerusform>%n jours</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Remove older checks from the history?</source>
+        <translation>Supprimer de l&apos;historique les vérifications plus anciennes&#xa0;?</translation>
+    </message>
+    <message>
+        <source>Keep Them</source>
+        <translation>Les conserver</translation>
+    </message>
+    <message>
+        <source>Remove Them</source>
+        <translation>Les supprimer</translation>
+    </message>
 </context>
 <context>
     <name>KZRecordedTexts</name>

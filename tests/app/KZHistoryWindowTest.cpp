@@ -10,6 +10,7 @@
 #include "KZHistoryController.h"
 #include "KZHistoryTableModel.h"
 #include "KZMainWindow.h"
+#include "KZPreferences.h"
 #include "KZPreferencesWindow.h"
 #include "KZSummaryPanel.h"
 
@@ -20,6 +21,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTableView>
 
@@ -104,6 +106,36 @@ TEST_F(HistoryWindowTest, ChecksWriteRowsAndTheSummaryShowsTheTrend)
     EXPECT_EQ(recorded(), 2);
     updateAndWait();
     EXPECT_EQ(recorded(), 3);
+}
+
+TEST_F(HistoryWindowTest, AShorterRetentionThatDropsChecksIsAskedFirst)
+{
+    recordMonthOld();
+    machine.addDrive("sda", disk(0));
+    launch();
+    controller().showPreferences();
+    QSpinBox *days = controller().preferencesWindow()->historyDays();
+    const auto stored = [] { return KZCheckHistory::retentionDays(KZPreferences::standard()); };
+    // Nothing older than 60 days, and no history at all: nothing to ask.
+    days->setValue(60);
+    days->setValue(0);
+    days->setValue(60);
+    EXPECT_TRUE(alerts().isEmpty());
+    EXPECT_EQ(stored(), 60);
+
+    // The month-old check would go: kept at the first answer, then removed.
+    answerNextAlerts({0, 1});
+    days->setValue(30);
+    ASSERT_EQ(alerts().size(), 1);
+    EXPECT_EQ(alerts().at(0).text, "The history holds 1 check older than 30 days. The next check "
+                                   "removes it, and it cannot be brought back.");
+    EXPECT_EQ(alerts().at(0).buttons, (QStringList{"Keep Them", "Remove Them"}));
+    EXPECT_EQ(days->value(), 60);
+    EXPECT_EQ(stored(), 60);
+    days->setValue(30);
+    EXPECT_EQ(stored(), 30);
+    updateAndWait();
+    EXPECT_EQ(recorded(), 2);
 }
 
 TEST_F(HistoryWindowTest, WindowShowsTheRangeAndTheChosenAttribute)
