@@ -4,6 +4,7 @@
 #include "KZAppController.h"
 #include "KZBlink1Controller.h"
 #include "KZCheckHistory.h"
+#include "KZMonitor.h"
 #include "KZPreferenceKeys.h"
 #include "KZPreferenceRules.h"
 #include "KZPreferences.h"
@@ -245,9 +246,7 @@ QWidget *KZPreferencesWindow::makeChecksPage()
         tr("Timed checks leave a disk that sleeps asleep and show the values of its last read. "
            "The first check after start and a check you start read it all the same, and so "
            "does one timed check in every %1 while it sleeps.")
-            .arg(preferences().integerForKey(KZPreferenceKeys::maxSkippedChecks) < 1
-                     ? 24
-                     : preferences().integerForKey(KZPreferenceKeys::maxSkippedChecks)),
+            .arg(KZMonitor::maxSkippedChecks(preferences())),
         sleeping);
     sleepingNote->setEnabled(false);
     sleepingNote->setWordWrap(true);

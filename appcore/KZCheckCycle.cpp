@@ -12,10 +12,7 @@ namespace KZCheckCycle {
 
 bool couldNotBeRead(const KZSMARTDrive &drive)
 {
-    const qint32 health = drive.driveHealth();
-    return !drive.driveSleeping() &&
-           (drive.driveReadFailed() ||
-            (drive.smartSupported() && health != 1 && health != 2 && health != 3));
+    return KZDriveStatus::healthUnknown(drive);
 }
 
 bool isUnsupported(const KZSMARTDrive &drive)

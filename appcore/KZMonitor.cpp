@@ -216,9 +216,14 @@ KZSMARTScanner::SleepPolicy KZMonitor::sleepPolicy(Origin origin, const KZPrefer
     if (origin != Origin::Timer || !preferences.boolForKey(KZPreferenceKeys::skipSleepingDrives))
         return policy;
     policy.leaveAsleep = true;
-    const qint64 stored = preferences.integerForKey(KZPreferenceKeys::maxSkippedChecks);
-    policy.maxSkipped = stored < 1 ? 24 : int(qMin<qint64>(stored, 1000000));
+    policy.maxSkipped = maxSkippedChecks(preferences);
     return policy;
+}
+
+int KZMonitor::maxSkippedChecks(const KZPreferences &preferences)
+{
+    const qint64 stored = preferences.integerForKey(KZPreferenceKeys::maxSkippedChecks);
+    return stored < 1 ? 24 : int(qMin<qint64>(stored, 1000000));
 }
 
 void KZMonitor::afterUpdate(KZSMARTScanner &scanner, const KZCheckCycle::Options &options,

@@ -139,6 +139,8 @@ public:
     // "MaxSkippedChecks"th time in a row (a value below 1 reads as 24); what
     // the user starts reads every disk.
     static KZSMARTScanner::SleepPolicy sleepPolicy(Origin origin, const KZPreferences &preferences);
+    // "MaxSkippedChecks" as the timed checks use it (below 1: 24).
+    static int maxSkippedChecks(const KZPreferences &preferences);
 
     // Notifies the desktop when a drive gets worse between two checks (the
     // tray monitor's own; "NotifyHealthWorse" can switch it off).

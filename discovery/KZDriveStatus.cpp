@@ -59,19 +59,23 @@ QString getDriveStatus(const KZSMARTDrive &drive)
     return shownWord(statusWord(drive));
 }
 
+bool healthUnknown(const KZSMARTDrive &drive)
+{
+    const qint32 health = drive.driveHealth();
+    return !drive.driveSleeping() &&
+           (drive.driveReadFailed() ||
+            (drive.smartSupported() && health != 1 && health != 2 && health != 3));
+}
+
 int mergedDriveStatus(const QList<const KZSMARTDrive *> &drives)
 {
     int merged = 1;
     for (const KZSMARTDrive *drive : drives) {
         const qint32 health = drive->driveHealth();
-        // A drive whose status is UNKNOWN (it did not answer, or answered
-        // without a verdict) is never shown as healthy.
-        const bool unknown = !drive->driveSleeping() &&
-                             (drive->driveReadFailed() || (drive->smartSupported() && health != 1 &&
-                                                           health != 2 && health != 3));
+        // A drive whose status is UNKNOWN is never shown as healthy.
         if (health == 3)
             merged = 3;
-        else if ((health == 2 || unknown) && merged != 3)
+        else if ((health == 2 || healthUnknown(*drive)) && merged != 3)
             merged = 2;
     }
     return merged;

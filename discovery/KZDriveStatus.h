@@ -37,6 +37,11 @@ QString getDriveStatus(const KZSMARTDrive &drive);
 // asleep is never a problem.
 int mergedDriveStatus(const QList<const KZSMARTDrive *> &drives);
 
+// A drive whose health nobody knows: it did not answer, or S.M.A.R.T.
+// answered without a verdict. Never a disk left asleep (its last read
+// stands).
+bool healthUnknown(const KZSMARTDrive &drive);
+
 // The model (or location identifier), a single partition's name, or
 // "<model> with partitions A, B, and C". In English, as machines read it;
 // shownName() is the same name as a person reads it.
