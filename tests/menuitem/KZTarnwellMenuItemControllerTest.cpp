@@ -205,6 +205,10 @@ TEST_F(MenuItemControllerTest, TimedChecksLeaveSleepingDisksAsleepUntilTheirNthC
     EXPECT_EQ(titles.mid(0, 2), (QStringList{"BETA DISK", "Overall Status: SLEEPING"}));
     EXPECT_TRUE(titles.at(2).startsWith("Values of the read at ")) << titles.at(2).toStdString();
     EXPECT_EQ(titles.mid(3, 2), (QStringList{"ALPHA DISK", "Overall Status: SLEEPING"}));
+    // The menu's picture, when asked for one.
+    if (const QString folder = qEnvironmentVariable("TARNWELL_SCREENSHOT_DIR"); !folder.isEmpty()) {
+        EXPECT_TRUE(controller.twMenu()->grab().save(folder + "/tray-menu-sleeping.png"));
+    }
     EXPECT_FALSE(asleep.cycle.mail);
     EXPECT_EQ(asleep.cycle.mergedStatus, 2);
     ASSERT_EQ(asleep.cycle.summary.records.size(), 1);
